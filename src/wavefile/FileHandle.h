@@ -1,0 +1,40 @@
+#pragma once
+// A file descriptor that closes itself. Operations report failure by their
+// result; nothing throws. Offsets and sizes are 64-bit byte counts.
+
+#include <QString>
+#include <cstdint>
+
+class FileHandle {
+public:
+    FileHandle() = default;
+    ~FileHandle();
+    FileHandle(FileHandle &&other) noexcept;
+    FileHandle &operator=(FileHandle &&other) noexcept;
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+
+    // Opens for reading; others may read and write the file meanwhile.
+    static FileHandle OpenRead(const QString &path);
+    // Creates a new empty file for writing (fails if it exists).
+    static FileHandle CreateNew(const QString &path);
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    void close();
+
+    // Reads up to size bytes at the current position; returns the bytes read
+    // (fewer at the end of the file), or -1 on an error. Retries on EINTR.
+    int64_t read(void *buffer, int64_t size);
+    // Writes all size bytes at the current position; false if any could not be written.
+    bool write(const void *buffer, int64_t size);
+    bool seek(int64_t offset);
+    // Reads up to size bytes at offset without moving the position; -1 on an error.
+    int64_t readAt(int64_t offset, void *buffer, int64_t size) const;
+    // The file's length in bytes, or -1.
+    int64_t size() const;
+
+private:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};

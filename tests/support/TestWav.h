@@ -1,0 +1,96 @@
+#pragma once
+// Builds WAV files byte by byte for the tests, so every header case is explicit.
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testwav {
+
+struct Layout {
+    uint16_t formatTag = 1;
+    uint16_t channels = 2;
+    uint32_t sampleRate = 44100;
+    uint16_t bits = 16;
+    uint32_t fmtSize = 16;           // bytes of format body; extra bytes are zero
+    bool lowerCaseIds = false;       // "riff", "wave", "data"
+    // Chunks written between the format chunk and the data chunk: id and body
+    // (a pad byte follows an odd body).
+    std::vector<std::pair<std::string, std::string>> chunksBeforeData;
+    std::optional<int32_t> declaredDataSize; // default: the real sample bytes
+    std::string trailing;            // bytes after the data
+};
+
+inline void PutLE(std::string &out, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+}
+
+// A whole file: RIFF header, format chunk, the extra chunks, the data chunk
+// holding the raw bytes given, then the trailing bytes.
+inline std::string MakeWavBytes(const std::string &dataBytes, const Layout &l = {}) {
+    std::string body;
+    body += l.lowerCaseIds ? "wave" : "WAVE";
+    body += "fmt ";
+    PutLE(body, l.fmtSize, 4);
+    std::string fmt;
+    PutLE(fmt, l.formatTag, 2);
+    PutLE(fmt, l.channels, 2);
+    PutLE(fmt, l.sampleRate, 4);
+    PutLE(fmt, uint64_t(l.sampleRate) * l.channels * (l.bits / 8), 4);
+    PutLE(fmt, uint64_t(l.channels) * (l.bits / 8), 2);
+    PutLE(fmt, l.bits, 2);
+    fmt.resize(l.fmtSize, '\0');
+    body += fmt;
+    if (l.fmtSize % 2)
+        body.push_back('\0');
+    for (const auto &[id, chunk] : l.chunksBeforeData) {
+        body += id;
+        PutLE(body, chunk.size(), 4);
+        body += chunk;
+        if (chunk.size() % 2)
+            body.push_back('\0');
+    }
+    body += "data"; // upper-case ids other than RIFF and WAVE are not expected
+    PutLE(body, uint32_t(l.declaredDataSize.value_or(int32_t(dataBytes.size()))), 4);
+    body += dataBytes;
+    body += l.trailing;
+    std::string out = l.lowerCaseIds ? "riff" : "RIFF";
+    PutLE(out, body.size(), 4);
+    return out + body;
+}
+
+inline std::string SampleBytes(const std::vector<int16_t> &samples) {
+    std::string out;
+    for (int16_t s : samples)
+        PutLE(out, static_cast<uint16_t>(s), 2);
+    return out;
+}
+
+inline std::string MakeWav(const std::vector<int16_t> &samples, const Layout &l = {}) {
+    return MakeWavBytes(SampleBytes(samples), l);
+}
+
+inline void WriteFile(const std::string &path, const std::string &bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+inline std::string ReadFile(const std::string &path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+// Interleaved 16-bit values of a file's data, assuming a 44-byte header.
+inline std::vector<int16_t> SamplesAfter44(const std::string &bytes) {
+    std::vector<int16_t> out;
+    for (size_t i = 44; i + 1 < bytes.size(); i += 2)
+        out.push_back(static_cast<int16_t>(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8)));
+    return out;
+}
+
+} // namespace testwav
