@@ -1,0 +1,145 @@
+#include "wavefile/FileHandle.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// One system call's worth: read() and write() move at most this much at once.
+constexpr int64_t kMaxTransfer = 0x40000000;
+
+int OpenRetrying(const QByteArray &path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path.constData(), flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Only regular files are inputs: a directory or a device named *.wav is not
+// something to read samples from, and a FIFO would block the caller forever.
+// The open is non-blocking for that reason; the flag is cleared once the file
+// is known to be regular.
+bool IsRegularAndBlocking(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+} // namespace
+
+FileHandle::~FileHandle() {
+    close();
+}
+
+FileHandle::FileHandle(FileHandle &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FileHandle &FileHandle::operator=(FileHandle &&other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+FileHandle FileHandle::OpenRead(const QString &path) {
+    if (path.isEmpty())
+        return FileHandle();
+    const int fd = OpenRetrying(QFile::encodeName(path), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return FileHandle();
+    FileHandle handle(fd);
+    if (!IsRegularAndBlocking(fd))
+        handle.close();
+    return handle;
+}
+
+FileHandle FileHandle::CreateNew(const QString &path) {
+    if (path.isEmpty())
+        return FileHandle();
+    const int fd =
+        OpenRetrying(QFile::encodeName(path), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    return fd < 0 ? FileHandle() : FileHandle(fd);
+}
+
+void FileHandle::close() {
+    if (fd_ >= 0) {
+        // The descriptor is released even when close reports EINTR; retrying
+        // could close a descriptor another thread has just been given.
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+int64_t FileHandle::read(void *buffer, int64_t size) {
+    if (fd_ < 0 || size < 0)
+        return -1;
+    auto *out = static_cast<char *>(buffer);
+    int64_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd_, out + done, size_t(std::min(size - done, kMaxTransfer)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+bool FileHandle::write(const void *buffer, int64_t size) {
+    if (fd_ < 0 || size < 0)
+        return false;
+    const auto *in = static_cast<const char *>(buffer);
+    int64_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd_, in + done, size_t(std::min(size - done, kMaxTransfer)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+bool FileHandle::seek(int64_t offset) {
+    if (fd_ < 0 || offset < 0)
+        return false;
+    return ::lseek(fd_, off_t(offset), SEEK_SET) == off_t(offset);
+}
+
+int64_t FileHandle::readAt(int64_t offset, void *buffer, int64_t size) const {
+    if (fd_ < 0 || size < 0 || offset < 0)
+        return -1;
+    auto *out = static_cast<char *>(buffer);
+    int64_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd_, out + done, size_t(std::min(size - done, kMaxTransfer)),
+                                  off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t FileHandle::size() const {
+    struct stat st;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return -1;
+    return int64_t(st.st_size);
+}

@@ -1,0 +1,269 @@
+#include "wavefile/WaveFile.h"
+
+#include <QFile>
+#include <algorithm>
+#include <limits>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+const char *const kOpenFailedMessage = "ファイルのオープンに失敗しました。";
+
+namespace {
+
+const char *const kOverwriteQuestion = "書き込みファイルが既に存在します。オーバーライトしますか？";
+
+constexpr int64_t kRiffHeaderBytes = 20; // RIFF id, RIFF size, WAVE, fmt id, fmtSize
+constexpr int64_t kChunkHeaderBytes = 8; // id and size
+constexpr int32_t kMinFormatBytes = 16;  // tag through bits per sample
+constexpr int64_t kFallbackScanBytes = 512;
+// The per-file fields are signed 32-bit, so a larger file cannot be described.
+constexpr int64_t kMaxFileSize = std::numeric_limits<int32_t>::max();
+constexpr int64_t kSpaceMarginBytes = 1000000;
+// Values per read in ReadSamples, so a long run needs no buffer of its own size.
+constexpr int64_t kReadPieceValues = 32768;
+
+uint16_t GetU16(const uint8_t *p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+uint32_t GetU32(const uint8_t *p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+void PutU32(uint8_t *p, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(value >> (8 * i));
+}
+
+// Ids are compared after upper-casing, so "riff", "wave" and "data" pass.
+bool IdIs(const uint8_t *id, const char *upper) {
+    for (int i = 0; i < 4; ++i) {
+        const uint8_t c = (id[i] >= 'a' && id[i] <= 'z') ? uint8_t(id[i] - 'a' + 'A') : id[i];
+        if (c != uint8_t(upper[i]))
+            return false;
+    }
+    return true;
+}
+
+std::optional<DataChunkLocation> ReadChunkHeader(const FileHandle &file, int64_t offset) {
+    DataChunkLocation chunk;
+    chunk.headerOffset = offset;
+    if (file.readAt(offset, chunk.header.data(), kChunkHeaderBytes) != kChunkHeaderBytes)
+        return std::nullopt;
+    return chunk;
+}
+
+// The RIFF way: every chunk is an 8-byte header and a body padded to an even
+// length. Stops at the first data chunk, or when the next header would not fit
+// in the file.
+std::optional<DataChunkLocation> WalkChunks(const FileHandle &file, int64_t fileSize,
+                                            int32_t fmtSize) {
+    int64_t pos = kRiffHeaderBytes + fmtSize + (fmtSize & 1);
+    while (pos + kChunkHeaderBytes <= fileSize) {
+        auto chunk = ReadChunkHeader(file, pos);
+        if (!chunk)
+            return std::nullopt;
+        if (IdIs(chunk->header.data(), "DATA"))
+            return chunk;
+        const int64_t body = GetU32(chunk->header.data() + 4);
+        pos += kChunkHeaderBytes + body + (body & 1);
+    }
+    return std::nullopt;
+}
+
+// For files whose chunk sizes do not add up: look for the id every 4 bytes
+// within the first 512 bytes after the format body.
+std::optional<DataChunkLocation> ScanForDataId(const FileHandle &file, int64_t fileSize,
+                                               int32_t fmtSize) {
+    const int64_t start = kRiffHeaderBytes + fmtSize;
+    const int64_t limit = std::min(fileSize - start, kFallbackScanBytes);
+    for (int64_t offset = 0; offset < limit; offset += 4) {
+        auto chunk = ReadChunkHeader(file, start + offset);
+        if (chunk && IdIs(chunk->header.data(), "DATA"))
+            return chunk;
+    }
+    return std::nullopt;
+}
+
+// Reads and checks the RIFF header and the format body. fmtSize is bounded by
+// the file before anything is allocated for it.
+bool ReadFormat(const FileHandle &file, int64_t fileSize, WaveHeader &h) {
+    if (file.readAt(0, h.riff.data(), kRiffHeaderBytes) != kRiffHeaderBytes)
+        return false;
+    if (!IdIs(h.riff.data(), "RIFF") || !IdIs(h.riff.data() + 8, "WAVE"))
+        return false;
+    const int32_t fmtSize = h.fmtSize();
+    if (fmtSize < kMinFormatBytes || fmtSize > fileSize - kRiffHeaderBytes)
+        return false;
+    h.formatBody.resize(size_t(fmtSize));
+    if (file.readAt(kRiffHeaderBytes, h.formatBody.data(), fmtSize) != fmtSize)
+        return false;
+    const uint8_t *body = h.formatBody.data();
+    return GetU16(body) == 1 && GetU16(body + 2) == 2 && GetU16(body + 14) == 16;
+}
+
+bool IsSameFile(const QString &a, const QString &b) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    struct stat sa, sb;
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+FileHandle OpenFailed(MessageSink &messages) {
+    messages.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
+    return FileHandle();
+}
+
+} // namespace
+
+int32_t WaveHeader::fmtSize() const {
+    return int32_t(GetU32(riff.data() + 16));
+}
+
+int32_t WaveHeader::dataSize() const {
+    return int32_t(GetU32(dataHeader.data() + 4));
+}
+
+void WaveHeader::setDataSize(int32_t bytes) {
+    PutU32(dataHeader.data() + 4, uint32_t(bytes));
+}
+
+void WaveHeader::setRiffSize(uint32_t bytes) {
+    PutU32(riff.data() + 4, bytes);
+}
+
+int32_t DataChunkLocation::size() const {
+    return int32_t(GetU32(header.data() + 4));
+}
+
+std::optional<DataChunkLocation> FindDataChunk(const FileHandle &file, int64_t fileSize,
+                                               int32_t fmtSize) {
+    if (fileSize < 0 || fmtSize < 0)
+        return std::nullopt;
+    if (auto chunk = WalkChunks(file, fileSize, fmtSize))
+        return chunk;
+    return ScanForDataId(file, fileSize, fmtSize);
+}
+
+bool WaveFile::ReadWaveHeader(const QString &path, MessageSink &messages) {
+    FileHandle file = OpenForRead(path, messages);
+    if (!file.isOpen())
+        return false;
+    const int64_t size = file.size();
+    if (size < 0 || size > kMaxFileSize)
+        return false;
+    WaveHeader h;
+    if (!ReadFormat(file, size, h))
+        return false;
+    const auto data = FindDataChunk(file, size, h.fmtSize());
+    if (!data)
+        return false;
+    const int32_t declared = data->size();
+    const int64_t offset = data->headerOffset + kChunkHeaderBytes;
+    // A size of 2^31 or more reads as negative: no such file fits the fields.
+    if (declared < 0 || offset + declared > size)
+        return false;
+    h.dataHeader = data->header;
+    header = std::move(h);
+    fileSize = int32_t(size);
+    dataOffset = int32_t(offset);
+    dataBytes = declared;
+    bytesPerSample = GetU16(header.formatBody.data() + 14) / 8;
+    channelCount = GetU16(header.formatBody.data() + 2);
+    sampleCount = dataBytes / bytesPerSample;
+    return true;
+}
+
+int32_t WaveFile::ReadSamples(int32_t start, int32_t count, const QString &path, int16_t *dest,
+                              MessageSink &messages) const {
+    FileHandle file = OpenForRead(path, messages);
+    if (!file.isOpen() || start < 0 || bytesPerSample != 2)
+        return 0;
+    const int64_t left = (int64_t(dataBytes) - int64_t(start) * bytesPerSample) / bytesPerSample;
+    const int64_t wanted = std::min<int64_t>(count, left);
+    int64_t done = 0;
+    std::vector<uint8_t> buffer(size_t(std::clamp<int64_t>(wanted, 0, kReadPieceValues) * 2));
+    uint8_t *bytes = buffer.data();
+    while (done < wanted) {
+        const int64_t piece = std::min(wanted - done, kReadPieceValues);
+        const int64_t pos = dataOffset + (int64_t(start) + done) * bytesPerSample;
+        const int64_t got = file.readAt(pos, bytes, piece * 2) / 2;
+        for (int64_t i = 0; i < got; ++i)
+            dest[done + i] = int16_t(GetU16(bytes + 2 * i));
+        done += std::max<int64_t>(got, 0);
+        if (got < piece)
+            break; // the file shrank since its header was read
+    }
+    return int32_t(done);
+}
+
+bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const {
+    const int32_t fmtSize = header.fmtSize();
+    if (fmtSize < kMinFormatBytes || header.formatBody.size() != size_t(fmtSize) ||
+        dataBytesWritten < 0 || dataBytesWritten > std::numeric_limits<int32_t>::max())
+        return false;
+    // Only the format and data chunks are written, so the RIFF size counts
+    // just those two (with the format body's pad byte).
+    const int64_t pad = fmtSize & 1;
+    const int64_t riffSize =
+        4 + kChunkHeaderBytes + fmtSize + pad + kChunkHeaderBytes + dataBytesWritten;
+    WaveHeader h = header;
+    h.setDataSize(int32_t(dataBytesWritten));
+    h.setRiffSize(uint32_t(riffSize));
+    std::vector<uint8_t> bytes(h.riff.begin(), h.riff.end());
+    bytes.insert(bytes.end(), h.formatBody.begin(), h.formatBody.end());
+    if (pad)
+        bytes.push_back(0);
+    bytes.insert(bytes.end(), h.dataHeader.begin(), h.dataHeader.end());
+    return out.write(bytes.data(), int64_t(bytes.size()));
+}
+
+bool HasWaveExtension(const QString &path) {
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && path.mid(dot, 4).toLower() == QLatin1String(".wav");
+}
+
+FileHandle OpenForRead(const QString &path, MessageSink &messages) {
+    FileHandle file = FileHandle::OpenRead(path);
+    return file.isOpen() ? std::move(file) : OpenFailed(messages);
+}
+
+FileHandle CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
+                            const QString &protectedInput) {
+    // Deleting an open file succeeds here, so nothing but this test keeps a
+    // pass from wiping out its own input under another name or a link.
+    if (IsSameFile(path, protectedInput))
+        return OpenFailed(messages);
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    const bool exists = ::lstat(native.constData(), &st) == 0;
+    if (exists && confirm &&
+        messages.ShowMsg(QString::fromUtf8(kOverwriteQuestion), true) == MsgAnswer::No)
+        return FileHandle();
+    if (exists && ::unlink(native.constData()) != 0)
+        return OpenFailed(messages);
+    FileHandle out = FileHandle::CreateNew(path);
+    return out.isOpen() ? std::move(out) : OpenFailed(messages);
+}
+
+bool HasDriveSpace(const QString &inputPath, const QString &outputFolder) {
+    struct statvfs vfs;
+    if (outputFolder.isEmpty() || ::statvfs(QFile::encodeName(outputFolder).constData(), &vfs) != 0)
+        return false;
+    const uint64_t blocks = vfs.f_bavail;
+    const uint64_t blockSize = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
+    const uint64_t maxFree = uint64_t(std::numeric_limits<int64_t>::max());
+    const int64_t freeBytes = (blockSize && blocks > maxFree / blockSize)
+                                  ? int64_t(maxFree)
+                                  : int64_t(blocks * blockSize);
+    // An input that cannot be looked at counts as empty: its pass fails on
+    // reading it, which reports the real trouble better than "no space".
+    struct stat st;
+    const int64_t inputBytes =
+        ::stat(QFile::encodeName(inputPath).constData(), &st) == 0 ? int64_t(st.st_size) : 0;
+    return freeBytes - inputBytes > kSpaceMarginBytes;
+}
