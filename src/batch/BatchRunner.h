@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 #include "wavefile/WaveFile.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -30,7 +31,7 @@ inline const QString PassNoNoise = QStringLiteral("Pass No Noise");
 // Block step constants: values per block, look-ahead values, staging length.
 inline constexpr int32_t kBlockValues = 131072;
 inline constexpr int32_t kReadValues = kBlockValues + kLookAheadValues; // 131,152
-inline constexpr int32_t kBufferValues = kHistoryValues + kReadValues;   // 131,252
+inline constexpr int32_t kBufferValues = kHistoryValues + kReadValues;  // 131,252
 
 // "00H 00M 45S 351mS" for frame 2,000,000 (44,100 frames per second), in 64 bits.
 QString FormatClickTime(int64_t frame);
@@ -44,6 +45,17 @@ QString LoggedFileName(const QString &name);
 QStringList ReadLogLines(const QString &path, bool *ok = nullptr);
 // Writes lines in CP932, every line ended by CR LF; false if the write failed.
 bool WriteLogLines(const QString &path, const QStringList &lines);
+// The bytes of text in the logs' code page (CP932).
+QByteArray EncodeLogText(const QString &text);
+// Writes text in CP932 at out's position, without a terminator; false if the
+// write failed.
+bool WriteText(FileHandle &out, const QString &text);
+
+// Log file names inside logFolder.
+inline const QString kSummaryLogName = QStringLiteral("NoiseLog0.dat");
+inline const QString kDetailLogName = QStringLiteral("NoiseLog1.dat");
+// The wave window's temporary playback file, removed with the logs.
+inline const QString kPlaybackFileName = QStringLiteral("dozavarav.wav");
 
 class BatchRunner : public ClickReporter {
 public:
@@ -59,7 +71,7 @@ public:
     QString logFolder;    // folder of the last run's logs, ending in the separator
     int32_t selectedAtStart = 0;
     int32_t problemFileCount = 0;
-    QString lastRunKind;  // "C" after a detection run started, "D" after a removal run
+    QString lastRunKind; // "C" after a detection run started, "D" after a removal run
     int32_t runOrdinal = 0;
     int32_t clickCounter = 0;
     bool stopRequested = false;

@@ -1,0 +1,98 @@
+// Text helpers of the noise logs: time and channel texts, the logged form of a
+// file name, and reading and writing line lists in the logs' code page.
+
+#include "batch/BatchRunner.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+const char *const kLogCodec = "CP932";
+
+// True when the code point survives a trip through CP932 unchanged, so a name
+// written to a log reads back as the same text.
+bool Cp932Holds(char32_t codePoint) {
+    const QString text = QString::fromUcs4(&codePoint, 1);
+    QStringEncoder encoder(kLogCodec);
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return false;
+    QStringDecoder decoder(kLogCodec);
+    const QString back = decoder.decode(bytes);
+    return !decoder.hasError() && back == text;
+}
+
+bool IsControl(char32_t codePoint) {
+    return codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0);
+}
+
+} // namespace
+
+QString FormatClickTime(int64_t frame) {
+    const int64_t totalMs = frame * 10 / 441;
+    const int64_t totalSeconds = totalMs / 1000;
+    const int64_t totalMinutes = totalSeconds / 60;
+    return QString::asprintf(
+        "%02lldH %02lldM %02lldS %03lldmS", static_cast<long long>(totalMinutes / 60),
+        static_cast<long long>(totalMinutes % 60), static_cast<long long>(totalSeconds % 60),
+        static_cast<long long>(totalMs % 1000));
+}
+
+QString ChannelLetter(int32_t index) {
+    return index % kEngineChannels == 0 ? QStringLiteral("L") : QStringLiteral("R");
+}
+
+QString LoggedFileName(const QString &name) {
+    QString logged;
+    logged.reserve(name.size());
+    for (const char32_t codePoint : name.toUcs4()) {
+        const bool plainAscii = codePoint >= 0x20 && codePoint < 0x7f;
+        if (plainAscii || (!IsControl(codePoint) && Cp932Holds(codePoint)))
+            logged.append(QString::fromUcs4(&codePoint, 1));
+        else
+            logged.append(QLatin1Char('?'));
+    }
+    return logged;
+}
+
+QStringList ReadLogLines(const QString &path, bool *ok) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (ok)
+            *ok = false;
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    if (ok)
+        *ok = file.error() == QFileDevice::NoError;
+    QStringDecoder decoder(kLogCodec);
+    QString text = decoder.decode(bytes);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    if (text.isEmpty() && bytes.isEmpty())
+        return {};
+    return text.split(QLatin1Char('\n'));
+}
+
+QByteArray EncodeLogText(const QString &text) {
+    QStringEncoder encoder(kLogCodec);
+    return encoder.encode(text);
+}
+
+bool WriteLogLines(const QString &path, const QStringList &lines) {
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += EncodeLogText(line);
+        bytes += "\r\n";
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}

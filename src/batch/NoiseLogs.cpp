@@ -1,0 +1,61 @@
+// The noise logs: one detail record per click, one summary record per file,
+// the result grid, and the two log files in the input folder.
+
+#include "batch/BatchRunner.h"
+
+#include <QFile>
+
+BatchRunner::BatchRunner(Settings &settings, WindowPort &port) : settings(settings), port(port) {}
+
+void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32_t width) {
+    if (id == 0 || !port.MakeFileChecked())
+        return;
+    // One record beyond LogMax is still taken: a list longer than 7 x LogMax
+    // lines is how readers tell that records were dropped.
+    const int64_t lineLimit = int64_t{7} * settings.LogMax;
+    if (detailLog.size() > lineLimit)
+        return;
+    const int32_t frame = index / 2;
+    detailLog << LoggedFileName(inputName) << QString::number(id) << ChannelLetter(index)
+              << QString::number(frame) << FormatClickTime(frame)
+              << QString::number(static_cast<int16_t>(value)) << QString::number(width);
+}
+
+void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const QString &status,
+                             const QString &name) {
+    if (ordinal == 0) {
+        problemFileCount = 0;
+        port.ResetResultGrid();
+        return;
+    }
+    const QString ordinalText = QString::number(ordinal);
+    const QString countText = QString::number(count);
+    // The grid shows the name as it is, so the wave window can open the file;
+    // the log holds the form that survives the log's code page and line splitting.
+    port.SetResultRow(ordinal, ordinalText, name, countText, status);
+    summaryLog << ordinalText << LoggedFileName(name) << countText << LoggedFileName(status);
+    if (status != Status::OK)
+        ++problemFileCount;
+}
+
+void BatchRunner::PrepareLogFolder() {
+    if (logFolder != inputFolder && !logFolder.isEmpty()) {
+        // Missing files are normal here; a failed removal leaves only litter.
+        QFile::remove(logFolder + kSummaryLogName);
+        QFile::remove(logFolder + kDetailLogName);
+        QFile::remove(logFolder + kPlaybackFileName);
+    }
+    selectedAtStart = static_cast<int32_t>(port.SelectedFileNames().size());
+    logFolder = inputFolder;
+}
+
+void BatchRunner::SaveLogs() {
+    const QString detailPath = logFolder + kDetailLogName;
+    const QString summaryPath = logFolder + kSummaryLogName;
+    if (!WriteLogLines(detailPath, detailLog))
+        port.ShowMsg(detailPath + QStringLiteral("の書き込みに失敗しました。"));
+    if (!WriteLogLines(summaryPath, summaryLog))
+        port.ShowMsg(summaryPath + QStringLiteral("の書き込みに失敗しました。"));
+    detailLog.clear();
+    summaryLog.clear();
+}

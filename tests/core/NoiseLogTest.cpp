@@ -1,0 +1,181 @@
+// The noise logs: record contents, the LogMax rule, the result rows, the log
+// folder's life and the files byte for byte.
+
+#include "batch/BatchRunner.h"
+#include "support/RecordingPort.h"
+#include "support/TestWav.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class NoiseLogTest : public ::testing::Test {
+protected:
+    Settings settings;
+    RecordingPort port;
+    BatchRunner runner{settings, port};
+    QTemporaryDir dir;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        settings.LogMax = 1000;
+        runner.inputFolder = dir.path() + "/";
+    }
+    std::string Bytes(const QString &name) const {
+        return testwav::ReadFile((runner.logFolder + name).toStdString());
+    }
+    void Touch(const QString &path) const { testwav::WriteFile(path.toStdString(), "x"); }
+};
+
+TEST(LogTextTest, FormatClickTime) {
+    const std::pair<int64_t, const char *> cases[] = {
+        {0, "00H 00M 00S 000mS"},
+        {441, "00H 00M 00S 010mS"},
+        {44100, "00H 00M 01S 000mS"},
+        {2000000, "00H 00M 45S 351mS"},
+        {158760000, "01H 00M 00S 000mS"},
+        // Past the 32-bit product: the time must keep counting, not wrap.
+        {214748365, "01H 21M 09S 577mS"},
+        {int64_t{100} * 3600 * 44100, "100H 00M 00S 000mS"},
+    };
+    for (const auto &[frame, text] : cases)
+        EXPECT_EQ(FormatClickTime(frame), QString::fromLatin1(text)) << frame;
+}
+
+TEST(LogTextTest, LoggedFileNameKeepsOnlyWhatTheLogsCanHold) {
+    const std::pair<QString, QString> cases[] = {
+        {"take1.wav", "take1.wav"},
+        {QString::fromUtf8("録音①～.wav"), QString::fromUtf8("録音①～.wav")},
+        {"a\tb\nc\rd.wav", "a?b?c?d.wav"},
+        {QString::fromUtf8("café\x7f.wav"), "caf??.wav"},
+        {QString::fromUtf8("😀 \\~.wav"), "? \\~.wav"},
+    };
+    for (const auto &[name, logged] : cases)
+        EXPECT_EQ(LoggedFileName(name), logged) << name.toStdString();
+}
+
+TEST(LogTextTest, ReadLogLinesSplitsAtEveryLineEnd) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("log.dat");
+    const std::pair<std::string, QStringList> cases[] = {
+        {"", {}},
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"a\r\n\r\nb\r\n", {"a", "", "b"}},
+        {"\x98\x5e\r\n", {QString::fromUtf8("録")}},
+    };
+    for (const auto &[bytes, lines] : cases) {
+        testwav::WriteFile(path.toStdString(), bytes);
+        bool ok = false;
+        EXPECT_EQ(ReadLogLines(path, &ok), lines);
+        EXPECT_TRUE(ok);
+    }
+    bool ok = true;
+    EXPECT_TRUE(ReadLogLines(dir.filePath("missing.dat"), &ok).isEmpty());
+    EXPECT_FALSE(ok);
+}
+
+TEST_F(NoiseLogTest, ClickRecordHoldsSevenFields) {
+    runner.inputName = "song.wav";
+    runner.AddClickRecord(1, 0, 1200, 2);
+    runner.AddClickRecord(2, 5, 0x18000, 0); // value taken as signed 16-bit
+    const QStringList expected{"song.wav", "1", "L", "0", "00H 00M 00S 000mS", "1200",   "2",
+                               "song.wav", "2", "R", "2", "00H 00M 00S 000mS", "-32768", "0"};
+    EXPECT_EQ(runner.detailLog, expected);
+}
+
+TEST_F(NoiseLogTest, ClickRecordSkippedForIdZeroOrUncheckedBox) {
+    runner.AddClickRecord(0, 4, 100, 1);
+    port.makeFileChecked = false;
+    runner.AddClickRecord(1, 4, 100, 1);
+    EXPECT_TRUE(runner.detailLog.isEmpty());
+}
+
+TEST_F(NoiseLogTest, LogMaxTakesOneRecordBeyondTheLimit) {
+    runner.inputName = "f";
+    for (int32_t id = 1; id <= 1005; ++id)
+        runner.AddClickRecord(id, id * 2, 5, 1);
+    ASSERT_EQ(runner.detailLog.size(), 7007);
+    EXPECT_EQ(runner.detailLog[7000], "f");
+    EXPECT_EQ(runner.detailLog[7001], "1001");
+}
+
+TEST_F(NoiseLogTest, LogMaxLimitDoesNotOverflow) {
+    settings.LogMax = 400000000; // 7 x LogMax is past 32 bits
+    runner.AddClickRecord(1, 2, 5, 1);
+    EXPECT_EQ(runner.detailLog.size(), 7);
+}
+
+TEST_F(NoiseLogTest, FileRowsFillGridSummaryAndProblemCount) {
+    runner.AddFileRow(0, 0, {}, {});
+    runner.AddFileRow(1, 0, "OK", "a.wav");
+    runner.AddFileRow(2, 3, "Noise Detect", "b\tc.wav");
+    runner.AddFileRow(3, 0, "ok", "d.wav");
+    EXPECT_EQ(runner.problemFileCount, 2);
+    ASSERT_EQ(port.rows.size(), 3u);
+    EXPECT_EQ(port.rows[1].name, "b\tc.wav"); // the grid shows the name itself
+    EXPECT_EQ(port.rows[1].count, "3");
+    EXPECT_EQ(runner.summaryLog, (QStringList{"1", "a.wav", "0", "OK", "2", "b?c.wav", "3",
+                                              "Noise Detect", "3", "d.wav", "0", "ok"}));
+
+    runner.AddFileRow(0, 0, {}, {});
+    EXPECT_EQ(runner.problemFileCount, 0);
+    EXPECT_TRUE(port.rows.empty());
+    EXPECT_EQ(runner.summaryLog.size(), 12); // a reset leaves the summary alone
+}
+
+TEST_F(NoiseLogTest, SaveLogsWritesCp932WithCrLfAfterEveryLine) {
+    port.selectedNames = {"x.wav", "y.wav"};
+    runner.PrepareLogFolder();
+    EXPECT_EQ(runner.selectedAtStart, 2);
+    runner.inputName = QString::fromUtf8("録音.wav");
+    runner.AddClickRecord(1, 3, -7, 4);
+    runner.AddFileRow(1, 1, "Noise Detect", runner.inputName);
+    runner.SaveLogs();
+
+    EXPECT_EQ(Bytes("NoiseLog1.dat"), "\x98\x5e\x89\xb9.wav\r\n1\r\nR\r\n1\r\n"
+                                      "00H 00M 00S 000mS\r\n-7\r\n4\r\n");
+    EXPECT_EQ(Bytes("NoiseLog0.dat"), "1\r\n\x98\x5e\x89\xb9.wav\r\n1\r\nNoise Detect\r\n");
+    EXPECT_TRUE(runner.detailLog.isEmpty());
+    EXPECT_TRUE(runner.summaryLog.isEmpty());
+    EXPECT_TRUE(port.messages.isEmpty());
+
+    runner.SaveLogs(); // empty lists give empty files, replacing the old ones
+    EXPECT_EQ(Bytes("NoiseLog1.dat"), "");
+    EXPECT_EQ(Bytes("NoiseLog0.dat"), "");
+}
+
+TEST_F(NoiseLogTest, SaveLogsReportsEachFileItCannotWrite) {
+    runner.inputFolder = dir.path() + "/gone/";
+    runner.PrepareLogFolder();
+    runner.summaryLog << "1";
+    runner.SaveLogs();
+    ASSERT_EQ(port.messages.size(), 2);
+    EXPECT_TRUE(port.messages[0].startsWith(runner.logFolder + "NoiseLog1.dat"));
+    EXPECT_TRUE(port.messages[1].startsWith(runner.logFolder + "NoiseLog0.dat"));
+}
+
+TEST_F(NoiseLogTest, LogsLiveInOneFolderAtATime) {
+    const QString folderA = dir.path() + "/A/";
+    const QString folderB = dir.path() + "/B/";
+    ASSERT_TRUE(QDir().mkpath(folderA) && QDir().mkpath(folderB));
+    const QStringList workFiles{"NoiseLog0.dat", "NoiseLog1.dat", "dozavarav.wav"};
+    for (const QString &name : workFiles)
+        Touch(folderA + name);
+
+    runner.inputFolder = folderA;
+    runner.PrepareLogFolder(); // first run after start-up: nothing to remove
+    runner.PrepareLogFolder(); // same folder again: the files stay for overwriting
+    for (const QString &name : workFiles)
+        EXPECT_TRUE(QFile::exists(folderA + name)) << name.toStdString();
+
+    runner.inputFolder = folderB;
+    runner.PrepareLogFolder();
+    EXPECT_EQ(runner.logFolder, folderB);
+    for (const QString &name : workFiles)
+        EXPECT_FALSE(QFile::exists(folderA + name)) << name.toStdString();
+}
+
+} // namespace
