@@ -1,0 +1,210 @@
+#include "Settings.h"
+
+#include "IniFile.h"
+
+#include <QDir>
+#include <QStorageInfo>
+
+namespace {
+
+const QString kNone = QStringLiteral("None");
+const QString kPath = QStringLiteral("Path");
+const QString kSettei = QStringLiteral("Settei");
+
+QString SettingsFilePath(const QString &startFolder) {
+    return QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName));
+}
+
+// A key's text as the profile routines give it: the stored value, or "None"
+// when the section or key is missing.
+QString ReadText(const IniFile &ini, const QString &section, const QString &key) {
+    return ini.value(section, key).value_or(kNone);
+}
+
+// Reads an integer key; a value outside lo..hi gives the default, because
+// later code indexes tables and sizes buffers by these numbers.
+int32_t ReadInt(const IniFile &ini, const QString &key, int32_t def, int32_t lo, int32_t hi) {
+    const int32_t value = IniTextToInt(ReadText(ini, kSettei, key), def);
+    return (value < lo || value > hi) ? def : value;
+}
+
+void ReadPresets(const IniFile &ini, Settings &s, const Settings &d) {
+    s.rdCL = ReadInt(ini, QStringLiteral("rdCL"), d.rdCL, 1, 3);
+    s.rdCT = ReadInt(ini, QStringLiteral("rdCT"), d.rdCT, 1, 3);
+    s.rdWL = ReadInt(ini, QStringLiteral("rdWL"), d.rdWL, 1, 3);
+    s.rdWT = ReadInt(ini, QStringLiteral("rdWT"), d.rdWT, 1, 3);
+}
+
+// Slots 1..3 of one track value array, keys name1..name3; hi is the track
+// bar's maximum.
+void ReadSlots(const IniFile &ini, const char *name, std::array<int32_t, 4> &values,
+               const std::array<int32_t, 4> &defaults, int32_t hi) {
+    for (int slot = 1; slot <= 3; ++slot) {
+        const QString key = QString::fromLatin1(name) + QString::number(slot);
+        values[slot] = ReadInt(ini, key, defaults[slot], 0, hi);
+    }
+}
+
+void ReadTrackValues(const IniFile &ini, Settings &s, const Settings &d) {
+    ReadSlots(ini, "rdCLV", s.rdCLV, d.rdCLV, 19);
+    ReadSlots(ini, "rdCTV", s.rdCTV, d.rdCTV, 15);
+    ReadSlots(ini, "rdWLV", s.rdWLV, d.rdWLV, 19);
+    ReadSlots(ini, "rdWTV", s.rdWTV, d.rdWTV, 15);
+}
+
+void ReadDisplayValues(const IniFile &ini, Settings &s, const Settings &d) {
+    s.BuffDipth = ReadInt(ini, QStringLiteral("BuffDipth"), d.BuffDipth, 2, 16);
+    s.Arasa = ReadInt(ini, QStringLiteral("Arasa"), d.Arasa, 1, 32);
+    const auto lastTime = static_cast<int32_t>(kDisplayTimeFrames.size()) - 1;
+    s.WinTime = ReadInt(ini, QStringLiteral("WinTime"), d.WinTime, 0, lastTime);
+}
+
+void ReadOutputOptions(const IniFile &ini, Settings &s, const Settings &d) {
+    s.ckAuto = IniTextToBool(ReadText(ini, kSettei, QStringLiteral("ckAuto")));
+    s.ckOverW = IniTextToBool(ReadText(ini, kSettei, QStringLiteral("ckOverW")));
+    s.ckSameDir = IniTextToBool(ReadText(ini, kSettei, QStringLiteral("ckSameDir")));
+    s.outPath = ini.value(kSettei, QStringLiteral("outPath")).value_or(d.outPath);
+}
+
+void ReadLimits(const IniFile &ini, Settings &s, const Settings &d) {
+    constexpr int32_t kMax = INT32_MAX;
+    s.DumpTextLen = ReadInt(ini, QStringLiteral("DumpTextLen"), d.DumpTextLen, 0, kMax);
+    s.LogMax = ReadInt(ini, QStringLiteral("LogMax"), d.LogMax, 0, kMax);
+    s.CheckPlayTime = ReadInt(ini, QStringLiteral("CheckPlayTime"), d.CheckPlayTime, 0, kMax);
+    // A file from before repaired playback existed has no BuffDipth key; its
+    // CheckPlayTime, if any, does not mean the playback length.
+    if (ReadText(ini, kSettei, QStringLiteral("BuffDipth")) == kNone)
+        s.CheckPlayTime = 0;
+    if (s.CheckPlayTime > 11)
+        s.CheckPlayTime = 0;
+}
+
+// The folder is restored only when it and the remembered volume root both
+// still exist; the volume to select is then the one that holds the folder.
+void ReadBrowserPlace(const IniFile &ini, LoadedSettings &out) {
+    const QString drive = ReadText(ini, kPath, QStringLiteral("Drive"));
+    const QString folder = ReadText(ini, kPath, QStringLiteral("Folder"));
+    if (folder == kNone || drive == kNone || folder.isEmpty() || drive.isEmpty())
+        return;
+    if (!QDir(folder).exists() || !QDir(drive).exists())
+        return;
+    out.restoreFolder = folder;
+    out.drive = QStorageInfo(folder).rootPath();
+}
+
+void WriteSlots(IniFile &ini, const char *name, const std::array<int32_t, 4> &values) {
+    for (int slot = 1; slot <= 3; ++slot) {
+        const QString key = QString::fromLatin1(name) + QString::number(slot);
+        ini.setValue(kSettei, key, QString::number(values[slot]));
+    }
+}
+
+void WriteInt(IniFile &ini, const char *key, int32_t value) {
+    ini.setValue(kSettei, QString::fromLatin1(key), QString::number(value));
+}
+
+void WriteBool(IniFile &ini, const char *key, bool value) {
+    ini.setValue(kSettei, QString::fromLatin1(key), BoolToIniText(value));
+}
+
+// The keys in the order they are appended to a new file.
+void WriteSettei(IniFile &ini, const Settings &s) {
+    WriteInt(ini, "rdCL", s.rdCL);
+    WriteInt(ini, "rdCT", s.rdCT);
+    WriteInt(ini, "rdWL", s.rdWL);
+    WriteInt(ini, "rdWT", s.rdWT);
+    WriteSlots(ini, "rdCLV", s.rdCLV);
+    WriteSlots(ini, "rdCTV", s.rdCTV);
+    WriteSlots(ini, "rdWTV", s.rdWTV);
+    WriteSlots(ini, "rdWLV", s.rdWLV);
+    WriteInt(ini, "BuffDipth", s.BuffDipth);
+    WriteInt(ini, "Arasa", s.Arasa);
+    WriteInt(ini, "WinTime", s.WinTime);
+    WriteBool(ini, "ckAuto", s.ckAuto);
+    WriteBool(ini, "ckOverW", s.ckOverW);
+    WriteBool(ini, "ckSameDir", s.ckSameDir);
+    ini.setValue(kSettei, QStringLiteral("outPath"), s.outPath);
+    WriteInt(ini, "DumpTextLen", s.DumpTextLen);
+    WriteInt(ini, "LogMax", s.LogMax);
+    WriteInt(ini, "CheckPlayTime", s.CheckPlayTime);
+}
+
+} // namespace
+
+Settings Settings::Defaults() {
+    Settings s;
+    s.rdCL = 1;
+    s.rdCT = 1;
+    s.rdWL = 3;
+    s.rdWT = 1;
+    s.rdCLV = {0, 8, 13, 16};
+    s.rdCTV = {0, 0, 5, 10};
+    s.rdWLV = {0, 8, 13, 16};
+    s.rdWTV = {0, 0, 5, 10};
+    s.BuffDipth = 8;
+    s.Arasa = 16;
+    s.WinTime = 3;
+    s.ckAuto = true;
+    s.ckOverW = true;
+    s.ckSameDir = true;
+    s.outPath = QDir::tempPath() + u'/';
+    s.DumpTextLen = 50;
+    s.LogMax = 100000;
+    s.CheckPlayTime = 0;
+    return s;
+}
+
+LoadedSettings LoadSettings(const QString &startFolder) {
+    IniFile ini;
+    // An unreadable file is treated like a missing one: every key gives its default.
+    ini.load(SettingsFilePath(startFolder));
+    LoadedSettings out;
+    ReadBrowserPlace(ini, out);
+    const Settings defaults = Settings::Defaults();
+    Settings &s = out.settings;
+    ReadPresets(ini, s, defaults);
+    ReadTrackValues(ini, s, defaults);
+    ReadDisplayValues(ini, s, defaults);
+    ReadOutputOptions(ini, s, defaults);
+    ReadLimits(ini, s, defaults);
+    return out;
+}
+
+bool SaveSettings(const QString &startFolder, const Settings &settings, const QString &drive,
+                  const QString &folder) {
+    const QString path = SettingsFilePath(startFolder);
+    IniFile ini;
+    // Writing over a file we could not read would lose the lines we keep for others.
+    if (ini.load(path) == IniFile::LoadResult::Failed)
+        return false;
+    ini.setValue(kPath, QStringLiteral("Drive"), drive);
+    ini.setValue(kPath, QStringLiteral("Folder"), folder);
+    WriteSettei(ini, settings);
+    return ini.save(path);
+}
+
+int32_t IniTextToInt(const QString &text, int32_t defaultValue) {
+    if (text == kNone)
+        return defaultValue;
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    return ok ? static_cast<int32_t>(value) : defaultValue;
+}
+
+bool IniTextToBool(const QString &text) {
+    return text != QStringLiteral("false");
+}
+
+QString BoolToIniText(bool value) {
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+bool IsAllDigits(const QString &text) {
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
