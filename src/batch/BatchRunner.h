@@ -113,5 +113,13 @@ public:
     WindowPort &port;
 
 private:
+    // Resets the grid; with files selected, starts the logs of a run of kind
+    // "C" or "D" and returns true; otherwise tells the user and returns false.
+    bool StartRun(const QString &kind);
+    // A stop from outside that arrived between files: the file gets "Abort".
+    bool StoppedBeforeFile(const QString &name);
+    // One selected file of a removal run: its pass and its row; the pass's status.
+    QString RemoveOneFile(const QString &name);
+
     int32_t progressMax_ = 100; // pbRate's maximum as last set
 };

@@ -12,7 +12,8 @@
 class WindowPort : public MessageSink {
 public:
     // The export's save dialog (asks before replacing an existing file).
-    // Returns the chosen path, or an empty text when the user cancelled.
+    // filter comes as "caption|pattern" ("Text File(.txt)|*.txt"); defaultSuffix
+    // has no dot. Returns the chosen path, or an empty text when the user cancelled.
     virtual QString AskSaveFileName(const QString &title, const QString &filter,
                                     const QString &defaultSuffix) = 0;
 

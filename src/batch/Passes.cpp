@@ -1,0 +1,213 @@
+// The per-file passes: stream a file block by block through the click engine,
+// counting and logging clicks (detection) or writing the repaired copy (removal).
+
+#include "batch/BatchRunner.h"
+#include "engine/Thresholds.h"
+
+#include <algorithm>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int64_t kValueBytes = 2;
+constexpr int64_t kStagingStart = kHistoryValues * kValueBytes; // byte of value index 100
+
+const QString kNotWaveSuffix = QStringLiteral("はWaveファイルではありません。");
+const QString kCannotProcessSuffix = QStringLiteral("はこのプログラムで処理できません。");
+const QString kReadFailedSuffix = QStringLiteral("の読み込みに失敗しました。");
+const QString kNoDriveSpaceMessage = QStringLiteral("ドライブの空き容量が不足しています。");
+
+// The two buffers of a pass, allocated once per file and zero-filled. staging
+// holds the file's bytes, two per value, at the value indices of work.
+struct BlockBuffers {
+    std::vector<uint8_t> staging = std::vector<uint8_t>(size_t{kBufferValues} * kValueBytes);
+    std::vector<int32_t> work = std::vector<int32_t>(size_t{kBufferValues});
+};
+
+// Reads the block at value index pos with its 80 look-ahead values (one read)
+// and widens block and look-ahead into the work buffer; the history stays as the
+// engine left it. Look-ahead past the end of the file reads as zero bytes.
+// Returns the block length, or -1 when the block's own values could not be read.
+int32_t LoadBlock(FileHandle &in, const WaveFile &wave, int32_t pos, BlockBuffers &buffers) {
+    const int32_t n = std::min(kBlockValues, wave.sampleCount - pos);
+    uint8_t *dest = buffers.staging.data() + kStagingStart;
+    const int64_t wanted = int64_t{kReadValues} * kValueBytes;
+    if (!in.seek(wave.dataOffset + int64_t{pos} * kValueBytes))
+        return -1;
+    const int64_t got = in.read(dest, wanted);
+    if (got < int64_t{n} * kValueBytes)
+        return -1;
+    std::fill(dest + got, dest + wanted, uint8_t{0});
+    const uint8_t *bytes = buffers.staging.data();
+    for (int32_t i = kHistoryValues; i < kHistoryValues + n + kLookAheadValues; ++i) {
+        const uint16_t raw = uint16_t(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        buffers.work[size_t(i)] = static_cast<int16_t>(raw);
+    }
+    return n;
+}
+
+// Narrows the block's n values to their low 16 bits and writes them (one write).
+bool StoreBlock(FileHandle &out, int32_t n, BlockBuffers &buffers) {
+    uint8_t *bytes = buffers.staging.data();
+    for (int32_t i = kHistoryValues; i < kHistoryValues + n; ++i) {
+        const auto value = static_cast<uint32_t>(buffers.work[size_t(i)]);
+        bytes[2 * i] = uint8_t(value & 0xff);
+        bytes[2 * i + 1] = uint8_t((value >> 8) & 0xff);
+    }
+    return out.write(bytes + kStagingStart, int64_t{n} * kValueBytes);
+}
+
+// Cuts the output back to its header plus the values written so far and
+// rewrites the header to say so, so a partial output stays a valid file.
+bool FinishPartialOutput(FileHandle &out, const WaveFile &wave, int64_t headerBytes,
+                         int32_t valuesWritten) {
+    const int64_t dataBytes = int64_t{valuesWritten} * kValueBytes;
+    return ::ftruncate(out.fd(), off_t(headerBytes + dataBytes)) == 0 && out.seek(0) &&
+           wave.WriteWaveHeader(out, dataBytes);
+}
+
+// The per-block pump; a stop asked for from outside the window counts as Stop.
+bool PumpAndTestStop(BatchRunner &runner) {
+    runner.port.ProcessPendingEvents();
+    if (runner.port.StopRequestedExternally())
+        runner.stopRequested = true;
+    return runner.stopRequested;
+}
+
+QString DetectBlocks(BatchRunner &runner, FileHandle &in, BlockBuffers &buffers) {
+    const int32_t sampleCount = runner.wave.sampleCount;
+    // Long files refresh the display about a hundred times in all.
+    const int32_t interval = (sampleCount / kBlockValues) / 100;
+    int32_t countdown = interval;
+    int32_t pos = 0;
+    runner.stopRequested = false;
+    while (pos < sampleCount) {
+        const int32_t n = LoadBlock(in, runner.wave, pos, buffers);
+        if (n < 0) {
+            runner.port.ShowMsg(runner.inputName + kReadFailedSuffix);
+            return Status::FileOpenError;
+        }
+        CleanBlock(buffers.work.data(), n, pos, runner.thresholds, runner.clickCounter, &runner);
+        pos += n;
+        if (countdown == 0) {
+            runner.ShowProgress(0, 0, pos);
+            runner.ShowClickCount();
+            countdown = interval;
+        } else {
+            --countdown;
+        }
+        if (PumpAndTestStop(runner))
+            return Status::Abort;
+    }
+    runner.ShowProgress(0, 0, sampleCount);
+    return Status::OK;
+}
+
+// The removal loop. Every way out before the end leaves the output holding a
+// header that matches the values written.
+QString RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int64_t headerBytes,
+                     BlockBuffers &buffers) {
+    const int32_t sampleCount = runner.wave.sampleCount;
+    int32_t pos = 0;
+    runner.stopRequested = false;
+    while (pos < sampleCount) {
+        const int32_t n = LoadBlock(in, runner.wave, pos, buffers);
+        if (n < 0) {
+            FinishPartialOutput(out, runner.wave, headerBytes, pos);
+            runner.port.ShowMsg(runner.inputName + kReadFailedSuffix);
+            return Status::InputFileOpenError;
+        }
+        CleanBlock(buffers.work.data(), n, pos, runner.thresholds, runner.clickCounter, &runner);
+        if (!StoreBlock(out, n, buffers)) {
+            FinishPartialOutput(out, runner.wave, headerBytes, pos);
+            runner.port.ShowMsg(kNoDriveSpaceMessage);
+            return Status::NoDriveSpace;
+        }
+        pos += n;
+        runner.ShowProgress(0, 0, pos);
+        runner.ShowClickCount();
+        if (PumpAndTestStop(runner)) {
+            if (FinishPartialOutput(out, runner.wave, headerBytes, pos))
+                return Status::Abort;
+            runner.port.ShowMsg(kNoDriveSpaceMessage);
+            return Status::NoDriveSpace;
+        }
+    }
+    runner.ShowProgress(0, 0, sampleCount);
+    return Status::OK;
+}
+
+} // namespace
+
+void BatchRunner::ShowProgress(int32_t min, int32_t max, int32_t position) {
+    if (max != 0) {
+        progressMax_ = max;
+        port.SetProgressRange(min, max, position);
+        return;
+    }
+    const float rate = float(position) * 100.0f / float(progressMax_);
+    port.SetProgressPosition(position, QString::number(rate, 'f', 1) + QLatin1Char('%'));
+}
+
+void BatchRunner::ShowClickCount() {
+    port.ShowClickCountText(QString::number(clickCounter));
+}
+
+QString BatchRunner::DetectPass() {
+    port.ShowPassLabel(false);
+    clickCounter = 0;
+    ShowClickCount();
+    if (!HasWaveExtension(inputPath)) {
+        port.ShowMsg(inputName + kNotWaveSuffix);
+        return Status::NotWaveFile;
+    }
+    if (!wave.ReadWaveHeader(inputPath, port))
+        return Status::WaveFileFormatError;
+    FileHandle in = OpenForRead(inputPath, port);
+    if (!in.isOpen())
+        return Status::FileOpenError;
+    BlockBuffers buffers;
+    ShowProgress(0, wave.sampleCount, 0);
+    thresholds = SetDetectThresholds(settings);
+    return DetectBlocks(*this, in, buffers);
+}
+
+QString BatchRunner::RemovePass() {
+    port.ShowPassLabel(true);
+    clickCounter = 0;
+    ShowClickCount();
+    if (!HasWaveExtension(inputPath)) {
+        port.ShowMsg(inputName + kNotWaveSuffix);
+        return Status::NotWaveFile;
+    }
+    if (!wave.ReadWaveHeader(inputPath, port)) {
+        port.ShowMsg(inputName + kCannotProcessSuffix);
+        return Status::WaveFileFormatError;
+    }
+    FileHandle in = OpenForRead(inputPath, port);
+    if (!in.isOpen())
+        return Status::InputFileOpenError;
+    // The input is passed along so that an output naming it is refused, never deleted.
+    FileHandle out = CreateOutputFile(outputPath, settings.ckOverW, port, inputPath);
+    if (!out.isOpen())
+        return Status::WriteFileOpenError;
+    if (!HasDriveSpace(inputPath, outputFolder)) {
+        in.close();
+        out.close();
+        port.ShowMsg(kNoDriveSpaceMessage);
+        return Status::NoDriveSpace;
+    }
+    // The header first declares every value; a pass that ends early rewrites it.
+    const bool headerWritten = wave.WriteWaveHeader(out, int64_t{wave.sampleCount} * kValueBytes);
+    const int64_t headerBytes = out.size();
+    if (!headerWritten || headerBytes < 0) {
+        FinishPartialOutput(out, wave, 0, 0);
+        port.ShowMsg(kNoDriveSpaceMessage);
+        return Status::NoDriveSpace;
+    }
+    ShowProgress(0, wave.sampleCount, 0);
+    thresholds = SetRemoveThresholds(settings);
+    BlockBuffers buffers;
+    return RemoveBlocks(*this, in, out, headerBytes, buffers);
+}

@@ -1,0 +1,171 @@
+// The detection and removal runs over the selected files: output naming, the
+// skip rule of a removal run, the rows and the end messages.
+
+#include "batch/BatchRunner.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const QString kNothingSelected = QStringLiteral("ファイルが選択されていません。");
+const QString kNoOutputName = QStringLiteral("出力ファイル名を指定してください");
+const QString kRemovalFinished = QStringLiteral("終了しました。");
+const QString kWavSuffix = QStringLiteral(".wav");
+
+// name without the text from its last "." on (the whole name when it has none).
+QString CutExtension(const QString &name) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+// Marks the run in progress for as long as it lives, on every way out.
+class RunningScope {
+public:
+    explicit RunningScope(bool &flag) : flag_(flag) { flag_ = true; }
+    ~RunningScope() { flag_ = false; }
+    RunningScope(const RunningScope &) = delete;
+    RunningScope &operator=(const RunningScope &) = delete;
+
+private:
+    bool &flag_;
+};
+
+} // namespace
+
+void BatchRunner::cdCheckClick() {
+    port.SetRunControls(false);
+    port.SetStopEnabled(true);
+    DetectRun();
+    port.SetRunControls(true);
+}
+
+void BatchRunner::cdDelClick() {
+    const QString typedName = port.OutputFileText();
+    if (!settings.ckAuto && typedName.isEmpty()) {
+        port.ShowMsg(kNoOutputName);
+        return;
+    }
+    if (settings.ckSameDir) {
+        outputFolder = inputFolder;
+    } else {
+        outputFolder = settings.outPath;
+        if (!outputFolder.isEmpty() && !outputFolder.endsWith(QDir::separator()))
+            outputFolder += QDir::separator();
+    }
+    outputName = typedName.contains(QLatin1Char('.')) ? CutExtension(typedName) + kWavSuffix
+                                                      : typedName + kWavSuffix;
+    port.SetRunControls(false);
+    port.SetStopEnabled(true);
+    RemoveRun();
+    port.SetRunControls(true);
+}
+
+QString BatchRunner::OutputNameFor(int32_t ordinal) const {
+    if (settings.ckAuto)
+        return CutExtension(inputName) + QStringLiteral("_won.wav");
+    if (selectedAtStart == 1)
+        return outputName;
+    return CutExtension(outputName) +
+           QStringLiteral("_%1.wav").arg(ordinal, 2, 10, QLatin1Char('0'));
+}
+
+QString BatchRunner::OutputPathFor(int32_t ordinal) const {
+    return outputFolder + OutputNameFor(ordinal);
+}
+
+bool BatchRunner::ShouldProcess(const QString &name) const {
+    if (!port.UseDetectionChecked() || previousSummary.isEmpty())
+        return true;
+    // The summary holds names in their logged form; compare in that form.
+    const QString logged = LoggedFileName(name);
+    for (qsizetype i = 0; i + 3 < previousSummary.size(); i += 4) {
+        if (previousSummary[i + 1] == logged && previousSummary[i + 2] == QLatin1String("0"))
+            return false;
+    }
+    return true;
+}
+
+bool BatchRunner::StartRun(const QString &kind) {
+    AddFileRow(0, 0, QString(), QString());
+    if (port.SelectedFileNames().isEmpty()) {
+        port.ShowMsg(kNothingSelected);
+        return false;
+    }
+    lastRunKind = kind;
+    PrepareLogFolder();
+    runOrdinal = 1;
+    detailLog.clear();
+    summaryLog.clear();
+    return true;
+}
+
+bool BatchRunner::StoppedBeforeFile(const QString &name) {
+    if (!port.StopRequestedExternally())
+        return false;
+    stopRequested = true;
+    AddFileRow(runOrdinal, 0, Status::Abort, name);
+    return true;
+}
+
+void BatchRunner::DetectRun() {
+    RunningScope scope(running);
+    if (!StartRun(QStringLiteral("C")))
+        return;
+    for (const QString &name : port.SelectedFileNames()) {
+        if (StoppedBeforeFile(name))
+            break;
+        inputName = name;
+        inputPath = inputFolder + name;
+        const QString status = DetectPass();
+        const bool found = status == Status::OK && clickCounter != 0;
+        AddFileRow(runOrdinal, clickCounter, found ? Status::NoiseDetect : status, name);
+        ++runOrdinal;
+        if (status == Status::Abort)
+            break;
+    }
+    SaveLogs();
+    if (showEndMessage)
+        port.ShowMsg(QStringLiteral("問題ファイル数：  ") + QString::number(problemFileCount) +
+                     QStringLiteral("\r\n\r\n終了します。"));
+}
+
+QString BatchRunner::RemoveOneFile(const QString &name) {
+    inputName = name;
+    inputPath = inputFolder + name;
+    outputPath = OutputPathFor(runOrdinal);
+    const QString status = RemovePass();
+    QString rowStatus = status;
+    if (status == Status::OK) {
+        const QString prefix =
+            clickCounter != 0 ? QStringLiteral("Noise Delete at ") : QStringLiteral("NO Noise at ");
+        rowStatus = prefix + OutputNameFor(runOrdinal);
+    }
+    AddFileRow(runOrdinal, clickCounter, rowStatus, name);
+    return status;
+}
+
+void BatchRunner::RemoveRun() {
+    RunningScope scope(running);
+    if (!StartRun(QStringLiteral("D")))
+        return;
+    previousSummary.clear();
+    if (QFile::exists(logFolder + kSummaryLogName))
+        previousSummary = ReadLogLines(logFolder + kSummaryLogName);
+    for (const QString &name : port.SelectedFileNames()) {
+        if (StoppedBeforeFile(name))
+            break;
+        QString status;
+        if (ShouldProcess(name))
+            status = RemoveOneFile(name);
+        else
+            AddFileRow(runOrdinal, 0, Status::PassNoNoise, name);
+        ++runOrdinal;
+        if (status == Status::Abort || status == Status::NoDriveSpace)
+            break;
+    }
+    previousSummary.clear();
+    SaveLogs();
+    if (showEndMessage)
+        port.ShowMsg(kRemovalFinished);
+}
