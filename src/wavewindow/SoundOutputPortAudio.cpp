@@ -1,0 +1,246 @@
+#include "wavewindow/SoundOutputPortAudio.h"
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cstring>
+
+// Buffers go to PortAudio byte for byte: wave files are little-endian, and so
+// must be the native samples PortAudio expects.
+static_assert(std::endian::native == std::endian::little,
+              "sample bytes are handed to the device unconverted");
+
+namespace {
+
+// How often the owner's thread looks at done flags while it waits: short
+// against a block (10 ms and more), long enough not to burn a core.
+constexpr int kPollMs = 2;
+
+bool SampleFormatFor(uint16_t bits, PaSampleFormat &format) {
+    switch (bits) {
+    case 8:
+        format = paUInt8;
+        return true;
+    case 16:
+        format = paInt16;
+        return true;
+    case 24:
+        format = paInt24;
+        return true;
+    case 32:
+        format = paInt32;
+        return true;
+    default:
+        return false;
+    }
+}
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point DeadlineAfter(int64_t ms) {
+    return Clock::now() + std::chrono::milliseconds(std::max<int64_t>(ms, 0));
+}
+
+} // namespace
+
+std::unique_ptr<SoundOutput> MakeSoundOutput() {
+    return std::make_unique<PortAudioSoundOutput>();
+}
+
+PortAudioSoundOutput::~PortAudioSoundOutput() {
+    if (stream_) {
+        Reset();
+        Close();
+    }
+    Shutdown();
+}
+
+uint32_t PortAudioSoundOutput::Open(const WaveFormat &format) {
+    if (stream_)
+        return kSoundError;
+    PaSampleFormat sampleFormat = 0;
+    if (format.formatTag != 1 || format.channels == 0 || format.sampleRate == 0 ||
+        !SampleFormatFor(format.bitsPerSample, sampleFormat))
+        return kSoundBadFormat;
+    lastHostError_ = Pa_Initialize();
+    if (lastHostError_ != paNoError)
+        return kSoundError;
+    initialized_ = true;
+    const uint32_t result = OpenStream(format);
+    if (result != kSoundOk)
+        Shutdown();
+    return result;
+}
+
+uint32_t PortAudioSoundOutput::OpenStream(const WaveFormat &format) {
+    PaStreamParameters params{};
+    params.device = Pa_GetDefaultOutputDevice();
+    const PaDeviceInfo *info =
+        params.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(params.device);
+    if (!info)
+        return kSoundNoDevice;
+    if (format.channels > info->maxOutputChannels)
+        return kSoundBadFormat;
+    SampleFormatFor(format.bitsPerSample, params.sampleFormat);
+    params.channelCount = format.channels;
+    // The player keeps its own ring of blocks ahead; a roomy device buffer
+    // only guards against gaps when the window is slow to refill it.
+    params.suggestedLatency = info->defaultHighOutputLatency;
+    if (Pa_IsFormatSupported(nullptr, &params, format.sampleRate) != paFormatIsSupported)
+        return kSoundBadFormat;
+
+    frameBytes_ = uint32_t(format.bitsPerSample / 8) * format.channels;
+    silence_ = format.bitsPerSample == 8 ? 0x80 : 0;
+    head_.store(0, std::memory_order_relaxed);
+    tail_.store(0, std::memory_order_relaxed);
+    finished_.store(0, std::memory_order_relaxed);
+    current_ = nullptr;
+    currentOffset_ = 0;
+    // Pa_StartStream starts the callback thread, which orders these stores
+    // before its first call.
+    lastHostError_ =
+        Pa_OpenStream(&stream_, nullptr, &params, format.sampleRate, paFramesPerBufferUnspecified,
+                      paClipOff | paDitherOff, &PortAudioSoundOutput::Callback, this);
+    if (lastHostError_ != paNoError) {
+        stream_ = nullptr;
+        return kSoundError;
+    }
+    lastHostError_ = Pa_StartStream(stream_);
+    if (lastHostError_ != paNoError) {
+        Pa_CloseStream(stream_);
+        stream_ = nullptr;
+        return kSoundError;
+    }
+    return kSoundOk;
+}
+
+void PortAudioSoundOutput::Shutdown() {
+    if (initialized_) {
+        Pa_Terminate();
+        initialized_ = false;
+    }
+}
+
+int PortAudioSoundOutput::Callback(const void *, void *output, unsigned long frames,
+                                   const PaStreamCallbackTimeInfo *, PaStreamCallbackFlags,
+                                   void *self) {
+    auto *me = static_cast<PortAudioSoundOutput *>(self);
+    me->Fill(static_cast<uint8_t *>(output), frames * me->frameBytes_);
+    return paContinue;
+}
+
+void PortAudioSoundOutput::Fill(uint8_t *out, unsigned long bytes) {
+    while (bytes > 0) {
+        if (!current_) {
+            const uint32_t head = head_.load(std::memory_order_relaxed);
+            if (head == tail_.load(std::memory_order_acquire))
+                break; // nothing queued: silence for the rest
+            current_ = queue_[head % kQueueCapacity];
+            currentOffset_ = 0;
+            head_.store(head + 1, std::memory_order_release);
+        }
+        const uint32_t n =
+            uint32_t(std::min<unsigned long>(bytes, current_->bytes - currentOffset_));
+        if (n > 0)
+            std::memcpy(out, current_->data + currentOffset_, n);
+        out += n;
+        bytes -= n;
+        currentOffset_ += n;
+        if (currentOffset_ == current_->bytes) {
+            SoundBuffer *finished = current_;
+            current_ = nullptr;
+            finished_.fetch_add(1, std::memory_order_release);
+            // Last touch: once done is seen the owner may refill or free it.
+            finished->done.store(true, std::memory_order_release);
+        }
+    }
+    if (bytes > 0)
+        std::memset(out, silence_, bytes);
+}
+
+uint32_t PortAudioSoundOutput::Write(SoundBuffer &buffer) {
+    if (!stream_)
+        return kSoundNotOpen;
+    if ((buffer.bytes > 0 && !buffer.data) || buffer.bytes % frameBytes_ != 0)
+        return kSoundInvalidParam;
+    const uint32_t tail = tail_.load(std::memory_order_relaxed);
+    if (tail - head_.load(std::memory_order_acquire) >= kQueueCapacity)
+        return kSoundQueueFull;
+    // Relaxed: the release store of tail_ below publishes it with the entry.
+    buffer.done.store(false, std::memory_order_relaxed);
+    queue_[tail % kQueueCapacity] = &buffer;
+    tail_.store(tail + 1, std::memory_order_release);
+    return kSoundOk;
+}
+
+bool PortAudioSoundOutput::StreamRunning() const {
+    return stream_ && Pa_IsStreamActive(stream_) == 1;
+}
+
+bool PortAudioSoundOutput::WaitDone(const SoundBuffer &buffer, int64_t timeoutMs) {
+    const auto deadline = DeadlineAfter(timeoutMs);
+    while (!buffer.done.load(std::memory_order_acquire)) {
+        if (!StreamRunning() || Clock::now() >= deadline)
+            return false;
+        Pa_Sleep(kPollMs);
+    }
+    return true;
+}
+
+bool PortAudioSoundOutput::Drain(int64_t timeoutMs) {
+    const auto deadline = DeadlineAfter(timeoutMs);
+    const uint32_t tail = tail_.load(std::memory_order_relaxed);
+    while (finished_.load(std::memory_order_acquire) != tail) {
+        if (!StreamRunning() || Clock::now() >= deadline)
+            return false;
+        Pa_Sleep(kPollMs);
+    }
+    return true;
+}
+
+void PortAudioSoundOutput::DropQueued() {
+    if (current_)
+        current_->done.store(true, std::memory_order_release);
+    current_ = nullptr;
+    currentOffset_ = 0;
+    const uint32_t tail = tail_.load(std::memory_order_relaxed);
+    for (uint32_t i = head_.load(std::memory_order_relaxed); i != tail; ++i)
+        queue_[i % kQueueCapacity]->done.store(true, std::memory_order_release);
+    head_.store(tail, std::memory_order_relaxed);
+    finished_.store(tail, std::memory_order_relaxed);
+}
+
+uint32_t PortAudioSoundOutput::Reset() {
+    if (!stream_)
+        return kSoundNotOpen;
+    // Abort rather than stop: what sits in the device's buffer is dropped too.
+    // If the abort fails the callback may still be running, so its buffers are
+    // left alone; the close that follows takes the stream down for good.
+    lastHostError_ = Pa_AbortStream(stream_);
+    if (lastHostError_ != paNoError && lastHostError_ != paStreamIsStopped)
+        return kSoundError;
+    DropQueued();
+    lastHostError_ = Pa_StartStream(stream_);
+    return lastHostError_ == paNoError ? kSoundOk : kSoundError;
+}
+
+uint32_t PortAudioSoundOutput::Close() {
+    if (!stream_)
+        return kSoundNotOpen;
+    if (finished_.load(std::memory_order_acquire) != tail_.load(std::memory_order_relaxed) &&
+        StreamRunning())
+        return kSoundStillPlaying;
+    // Stopping (not aborting) lets the device play what the callback has
+    // already handed over, so the last block is heard in full.
+    PaError stopped = Pa_StopStream(stream_);
+    if (stopped == paStreamIsStopped)
+        stopped = paNoError;
+    // Closing aborts whatever the stop could not; after it the callback never
+    // runs again, so whatever it still held is marked done here.
+    const PaError closed = Pa_CloseStream(stream_);
+    stream_ = nullptr;
+    DropQueued();
+    Shutdown();
+    lastHostError_ = stopped != paNoError ? stopped : closed;
+    return lastHostError_ == paNoError ? kSoundOk : kSoundError;
+}

@@ -1,0 +1,224 @@
+#include "wavewindow/TWavePlayer.h"
+
+#include "wavefile/WaveFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Extra time a device gets, beyond the play time of what is queued, before
+// the player stops waiting for it.
+constexpr int64_t kGraceMs = 2000;
+
+uint16_t U16At(const uint8_t *p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+uint32_t U32At(const uint8_t *p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// Compares a 4-byte chunk id with an upper-case one, ignoring the case of the id.
+bool IdIs(const uint8_t *id, const char *upper) {
+    for (int i = 0; i < 4; ++i) {
+        const uint8_t c = id[i];
+        const uint8_t up = (c >= 'a' && c <= 'z') ? uint8_t(c - 'a' + 'A') : c;
+        if (up != uint8_t(upper[i]))
+            return false;
+    }
+    return true;
+}
+
+WaveFormat DecodeFormat(const std::array<uint8_t, 18> &b) {
+    WaveFormat f;
+    f.formatTag = U16At(&b[0]);
+    f.channels = U16At(&b[2]);
+    f.sampleRate = U32At(&b[4]);
+    f.byteRate = U32At(&b[8]);
+    f.blockAlign = U16At(&b[12]);
+    f.bitsPerSample = U16At(&b[14]);
+    f.extraSize = U16At(&b[16]);
+    return f;
+}
+
+} // namespace
+
+TWavePlayer::TWavePlayer() : TWavePlayer(MakeSoundOutput()) {}
+
+TWavePlayer::TWavePlayer(std::unique_ptr<SoundOutput> device) : device_(std::move(device)) {}
+
+TWavePlayer::~TWavePlayer() {
+    CloseDevice(true);
+    CloseFile();
+}
+
+bool TWavePlayer::OpenFile() {
+    CloseFile();
+    file_ = FileHandle::OpenRead(fileName);
+    if (!file_.isOpen())
+        return false;
+    if (!ReadHeader()) {
+        CloseFile();
+        return false;
+    }
+    return true;
+}
+
+// Every size below comes from the file, so each is checked against the file's
+// length before it is used as an offset.
+bool TWavePlayer::ReadHeader() {
+    const int64_t size = file_.size();
+    if (size < 20 || size > std::numeric_limits<int32_t>::max())
+        return false;
+    if (file_.readAt(0, fileHeader.data(), 20) != 20)
+        return false;
+    if (!IdIs(&fileHeader[0], "RIFF") || !IdIs(&fileHeader[8], "WAVE"))
+        return false;
+    const auto fmtSize = int32_t(U32At(&fileHeader[16]));
+    if (fmtSize < 16 || 20 + int64_t(fmtSize) > size)
+        return false;
+
+    // A 16-byte format chunk has no extra size; the two bytes after it belong
+    // to the next chunk and stay zero here.
+    std::array<uint8_t, 18> formatBytes{};
+    const int32_t formatRead = std::min(fmtSize, 18);
+    if (file_.readAt(20, formatBytes.data(), formatRead) != formatRead)
+        return false;
+    format = DecodeFormat(formatBytes);
+    if (format.formatTag != 1)
+        return false;
+    // Nothing can be played, nor a frame counted, without a whole byte per
+    // sample and at least one channel.
+    if (format.bitsPerSample / 8 == 0 || format.channels == 0)
+        return false;
+
+    const std::optional<DataChunkLocation> data = FindDataChunk(file_, size, fmtSize);
+    if (!data)
+        return false;
+    const int64_t offset = data->headerOffset + 8;
+    if (data->size() < 0 || offset + data->size() > size)
+        return false;
+
+    dataHeader = data->header;
+    dataOffset = int32_t(offset);
+    dataSize = data->size();
+    fileSize = int32_t(size);
+    bytesPerSample = format.bitsPerSample / 8;
+    bytesPerFrame = bytesPerSample * format.channels;
+    return true;
+}
+
+bool TWavePlayer::SeekFrame(int32_t frame) {
+    if (!file_.isOpen() || frame < 0)
+        return false;
+    return file_.seek(dataOffset + int64_t(frame) * bytesPerFrame);
+}
+
+int32_t TWavePlayer::ReadFrames(void *buffer, int32_t frames) {
+    if (!file_.isOpen() || bytesPerFrame <= 0)
+        return -1;
+    if (frames <= 0)
+        return 0;
+    const int64_t got = file_.read(buffer, int64_t(frames) * bytesPerFrame);
+    return got < 0 ? -1 : int32_t(got / bytesPerFrame);
+}
+
+void TWavePlayer::CloseFile() {
+    file_.close();
+}
+
+void TWavePlayer::SetBufferCount(int32_t n) {
+    slotCount_ = (n >= 2 && n <= 16) ? n : 8;
+}
+
+uint32_t TWavePlayer::OpenDevice(const void *, int32_t frames) {
+    CloseDevice(true);
+    closing = false;
+    outputBytesPerSample_ = outputFormat.bitsPerSample / 8;
+    outputBytesPerFrame_ = outputBytesPerSample_ * outputFormat.channels;
+    const int64_t bytes = int64_t(frames) * outputBytesPerFrame_;
+    if (frames <= 0 || bytes > std::numeric_limits<int32_t>::max()) {
+        lastResult_ = kSoundInvalidParam;
+        return lastResult_;
+    }
+    slots_ = std::make_unique<Slot[]>(size_t(slotCount_));
+    for (int32_t i = 0; i < slotCount_; ++i)
+        slots_[i].buffer.assign(size_t(bytes), 0);
+    ringSlots_ = slotCount_;
+    blockFrames_ = frames;
+    blockBytes_ = int32_t(bytes);
+    nextSlot_ = 0;
+
+    lastResult_ = device_->Open(outputFormat);
+    deviceOpen_ = lastResult_ == kSoundOk;
+    return lastResult_;
+}
+
+uint32_t TWavePlayer::QueueBlock(const void *block, int32_t frames, bool wait) {
+    if (!deviceOpen_)
+        return kSoundNotOpen;
+    if (frames < 0 || frames > blockFrames_ || (frames > 0 && !block))
+        return kSoundInvalidParam;
+    Slot &slot = slots_[nextSlot_];
+    if (slot.inUse && !slot.header.done.load(std::memory_order_acquire)) {
+        if (!wait || !device_->WaitDone(slot.header, QueuedPlayMs() + kGraceMs))
+            return kSlotBusy;
+    }
+    const size_t bytes = size_t(frames) * size_t(outputBytesPerFrame_);
+    if (bytes > 0)
+        std::memcpy(slot.buffer.data(), block, bytes);
+    slot.header.data = slot.buffer.data();
+    slot.header.bytes = uint32_t(bytes);
+    lastResult_ = device_->Write(slot.header);
+    // A slot the device did not take is not in use: the caller's retry puts the
+    // same block into it again, so order is kept and the ring cannot stall.
+    if (lastResult_ != kSoundOk)
+        return lastResult_;
+    slot.inUse = 1;
+    nextSlot_ = (nextSlot_ + 1) % ringSlots_;
+    return lastResult_;
+}
+
+int64_t TWavePlayer::QueuedPlayMs() const {
+    const int64_t bytesPerSecond = int64_t(outputFormat.sampleRate) * outputBytesPerFrame_;
+    if (bytesPerSecond <= 0)
+        return 0;
+    int64_t bytes = 0;
+    for (int32_t i = 0; i < ringSlots_; ++i) {
+        if (slots_[i].inUse && !slots_[i].header.done.load(std::memory_order_acquire))
+            bytes += slots_[i].header.bytes;
+    }
+    return (bytes * 1000 + bytesPerSecond - 1) / bytesPerSecond;
+}
+
+uint32_t TWavePlayer::CloseDevice(bool reset) {
+    closing = true;
+    if (deviceOpen_) {
+        lastResult_ = kSoundOk;
+        if (reset)
+            lastResult_ = device_->Reset();
+        if (!device_->Drain(QueuedPlayMs() + kGraceMs))
+            lastResult_ = device_->Reset();
+        uint32_t closed = device_->Close();
+        if (closed == kSoundStillPlaying) {
+            // Something is still queued after all: drop it rather than wait.
+            device_->Reset();
+            closed = device_->Close();
+        }
+        if (closed != kSoundOk)
+            lastResult_ = closed;
+        deviceOpen_ = false;
+    }
+    ReleaseRing();
+    return lastResult_;
+}
+
+// The device has let go of every slot by now (closed, or never opened), so the
+// buffers can go.
+void TWavePlayer::ReleaseRing() {
+    slots_.reset();
+    ringSlots_ = 0;
+    nextSlot_ = 0;
+}
