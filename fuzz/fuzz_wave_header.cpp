@@ -1,10 +1,13 @@
 // Feeds arbitrary bytes to the header reader as a file, then reads samples from
-// what it accepted and writes an output header for them, which must read back
-// with the same measurements.
+// what it accepted, runs them through the click engine in two blocks the way a
+// detection pass does, and writes an output header for them, which must read
+// back with the same measurements.
 
+#include "engine/ClickEngine.h"
 #include "wavefile/WaveFile.h"
 
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <sys/mman.h>
@@ -69,6 +72,37 @@ void CheckRoundTrip(const WaveFile &wave, const uint8_t *data, SilentMessages &m
     Check(again.header.formatBody == wave.header.formatBody);
 }
 
+// Thresholds across their whole ranges, chosen by the input's last bytes.
+Thresholds ThresholdsFrom(const uint8_t *data, size_t size) {
+    const uint8_t a = size > 0 ? data[size - 1] : 0;
+    const uint8_t b = size > 1 ? data[size - 2] : 0;
+    static const int32_t factors[] = {25, 35, 50};
+    return Thresholds{(a * 256 + b) % 10001, factors[a % 3], 2 + b % 16};
+}
+
+// values holds the block values followed by whatever comes after them; each
+// block gets up to 80 of those as look-ahead, zeros past the end. Each work
+// buffer is exactly as long as the engine may use, so the address sanitizer
+// sees any step outside it.
+void DetectInTwoBlocks(const std::vector<int16_t> &values, const Thresholds &thresholds) {
+    const int32_t total = int32_t(values.size());
+    std::vector<int32_t> history(size_t(kHistoryValues), 0);
+    int32_t clickCounter = 0;
+    int32_t blockStart = 0;
+    for (const int32_t count : {total / 3, total - total / 3}) {
+        std::vector<int32_t> work(size_t(kHistoryValues + count + kLookAheadValues), 0);
+        std::copy(history.begin(), history.end(), work.begin());
+        for (int32_t i = 0; i < count + kLookAheadValues && blockStart + i < total; ++i)
+            work[size_t(kHistoryValues + i)] = values[size_t(blockStart + i)];
+        const int32_t before = clickCounter;
+        const int32_t found =
+            CleanBlock(work.data(), count, blockStart, thresholds, clickCounter, nullptr);
+        Check(found >= 0 && clickCounter == before + found);
+        std::copy(work.begin(), work.begin() + kHistoryValues, history.begin());
+        blockStart += count;
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -85,6 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         wave.ReadSamples(start, int32_t(values.size()), PathOf(inFd), values.data(), messages);
     Check(got >= 0 && got <= int32_t(values.size()));
     Check(got == std::min<int32_t>(int32_t(values.size()), std::max(0, wave.sampleCount - start)));
+    values.resize(size_t(got));
+    DetectInTwoBlocks(values, ThresholdsFrom(data, size));
     CheckRoundTrip(wave, data, messages);
     return 0;
 }
