@@ -1,0 +1,209 @@
+// The main window's own handlers: start, file selection, the output-name
+// display, the menus and the exit steps.
+
+#include "main/TForm1.h"
+
+#include "main/FileBrowser.h"
+#include "main/TAboutBox.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+// What edOutFile shows while outputs are named automatically: the pattern of
+// the names a removal run will give, not a name of its own.
+QString AutoOutputName(int selectedCount, const QString &inputPath) {
+    if (selectedCount >= 2)
+        return QStringLiteral("?????_won.wav");
+    const QString name = QFileInfo(inputPath).fileName();
+    const qsizetype dot = name.lastIndexOf('.');
+    return (dot < 0 ? QString() : name.left(dot)) + QStringLiteral("_won.wav");
+}
+
+} // namespace
+
+void TForm1::FormCreate() {
+    startFolder = QDir::currentPath();
+    runner.logFolder.clear();
+    const LoadedSettings loaded = LoadSettings(startFolder);
+    settings = loaded.settings;
+    bool shown = false;
+    if (loaded.restoreFolder) {
+        SelectDrive(loaded.drive.isEmpty() ? VolumeRootOf(*loaded.restoreFolder) : loaded.drive);
+        shown = ShowFolder(*loaded.restoreFolder);
+    }
+    if (!shown)
+        ShowFolder(startFolder);
+    edOutFile->setEnabled(!settings.ckAuto);
+}
+
+bool TForm1::ShowFolder(const QString &folder) {
+    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+    if (!QFileInfo(clean).isDir() || !QDir::setCurrent(clean))
+        return false;
+    shownFolder_ = clean;
+    SelectDrive(VolumeRootOf(clean));
+    FillFolderList();
+    edFolderChange();
+    return true;
+}
+
+void TForm1::FormAct() {
+    if (edFile->isEnabled() && edFile->focusPolicy() != Qt::NoFocus)
+        edFile->setFocus();
+}
+
+void TForm1::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormAct();
+    QMainWindow::changeEvent(event);
+}
+
+void TForm1::cbDrive1Change() {
+    const QString root = cbDrive1->currentText();
+    if (root.isEmpty() || root == VolumeRootOf(shownFolder_))
+        return;
+    ShowFolder(root);
+}
+
+void TForm1::edFolderActivated(QListWidgetItem *item) {
+    if (item == nullptr || item == edFolder->item(0))
+        return;
+    if (item->text() == QStringLiteral(".."))
+        ShowFolder(QFileInfo(shownFolder_).dir().absolutePath());
+    else
+        ShowFolder(JoinPath(shownFolder_, item->text()));
+}
+
+void TForm1::edFolderChange() {
+    FillFileList();
+}
+
+void TForm1::edFileChange() {
+    const int selectedCount = static_cast<int>(edFile->selectedItems().size());
+    lbFNum->setText(QString::number(selectedCount));
+    const QListWidgetItem *focused = edFile->currentItem();
+    runner.inputPath = focused != nullptr && focused->isSelected()
+                           ? JoinPath(shownFolder_, focused->text())
+                           : QString();
+    // The runs and the log folder need the listed folder even when the focus
+    // rests on an unselected item (after a Ctrl-click), so it does not come
+    // from inputPath.
+    runner.inputFolder = WithTrailingSeparator(shownFolder_);
+    if (settings.ckAuto)
+        edOutFile->setText(AutoOutputName(selectedCount, runner.inputPath));
+}
+
+void TForm1::ckMakeFileClick() {
+    cdView->setVisible(ckMakeFile->isChecked());
+}
+
+void TForm1::S1Click() {
+    if (settingsDialog == nullptr)
+        return;
+    settingsDialog->show();
+    settingsDialog->raise();
+    settingsDialog->activateWindow();
+}
+
+void TForm1::N1Click() {
+    if (aboutBox != nullptr)
+        aboutBox->exec();
+}
+
+void TForm1::Help1Click() {
+    const QString page = startFolder + QStringLiteral("/RizivozeR.html");
+    // The desktop's viewer reports nothing itself when the page is missing.
+    if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        ShowMsg(page + QStringLiteral("\r\nを開けませんでした。"));
+}
+
+void TForm1::cdEndClick() {
+    close();
+}
+
+void TForm1::m_EndClick() {
+    close();
+}
+
+// A close during a run waits for the run: the pass ends at its next block
+// boundary (so a partial output gets its header), the run saves its logs
+// quietly, and only then do the exit steps run. The close event is ignored
+// meanwhile and issued again once the run has returned.
+void TForm1::closeEvent(QCloseEvent *event) {
+    if (runner.running) {
+        closeAfterRun_ = true;
+        runner.stopRequested = true;
+        runner.showEndMessage = false;
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TForm1::CloseIfPendingAfterRun() {
+    if (closeAfterRun_ && !runner.running)
+        close();
+}
+
+void TForm1::FormClose() {
+    runner.stopRequested = true;
+    if (!exitStepsDone_) {
+        exitStepsDone_ = true;
+        RunExitSteps();
+    }
+    emit closed();
+}
+
+void TForm1::RunExitSteps() {
+    if (!SaveSettings(startFolder, settings, cbDrive1->currentText(), shownFolder_))
+        ShowMsg(QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)) +
+                QStringLiteral("\r\nに設定を保存できませんでした。"));
+    // An empty logFolder means the folder shown, which is the current directory.
+    for (const char *name : {"NoiseLog0.dat", "NoiseLog1.dat", "dozavarav.wav"})
+        QFile::remove(runner.logFolder + QString::fromLatin1(name));
+}
+
+// --- the runs: the runner does the work and drives this window through WindowPort ---
+
+void TForm1::cdCheckClick() {
+    runner.cdCheckClick();
+    CloseIfPendingAfterRun();
+}
+
+void TForm1::cdDelClick() {
+    runner.cdDelClick();
+    CloseIfPendingAfterRun();
+}
+
+void TForm1::cdStopClick() {
+    runner.cdStopClick();
+}
+
+void TForm1::mExportClick() {
+    runner.mExportClick();
+}
+
+// The wave window opens here once it can show a run's clicks.
+void TForm1::cdViewClick() {}
+
+void TForm1::WaveFormW1Click() {}
+
+void TForm1::StringGrid1DblClick() {
+    // The wave window reads the logs on disk, which a running run has not written yet.
+    if (runner.running)
+        return;
+    cdViewClick();
+}

@@ -1,0 +1,274 @@
+// Builds the main window's controls and menus. The layout is fixed, like the
+// window's size, so every control has its place in pixels.
+
+#include "main/TForm1.h"
+
+#include "main/FileBrowser.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+constexpr int kWindowWidth = 568;
+constexpr int kWindowHeight = 458;
+constexpr int kGridRowHeight = 15;
+constexpr int kIdleGridRows = 5;
+constexpr int kGridColumnWidths[] = {40, 197, 45, 245, 69};
+
+template <typename W> W *Make(QWidget *parent, const char *name, int x, int y, int w, int h) {
+    auto *widget = new W(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y, int w,
+                  int h = 18) {
+    auto *label = Make<QLabel>(parent, name, x, y, w, h);
+    label->setText(text);
+    return label;
+}
+
+QPushButton *MakeButton(QWidget *parent, const char *name, const QString &text, int x, int y,
+                        int w = 86, int h = 26) {
+    auto *button = Make<QPushButton>(parent, name, x, y, w, h);
+    button->setText(text);
+    return button;
+}
+
+QFrame *MakeRaisedBevel(QWidget *parent, const char *name, int x, int y, int w, int h) {
+    auto *bevel = Make<QFrame>(parent, name, x, y, w, h);
+    bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    bevel->setLineWidth(1);
+    return bevel;
+}
+
+QAction *MakeAction(QObject *parent, const char *name, const QString &text) {
+    auto *action = new QAction(text, parent);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+} // namespace
+
+QFont TForm1::ProgramFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("Noto Sans JP"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("VL PGothic")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent), runner(settings, *this) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("RizivozeR"));
+    setFont(ProgramFont(12));
+    BuildMenus();
+    auto *area = new QWidget(this);
+    area->setObjectName(QStringLiteral("clientArea"));
+    setCentralWidget(area);
+    BuildInputArea(area);
+    BuildOutputArea(area);
+    BuildRunArea(area);
+    BuildResultArea(area);
+    dlSAVE = new QFileDialog(this);
+    dlSAVE->setObjectName(QStringLiteral("dlSAVE"));
+    setFixedSize(kWindowWidth, kWindowHeight);
+    ConnectHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildMenus() {
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    mFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    mFile->setObjectName(QStringLiteral("mFile"));
+    mExport = MakeAction(this, "mExport", QStringLiteral("ログのExport(&E)"));
+    m_End = MakeAction(this, "m_End", QStringLiteral("終了(&X)"));
+    mFile->addAction(mExport);
+    mFile->addAction(m_End);
+    WaveFormW1 = MakeAction(this, "WaveFormW1", QStringLiteral("WaveWindow(&W)"));
+    S1 = MakeAction(this, "S1", QStringLiteral("設定(&S)"));
+    bar->addAction(WaveFormW1);
+    bar->addAction(S1);
+    m_HELP = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    m_HELP->setObjectName(QStringLiteral("m_HELP"));
+    Help1 = MakeAction(this, "Help1", QStringLiteral("ヘルプ(&H)"));
+    N1 = MakeAction(this, "N1", QStringLiteral("バージョン(&V)"));
+    m_HELP->addAction(Help1);
+    m_HELP->addAction(N1);
+}
+
+void TForm1::BuildInputArea(QWidget *area) {
+    Bevel1 = MakeRaisedBevel(area, "Bevel1", 6, 6, 272, 22);
+    Label1 = MakeLabel(Bevel1, "Label1", QStringLiteral("Input File"), 8, 2, 200);
+    cbDrive1 = Make<QComboBox>(area, "cbDrive1", 6, 32, 272, 22);
+    edFolder = Make<QListWidget>(area, "edFolder", 6, 57, 272, 100);
+    edFile = Make<QListWidget>(area, "edFile", 6, 160, 272, 96);
+    edFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    Bevel3 = Make<QFrame>(area, "Bevel3", 6, 259, 272, 24);
+    Bevel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Label7 = MakeLabel(Bevel3, "Label7", QStringLiteral("選択ファイル数"), 8, 3, 110);
+    lbFNum = MakeLabel(Bevel3, "lbFNum", QStringLiteral("0"), 124, 3, 80);
+    FillDriveBox();
+}
+
+void TForm1::BuildOutputArea(QWidget *area) {
+    Bevel2 = MakeRaisedBevel(area, "Bevel2", 288, 6, 274, 22);
+    Label4 = MakeLabel(Bevel2, "Label4", QStringLiteral("Output File"), 8, 2, 200);
+    edOutFile = Make<QLineEdit>(area, "edOutFile", 288, 32, 274, 22);
+}
+
+void TForm1::BuildRunArea(QWidget *area) {
+    cdCheck = MakeButton(area, "cdCheck", QStringLiteral("検出 (&C)"), 288, 62);
+    cdDel = MakeButton(area, "cdDel", QStringLiteral("除去 (&D)"), 382, 62);
+    cdStop = MakeButton(area, "cdStop", QStringLiteral("中止 (&A)"), 476, 62);
+    ckBYCheck = Make<QCheckBox>(area, "ckBYCheck", 382, 92, 180, 20);
+    ckBYCheck->setText(QStringLiteral("検出結果を使用"));
+    Label3 = MakeLabel(area, "Label3", QStringLiteral("実行率"), 288, 123, 56);
+    pbRate = Make<QProgressBar>(area, "pbRate", 346, 122, 140, 20);
+    pbRate->setRange(0, 100);
+    pbRate->setValue(0);
+    pbRate->setTextVisible(false);
+    edRate = Make<QLineEdit>(area, "edRate", 492, 121, 70, 22);
+    edRate->setReadOnly(true);
+    edRate->setAlignment(Qt::AlignRight);
+    lbCHECK = MakeLabel(area, "lbCHECK", QStringLiteral("検出数"), 288, 153, 56);
+    lbDEL = MakeLabel(area, "lbDEL", QStringLiteral("修正数"), 288, 153, 56);
+    lbDEL->hide();
+    edNum = Make<QLineEdit>(area, "edNum", 346, 151, 100, 22);
+    edNum->setReadOnly(true);
+    edNum->setAlignment(Qt::AlignRight);
+    edNum->setText(QStringLiteral("0"));
+    QFont bold = edNum->font();
+    bold.setBold(true);
+    edNum->setFont(bold);
+    QPalette red = edNum->palette();
+    red.setColor(QPalette::Text, Qt::red);
+    edNum->setPalette(red);
+    cdEnd = MakeButton(area, "cdEnd", QStringLiteral("終了  (&X)"), 476, 257);
+}
+
+void TForm1::BuildResultArea(QWidget *area) {
+    Label2 = MakeLabel(area, "Label2", QStringLiteral("検出/修正データ"), 8, 292, 110);
+    ckMakeFile = Make<QCheckBox>(area, "ckMakeFile", 130, 291, 230, 20);
+    ckMakeFile->setText(QStringLiteral("検出データをファイルに出力"));
+    ckMakeFile->setChecked(true);
+    cdView = MakeButton(area, "cdView", QStringLiteral("確認(&K)"), 476, 288, 86, 24);
+    Label5 = MakeLabel(area, "Label5", QStringLiteral("ID"), 20, 315, 30, 16);
+    Label6 = MakeLabel(area, "Label6", QStringLiteral("File Name"), 50, 315, 120, 16);
+    Count = MakeLabel(area, "Count", QStringLiteral("Noise Count"), 236, 315, 70, 16);
+    Label8 = MakeLabel(area, "Label8", QStringLiteral("Status"), 320, 315, 80, 16);
+    StringGrid1 = Make<QTableWidget>(area, "StringGrid1", 6, 332, 556, 99);
+    StringGrid1->setColumnCount(5);
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+    for (int column = 0; column < 5; ++column)
+        StringGrid1->setColumnWidth(column, kGridColumnWidths[column]);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    StringGrid1->setWordWrap(false);
+    ResetResultGrid();
+}
+
+void TForm1::ConnectHandlers() {
+    connect(cbDrive1, &QComboBox::activated, this, &TForm1::cbDrive1Change);
+    connect(edFolder, &QListWidget::itemActivated, this, &TForm1::edFolderActivated);
+    connect(edFile, &QListWidget::itemSelectionChanged, this, &TForm1::edFileChange);
+    connect(edFile, &QListWidget::currentRowChanged, this, &TForm1::edFileChange);
+    connect(edFile, &QListWidget::itemClicked, this, &TForm1::edFileChange);
+    connect(cdEnd, &QPushButton::clicked, this, &TForm1::cdEndClick);
+    connect(m_End, &QAction::triggered, this, &TForm1::m_EndClick);
+    connect(ckMakeFile, &QCheckBox::toggled, this, &TForm1::ckMakeFileClick);
+    connect(S1, &QAction::triggered, this, &TForm1::S1Click);
+    connect(Help1, &QAction::triggered, this, &TForm1::Help1Click);
+    connect(N1, &QAction::triggered, this, &TForm1::N1Click);
+    connect(cdCheck, &QPushButton::clicked, this, &TForm1::cdCheckClick);
+    connect(cdDel, &QPushButton::clicked, this, &TForm1::cdDelClick);
+    connect(cdStop, &QPushButton::clicked, this, &TForm1::cdStopClick);
+    connect(mExport, &QAction::triggered, this, &TForm1::mExportClick);
+    connect(cdView, &QPushButton::clicked, this, &TForm1::cdViewClick);
+    connect(WaveFormW1, &QAction::triggered, this, &TForm1::WaveFormW1Click);
+    connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, &TForm1::StringGrid1DblClick);
+}
+
+void TForm1::FillDriveBox() {
+    cbDrive1->clear();
+    cbDrive1->addItems(VolumeRoots());
+}
+
+// Selects root in the drive box without running cbDrive1Change; a volume the
+// box did not list (a folder restored on a volume mounted since) is added.
+void TForm1::SelectDrive(const QString &root) {
+    const QSignalBlocker blocker(cbDrive1);
+    int index = cbDrive1->findText(root);
+    if (index < 0) {
+        cbDrive1->addItem(root);
+        index = cbDrive1->count() - 1;
+    }
+    cbDrive1->setCurrentIndex(index);
+}
+
+// The first row names the folder shown, so the user always sees where the
+// lists are; ".." goes up, the other rows are the sub-folders.
+void TForm1::FillFolderList() {
+    const QSignalBlocker blocker(edFolder);
+    edFolder->clear();
+    auto *here = new QListWidgetItem(shownFolder_, edFolder);
+    QFont bold = edFolder->font();
+    bold.setBold(true);
+    here->setFont(bold);
+    here->setFlags(Qt::ItemIsEnabled);
+    if (shownFolder_ != QStringLiteral("/"))
+        new QListWidgetItem(QStringLiteral(".."), edFolder);
+    for (const QString &name : SubFolderNames(shownFolder_))
+        new QListWidgetItem(name, edFolder);
+}
+
+void TForm1::FillFileList() {
+    {
+        const QSignalBlocker blocker(edFile);
+        edFile->clear();
+        edFile->addItems(WaveFileNames(shownFolder_));
+        edFile->setCurrentRow(-1);
+    }
+    edFileChange();
+}
+
+void TForm1::SetGridCell(int row, int column, const QString &text) {
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    if (column == 0) {
+        // The number column looks like a fixed column: grey, never selected.
+        item->setBackground(palette().brush(QPalette::Button));
+        item->setFlags(Qt::ItemIsEnabled);
+    }
+    StringGrid1->setItem(row, column, item);
+}
+
+void TForm1::ResetResultGrid() {
+    StringGrid1->clearContents();
+    StringGrid1->setRowCount(kIdleGridRows);
+    for (int row = 0; row < kIdleGridRows; ++row)
+        for (int column = 0; column < 5; ++column)
+            SetGridCell(row, column, QString());
+    StringGrid1->repaint();
+}

@@ -1,0 +1,55 @@
+// Start-up: the application, then the four windows in the order their
+// dependencies need, then the event loop until the main window closes.
+
+#include "main/TAboutBox.h"
+#include "main/TForm1.h"
+#include "wavewindow/TForm2.h"
+
+#if __has_include("main/TForm3.h")
+#include "main/TForm3.h"
+#define NORVATEL_HAS_SETTINGS_DIALOG 1
+#endif
+
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+namespace {
+
+int RunProgram(QApplication &app) {
+    // Every window is created now and lives until the end; they are shown and
+    // hidden, never rebuilt.
+    TForm1 form1;
+    TAboutBox aboutBox(&form1);
+    TForm2 form2;
+    form1.aboutBox = &aboutBox;
+    form1.waveWindow = &form2;
+#ifdef NORVATEL_HAS_SETTINGS_DIALOG
+    TForm3 form3(form1.settings, form1.edOutFile);
+    form1.settingsDialog = &form3;
+#endif
+    // Closing the main window ends the program even while another window is open.
+    QObject::connect(&form1, &TForm1::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    form1.show();
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    // The title names the program in the toolkit's own boxes; no display name is
+    // set, so window captions stay exactly as each window sets them.
+    QApplication::setApplicationName(QStringLiteral("Duruzuro10"));
+    QApplication::setFont(TForm1::ProgramFont(12));
+    try {
+        return RunProgram(app);
+    } catch (const std::exception &error) {
+        QMessageBox::critical(nullptr, QStringLiteral("Duruzuro10"),
+                              QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        QMessageBox::critical(nullptr, QStringLiteral("Duruzuro10"),
+                              QStringLiteral("Unexpected error"));
+    }
+    return 1;
+}
