@@ -1,0 +1,238 @@
+// The real output path, PortAudio over ALSA, on a machine with no sound card:
+// ALSA gets a configuration of its own whose default device writes whatever
+// it is given to a file and plays nothing. The device is not paced by a
+// clock, so silence comes before, between and after the blocks; the blocks
+// themselves must come out whole and in order.
+//
+// Each playback runs in a child process: ALSA reads ALSA_CONFIG_PATH when
+// PortAudio first starts it, so the variable must be set in a process where
+// that has not happened yet. The parent waits a bounded time for the child.
+
+#include "support/TestWav.h"
+#include "wavewindow/TWavePlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <signal.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Long enough for a slow CI machine, short enough that a hang fails the test.
+constexpr auto kChildLimit = std::chrono::seconds(60);
+constexpr auto kQueueLimit = std::chrono::seconds(10);
+
+// The child's exit codes name the step that failed.
+enum ChildStep { kPlayed = 0, kOpenFile = 10, kOpenDevice, kRead, kStuck, kQueue, kClose };
+
+// Runs play in a child with ALSA_CONFIG_PATH set to config and stderr sent to
+// logPath (ALSA and JACK talk a lot while they look for devices). Returns the
+// child's exit code, or -1 when it had to be killed.
+int RunInChild(const QString &config, const QString &logPath, const std::function<int()> &play) {
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int log =
+            ::open(logPath.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (log >= 0)
+            dup2(log, STDERR_FILENO);
+        setenv("ALSA_CONFIG_PATH", config.toLocal8Bit().constData(), 1);
+        _exit(play());
+    }
+    if (pid < 0)
+        return -2;
+    const auto deadline = Clock::now() + kChildLimit;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
+}
+
+// Plays the whole file through the default device, block by block, as the
+// preview does: a busy slot is retried (or waited for), the last block may be
+// short, and the close lets everything queued play out unless reset is asked.
+int PlayFile(const QString &path, int32_t blockFrames, int32_t ringSize, bool wait, bool reset) {
+    TWavePlayer player;
+    player.fileName = path;
+    if (!player.OpenFile() || !player.SeekFrame(0))
+        return kOpenFile;
+    player.outputFormat = player.format;
+    player.outputFormat.extraSize = 0;
+    player.SetBufferCount(ringSize);
+    std::vector<uint8_t> block(size_t(blockFrames) * size_t(player.bytesPerFrame));
+    if (player.OpenDevice(block.data(), blockFrames) != kSoundOk)
+        return kOpenDevice;
+    const int32_t total = player.dataSize / player.bytesPerFrame;
+    for (int32_t p = 0; p < total;) {
+        const int32_t b = std::min(blockFrames, total - p);
+        if (player.ReadFrames(block.data(), b) != b)
+            return kRead;
+        const auto deadline = Clock::now() + kQueueLimit;
+        uint32_t r;
+        while ((r = player.QueueBlock(block.data(), b, wait)) == TWavePlayer::kSlotBusy) {
+            if (Clock::now() > deadline)
+                return kStuck;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (r != kSoundOk)
+            return kQueue;
+        p += b;
+    }
+    if (player.CloseDevice(reset) != kSoundOk)
+        return kClose;
+    player.CloseFile();
+    return kPlayed;
+}
+
+// Removes every frame that is all silence (silence byte everywhere).
+std::string WithoutSilentFrames(const std::string &raw, size_t frameBytes, char silence) {
+    std::string out;
+    for (size_t i = 0; i + frameBytes <= raw.size(); i += frameBytes) {
+        const std::string frame = raw.substr(i, frameBytes);
+        if (frame.find_first_not_of(silence) != std::string::npos)
+            out += frame;
+    }
+    return out;
+}
+
+class PlayerAlsa : public ::testing::Test {
+protected:
+    QString Path(const char *name) const { return dir.filePath(name); }
+
+    // An ALSA configuration whose default device records into capture.
+    QString CaptureConfig(const QString &capture) const {
+        const QString path = Path("asound.conf");
+        testwav::WriteFile(path.toStdString(),
+                           "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \"" +
+                               capture.toStdString() +
+                               "\"\n  format \"raw\"\n}\npcm.null {\n  type null\n}\n");
+        return path;
+    }
+
+    std::string ChildLog() const { return testwav::ReadFile(Path("child.log").toStdString()); }
+
+    QTemporaryDir dir;
+};
+
+// 16-bit stereo with no all-zero frame, and no two neighbours alike.
+std::vector<int16_t> TestSignal(int frames) {
+    std::vector<int16_t> v;
+    for (int i = 0; i < frames; ++i) {
+        v.push_back(int16_t(1 + (i * 7919) % 32000));
+        v.push_back(int16_t(-1 - (i * 104729) % 32000));
+    }
+    return v;
+}
+
+struct PlayCase {
+    int32_t blockFrames, ringSize;
+    bool wait;
+};
+
+TEST_F(PlayerAlsa, EveryBlockIsPlayedWholeAndInOrder) {
+    const int frames = 10000;
+    const std::string data = testwav::SampleBytes(TestSignal(frames));
+    const QString wav = Path("signal.wav");
+    testwav::WriteFile(wav.toStdString(), testwav::MakeWavBytes(data));
+    // 1000 divides the data; 441 and 4096 leave a short last block.
+    const PlayCase cases[] = {{1000, 2, false}, {441, 8, false}, {4096, 3, true}};
+    for (const PlayCase &c : cases) {
+        SCOPED_TRACE(c.blockFrames);
+        const QString capture = Path("out.raw");
+        QFile::remove(capture);
+        const int step = RunInChild(CaptureConfig(capture), Path("child.log"), [&] {
+            return PlayFile(wav, c.blockFrames, c.ringSize, c.wait, false);
+        });
+        ASSERT_EQ(step, kPlayed) << ChildLog();
+        const std::string raw = testwav::ReadFile(capture.toStdString());
+        ASSERT_EQ(raw.size() % 4, 0u);
+        EXPECT_GE(raw.size(), data.size());
+        // Kept in the test report: how much silence the device wrote around the sound.
+        RecordProperty("captured_frames_block_" + std::to_string(c.blockFrames),
+                       int(raw.size() / 4));
+        EXPECT_TRUE(WithoutSilentFrames(raw, 4, '\0') == data)
+            << "captured " << raw.size() / 4 << " frames, "
+            << WithoutSilentFrames(raw, 4, '\0').size() / 4 << " of them sound, for " << frames
+            << " frames played";
+    }
+}
+
+TEST_F(PlayerAlsa, EightBitSilenceIsTheMidpoint) {
+    // Unsigned 8-bit mono: silence is 0x80, which the signal never holds.
+    std::string data;
+    for (int i = 0; i < 3000; ++i)
+        data.push_back(char(0x81 + i % 100));
+    testwav::Layout l;
+    l.channels = 1;
+    l.bits = 8;
+    const QString wav = Path("eight.wav");
+    testwav::WriteFile(wav.toStdString(), testwav::MakeWavBytes(data, l));
+    const QString capture = Path("out.raw");
+    const int step = RunInChild(CaptureConfig(capture), Path("child.log"),
+                                [&] { return PlayFile(wav, 700, 4, false, false); });
+    ASSERT_EQ(step, kPlayed) << ChildLog();
+    const std::string raw = testwav::ReadFile(capture.toStdString());
+    EXPECT_TRUE(WithoutSilentFrames(raw, 1, '\x80') == data);
+}
+
+TEST_F(PlayerAlsa, ResetAtCloseKeepsWhatPlayedInOrder) {
+    const std::string data = testwav::SampleBytes(TestSignal(20000));
+    const QString wav = Path("signal.wav");
+    testwav::WriteFile(wav.toStdString(), testwav::MakeWavBytes(data));
+    const QString capture = Path("out.raw");
+    const int step = RunInChild(CaptureConfig(capture), Path("child.log"),
+                                [&] { return PlayFile(wav, 2205, 8, false, true); });
+    ASSERT_EQ(step, kPlayed) << ChildLog();
+    // A reset may cut anywhere between blocks or inside one, never elsewhere.
+    const std::string sound =
+        WithoutSilentFrames(testwav::ReadFile(capture.toStdString()), 4, '\0');
+    EXPECT_LE(sound.size(), data.size());
+    EXPECT_TRUE(data.compare(0, sound.size(), sound) == 0);
+}
+
+TEST_F(PlayerAlsa, NoDeviceMeansANonZeroResultAndNoHang) {
+    // The default device is a card that is not there, as on a machine
+    // without one. (The configuration must define some device: PortAudio
+    // 19.6 aborts on one that defines none.)
+    const QString config = Path("asound.conf");
+    testwav::WriteFile(config.toStdString(),
+                       "pcm.!default {\n  type hw\n  card 7\n}\npcm.null {\n  type null\n}\n");
+    const int result = RunInChild(config, Path("child.log"), [] {
+        TWavePlayer player;
+        player.outputFormat = WaveFormat{1, 2, 44100, 44100 * 4, 4, 16, 0};
+        const uint32_t r = player.OpenDevice(nullptr, 441);
+        player.CloseDevice(true);
+        return r == kSoundNoDevice ? 0 : 1;
+    });
+    EXPECT_EQ(result, 0) << ChildLog();
+}
+
+TEST(PlayerDevice, FormatsTheDeviceCannotTakeAreRefusedBeforeItIsOpened) {
+    const WaveFormat refused[] = {{1, 2, 44100, 0, 0, 12, 0},
+                                  {3, 2, 44100, 0, 0, 32, 0},
+                                  {1, 0, 44100, 0, 0, 16, 0},
+                                  {1, 2, 0, 0, 0, 16, 0}};
+    for (const WaveFormat &f : refused) {
+        TWavePlayer player;
+        player.outputFormat = f;
+        EXPECT_NE(player.OpenDevice(nullptr, 441), kSoundOk);
+        EXPECT_FALSE(player.deviceOpen());
+    }
+}
+
+} // namespace
