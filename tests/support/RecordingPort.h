@@ -8,7 +8,13 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
+
+// Lets test failures show texts as text.
+inline void PrintTo(const QString &text, std::ostream *os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 class RecordingPort : public WindowPort {
 public:

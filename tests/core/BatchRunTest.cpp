@@ -1,0 +1,285 @@
+// The detection and removal runs over generated folders: rows, end messages,
+// output naming, the skip rule, stops and the logs they leave.
+
+#include "batch/BatchRunner.h"
+#include "support/RecordingPort.h"
+#include "support/TestWav.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A quiet tone, frames long, with a spike of +20000 at each value index listed.
+std::string Wav(int32_t frames, const std::vector<int32_t> &spikes = {}) {
+    std::vector<int16_t> values(size_t(frames) * 2);
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = int16_t(std::lround(300 * std::sin(double(i / 2) * 0.02)));
+    for (int32_t index : spikes)
+        values[size_t(index)] = 20000;
+    return testwav::MakeWav(values);
+}
+
+const QString kDetectEnd = QString::fromUtf8("問題ファイル数：  %1\r\n\r\n終了します。");
+const QString kRemoveEnd = QString::fromUtf8("終了しました。");
+
+class BatchRunTest : public ::testing::Test {
+protected:
+    Settings settings = Settings::Defaults();
+    RecordingPort port;
+    BatchRunner runner{settings, port};
+    QTemporaryDir dir;
+    QString folder;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        folder = dir.path() + "/";
+        runner.inputFolder = folder;
+        runner.outputFolder = folder; // as the Remove button leaves it with ckSameDir
+        settings.ckOverW = false;
+    }
+    void Put(const QString &name, const std::string &bytes) const {
+        testwav::WriteFile((folder + name).toStdString(), bytes);
+    }
+    // The standard folder: one file with two clicks, one clean, one that is not
+    // a wave file by name and one whose header is refused.
+    void PutMixedFolder() const {
+        Put("clicks.wav", Wav(20000, {100, 30001}));
+        Put("clean.wav", Wav(20000));
+        Put("notes.txt", Wav(100));
+        Put("broken.wav", "RIFF....WAVE");
+    }
+    std::string Log(const QString &name) const {
+        return testwav::ReadFile((folder + name).toStdString());
+    }
+};
+
+TEST_F(BatchRunTest, DetectionRunRowsLogsAndEndMessage) {
+    PutMixedFolder();
+    port.selectedNames = {"clicks.wav", "clean.wav", "notes.txt", "broken.wav"};
+    runner.cdCheckClick();
+
+    EXPECT_EQ(port.Statuses(),
+              (QStringList{"Noise Detect", "OK", "Not Wave File", "Wave File Format Error"}));
+    EXPECT_EQ(port.rows[0].count, "2");
+    EXPECT_EQ(runner.problemFileCount, 3);
+    EXPECT_EQ(runner.lastRunKind, "C");
+    EXPECT_EQ(port.messages.back(), kDetectEnd.arg(3));
+    EXPECT_EQ(port.runControls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(port.stopEnabled, std::vector<bool>{true});
+    EXPECT_FALSE(runner.running);
+    EXPECT_EQ(Log("NoiseLog0.dat"), "1\r\nclicks.wav\r\n2\r\nNoise Detect\r\n"
+                                    "2\r\nclean.wav\r\n0\r\nOK\r\n"
+                                    "3\r\nnotes.txt\r\n0\r\nNot Wave File\r\n"
+                                    "4\r\nbroken.wav\r\n0\r\nWave File Format Error\r\n");
+    EXPECT_EQ(Log("NoiseLog1.dat"),
+              "clicks.wav\r\n1\r\nL\r\n50\r\n00H 00M 00S 001mS\r\n20000\r\n1\r\n"
+              "clicks.wav\r\n2\r\nR\r\n15000\r\n00H 00M 00S 340mS\r\n"
+              "20000\r\n1\r\n");
+}
+
+TEST_F(BatchRunTest, CleanDetectionCountsNoProblemAndUncheckedBoxKeepsNoDetail) {
+    Put("clean.wav", Wav(1000));
+    Put("clicks.wav", Wav(1000, {500}));
+    port.selectedNames = {"clean.wav"};
+    runner.DetectRun();
+    EXPECT_EQ(port.messages, QStringList{kDetectEnd.arg(0)});
+
+    port.makeFileChecked = false;
+    port.selectedNames = {"clicks.wav"};
+    runner.DetectRun();
+    EXPECT_EQ(Log("NoiseLog1.dat"), "");
+    EXPECT_EQ(Log("NoiseLog0.dat"), "1\r\nclicks.wav\r\n1\r\nNoise Detect\r\n");
+}
+
+TEST_F(BatchRunTest, NothingSelectedWritesNoLog) {
+    runner.summaryLog << "left over";
+    runner.cdCheckClick();
+    runner.cdDelClick();
+    const QString nothing = QString::fromUtf8("ファイルが選択されていません。");
+    EXPECT_EQ(port.messages, (QStringList{nothing, nothing}));
+    EXPECT_EQ(port.gridResets, 2);
+    EXPECT_EQ(port.runControls, (std::vector<bool>{false, true, false, true}));
+    EXPECT_FALSE(QFile::exists(folder + "NoiseLog0.dat"));
+    EXPECT_TRUE(runner.logFolder.isEmpty());
+}
+
+TEST_F(BatchRunTest, RemovalRunWritesNamedOutputs) {
+    PutMixedFolder();
+    port.selectedNames = {"clicks.wav", "clean.wav", "notes.txt", "broken.wav"};
+    runner.cdDelClick(); // ckAuto and ckSameDir are on by default
+    EXPECT_EQ(port.Statuses(),
+              (QStringList{"Noise Delete at clicks_won.wav", "NO Noise at clean_won.wav",
+                           "Not Wave File", "Wave File Format Error"}));
+    EXPECT_EQ(runner.problemFileCount, 4); // no removal status is exactly "OK"
+    EXPECT_EQ(runner.lastRunKind, "D");
+    EXPECT_EQ(port.messages.back(), kRemoveEnd);
+    EXPECT_TRUE(QFile::exists(folder + "clicks_won.wav"));
+    EXPECT_TRUE(QFile::exists(folder + "clean_won.wav"));
+    EXPECT_EQ(QDir(folder).entryList({"*_won.wav"}).size(), 2);
+}
+
+TEST_F(BatchRunTest, OutputNameRule) {
+    runner.inputName = "song.take.wav";
+    runner.outputName = "mix.wav";
+    settings.ckAuto = true;
+    EXPECT_EQ(runner.OutputNameFor(4), "song.take_won.wav");
+    settings.ckAuto = false;
+    runner.selectedAtStart = 1;
+    EXPECT_EQ(runner.OutputNameFor(7), "mix.wav");
+    runner.selectedAtStart = 3;
+    EXPECT_EQ(runner.OutputNameFor(3), "mix_03.wav");
+    EXPECT_EQ(runner.OutputNameFor(12), "mix_12.wav");
+    EXPECT_EQ(runner.OutputNameFor(123), "mix_123.wav");
+    runner.outputFolder = "/out/";
+    EXPECT_EQ(runner.OutputPathFor(3), "/out/mix_03.wav");
+}
+
+TEST_F(BatchRunTest, RemoveButtonSettlesOutputFolderAndName) {
+    settings.ckAuto = false;
+    settings.ckSameDir = false;
+    const std::tuple<QString, QString, QString, QString> cases[] = {
+        {"take", "/out", "take.wav", "/out/"},
+        {"take.mp3", "/out/", "take.wav", "/out/"},
+        {"a.b.c", "", "a.b.wav", ""},
+    };
+    for (const auto &[typed, outPath, name, outFolder] : cases) {
+        port.outputFileText = typed;
+        settings.outPath = outPath;
+        runner.cdDelClick();
+        EXPECT_EQ(runner.outputName, name);
+        EXPECT_EQ(runner.outputFolder, outFolder);
+    }
+    settings.ckSameDir = true;
+    runner.cdDelClick();
+    EXPECT_EQ(runner.outputFolder, folder);
+}
+
+TEST_F(BatchRunTest, RemoveWithoutOutputNameStartsNothing) {
+    settings.ckAuto = false;
+    port.selectedNames = {"a.wav"};
+    runner.cdDelClick();
+    EXPECT_EQ(port.messages, QStringList{QString::fromUtf8("出力ファイル名を指定してください")});
+    EXPECT_TRUE(port.runControls.empty());
+    EXPECT_EQ(port.gridResets, 0);
+}
+
+TEST_F(BatchRunTest, TypedNameNumbersOutputsOfSeveralFiles) {
+    Put("a.wav", Wav(500));
+    Put("b.wav", Wav(500));
+    settings.ckAuto = false;
+    port.outputFileText = "clean";
+    port.selectedNames = {"a.wav"};
+    runner.cdDelClick();
+    EXPECT_EQ(port.Statuses(), QStringList{"NO Noise at clean.wav"});
+    port.selectedNames = {"a.wav", "b.wav"};
+    runner.cdDelClick();
+    EXPECT_EQ(port.Statuses(),
+              (QStringList{"NO Noise at clean_01.wav", "NO Noise at clean_02.wav"}));
+    for (const char *name : {"clean.wav", "clean_01.wav", "clean_02.wav"})
+        EXPECT_TRUE(QFile::exists(folder + name)) << name;
+}
+
+TEST_F(BatchRunTest, MissingOutputFolderFailsEachFileAndTheRunGoesOn) {
+    Put("a.wav", Wav(500));
+    Put("b.wav", Wav(500, {20}));
+    settings.ckSameDir = false;
+    settings.outPath = folder + "missing";
+    port.selectedNames = {"a.wav", "b.wav"};
+    runner.cdDelClick();
+    EXPECT_EQ(port.Statuses(), (QStringList{"Write File Open Error", "Write File Open Error"}));
+    const QString openFailed = QString::fromUtf8(kOpenFailedMessage);
+    EXPECT_EQ(port.messages, (QStringList{openFailed, openFailed, kRemoveEnd}));
+}
+
+TEST_F(BatchRunTest, UseDetectionSkipsFilesFoundClean) {
+    // A name the log cannot hold as it is must still be found in the log.
+    const QString cleanName = QString::fromUtf8("café.wav");
+    Put(cleanName, Wav(500));
+    Put("b.wav", Wav(500, {40}));
+    Put("new.wav", Wav(500));
+    port.selectedNames = {cleanName, "b.wav"};
+    runner.DetectRun();
+
+    settings.ckAuto = false;
+    port.outputFileText = "out";
+    port.useDetectionChecked = true;
+    port.selectedNames = {cleanName, "b.wav", "new.wav"};
+    runner.cdDelClick();
+    EXPECT_EQ(port.Statuses(), (QStringList{"Pass No Noise", "Noise Delete at out_02.wav",
+                                            "NO Noise at out_03.wav"}));
+    EXPECT_EQ(port.rows[0].count, "0");
+    EXPECT_FALSE(QFile::exists(folder + "out_01.wav"));
+    EXPECT_TRUE(QFile::exists(folder + "out_02.wav"));
+    EXPECT_TRUE(runner.previousSummary.isEmpty());
+
+    port.useDetectionChecked = false;
+    EXPECT_TRUE(runner.ShouldProcess(cleanName));
+}
+
+TEST_F(BatchRunTest, PreviousSummaryComesFromTheCurrentFolderOnly) {
+    Put("a.wav", Wav(500));
+    port.selectedNames = {"a.wav"};
+    runner.DetectRun();
+    const QString other = folder + "other/";
+    ASSERT_TRUE(QDir().mkpath(other));
+    testwav::WriteFile((other + "a.wav").toStdString(), Wav(500));
+    runner.inputFolder = other;
+    runner.outputFolder = other;
+    port.useDetectionChecked = true;
+    runner.RemoveRun();
+    EXPECT_EQ(port.Statuses(), QStringList{"NO Noise at a_won.wav"});
+    EXPECT_FALSE(QFile::exists(folder + "NoiseLog0.dat"));
+}
+
+TEST_F(BatchRunTest, StopDuringSecondFileEndsTheRun) {
+    Put("a.wav", Wav(500, {10}));
+    Put("b.wav", Wav(200000));
+    Put("c.wav", Wav(500));
+    port.selectedNames = {"a.wav", "b.wav", "c.wav"};
+    port.onPump = [this](int pump) {
+        if (pump == 2) // the first block of b.wav
+            runner.cdStopClick();
+    };
+    runner.cdCheckClick();
+    EXPECT_EQ(port.Statuses(), (QStringList{"Noise Detect", "Abort"}));
+    EXPECT_EQ(port.messages.back(), kDetectEnd.arg(2));
+    EXPECT_EQ(Log("NoiseLog0.dat"),
+              "1\r\na.wav\r\n1\r\nNoise Detect\r\n2\r\nb.wav\r\n0\r\nAbort\r\n");
+    EXPECT_EQ(port.runControls, (std::vector<bool>{false, true}));
+}
+
+TEST_F(BatchRunTest, StopFromOutsideBetweenFilesIsNotLost) {
+    Put("a.wav", Wav(500));
+    Put("b.wav", Wav(500));
+    port.selectedNames = {"a.wav", "b.wav"};
+    port.onPump = [this](int) { port.externalStop = true; }; // arrives at a's last pump
+    runner.RemoveRun();
+    EXPECT_EQ(port.Statuses(), QStringList{"Abort"});
+
+    port.pumps = 0;
+    port.onPump = nullptr;
+    runner.DetectRun(); // still asked to stop: nothing is processed
+    EXPECT_EQ(port.Statuses(), QStringList{"Abort"});
+    EXPECT_EQ(port.pumps, 0);
+    EXPECT_TRUE(QFile::exists(folder + "NoiseLog0.dat"));
+}
+
+TEST_F(BatchRunTest, ClosingDuringARunSavesLogsWithoutEndMessage) {
+    Put("a.wav", Wav(200000, {10}));
+    port.selectedNames = {"a.wav"};
+    port.onPump = [this](int) {
+        EXPECT_TRUE(runner.running);
+        runner.stopRequested = true; // what the window's close does
+        runner.showEndMessage = false;
+    };
+    runner.RemoveRun();
+    EXPECT_TRUE(port.messages.isEmpty());
+    EXPECT_FALSE(runner.running);
+    EXPECT_EQ(Log("NoiseLog0.dat"), "1\r\na.wav\r\n1\r\nAbort\r\n");
+}
+
+} // namespace
