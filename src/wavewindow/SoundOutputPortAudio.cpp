@@ -214,11 +214,18 @@ uint32_t PortAudioSoundOutput::Reset() {
     if (!stream_)
         return kSoundNotOpen;
     // Abort rather than stop: what sits in the device's buffer is dropped too.
-    // If the abort fails the callback may still be running, so its buffers are
-    // left alone; the close that follows takes the stream down for good.
     lastHostError_ = Pa_AbortStream(stream_);
-    if (lastHostError_ != paNoError && lastHostError_ != paStreamIsStopped)
+    if (lastHostError_ != paNoError && lastHostError_ != paStreamIsStopped) {
+        // The callback may still be running. Closing the stream is the one
+        // sure way to end it, so that no buffer is touched after this returns.
+        const PaError failed = lastHostError_;
+        Pa_CloseStream(stream_);
+        stream_ = nullptr;
+        DropQueued();
+        Shutdown();
+        lastHostError_ = failed;
         return kSoundError;
+    }
     DropQueued();
     lastHostError_ = Pa_StartStream(stream_);
     return lastHostError_ == paNoError ? kSoundOk : kSoundError;

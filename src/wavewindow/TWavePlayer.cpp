@@ -207,7 +207,8 @@ uint32_t TWavePlayer::CloseDevice(bool reset) {
             device_->Reset();
             closed = device_->Close();
         }
-        if (closed != kSoundOk)
+        // Not open any more means a failed reset has closed it already.
+        if (closed != kSoundOk && closed != kSoundNotOpen)
             lastResult_ = closed;
         deviceOpen_ = false;
     }
