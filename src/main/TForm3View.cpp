@@ -1,0 +1,289 @@
+// Builds the settings dialog's controls. Every control gets its range and its
+// starting position (the default setting) before any handler is connected, so
+// building the dialog changes no setting and the first SyncControls moves the
+// controls from the defaults, as the coupling rules expect.
+#include "TForm1.h"
+#include "TForm3.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+namespace {
+
+constexpr int kLeftX = 8;     // left column (detection, output options)
+constexpr int kRightX = 244;  // right column (removal, track bars)
+constexpr int kColumnW = 221; // width of either column
+constexpr int kTrackH = 24;   // a track bar with its tick marks
+constexpr int kEditX = 189;   // number edits, right of their labels
+constexpr int kLowerY = 176;  // top of the output and number area
+
+template <typename T> T *Named(T *widget, const char *name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y,
+                  int pixelSize = 0) {
+    auto *label = Named(new QLabel(text, parent), name);
+    if (pixelSize > 0)
+        label->setFont(TForm1::ProgramFont(pixelSize));
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+// A horizontal track bar with a tick at every step, marks below.
+QSlider *MakeTrack(QWidget *parent, const char *name, int minimum, int maximum, int start,
+                   const QRect &geometry) {
+    auto *track = Named(new QSlider(Qt::Horizontal, parent), name);
+    track->setRange(minimum, maximum);
+    track->setValue(start);
+    track->setTickPosition(QSlider::TicksBelow);
+    track->setTickInterval(1);
+    track->setSingleStep(1);
+    track->setPageStep(1);
+    track->setGeometry(geometry);
+    return track;
+}
+
+QPushButton *MakeButton(QWidget *parent, const char *name, const QString &text,
+                        const QRect &geometry) {
+    auto *button = Named(new QPushButton(text, parent), name);
+    // Enter in an edit must not press a button: "Default Set" would throw
+    // away the user's sensitivities.
+    button->setAutoDefault(false);
+    button->setGeometry(geometry);
+    return button;
+}
+
+QCheckBox *MakeCheck(QWidget *parent, const char *name, const QString &text, int y) {
+    auto *check = Named(new QCheckBox(text, parent), name);
+    check->setChecked(true); // the default of every output flag
+    check->setGeometry(kLeftX + 8, y, kColumnW - 8, 18);
+    return check;
+}
+
+QLineEdit *MakeEdit(QWidget *parent, const char *name, const QRect &geometry) {
+    auto *edit = Named(new QLineEdit(parent), name);
+    edit->setGeometry(geometry);
+    return edit;
+}
+
+// One sensitivity group: three preset buttons over a track bar.
+struct PresetGroup {
+    QGroupBox *box;
+    std::array<QRadioButton *, 3> buttons;
+    QSlider *track;
+};
+
+struct PresetGroupSpec {
+    const char *boxName;
+    QString title;
+    std::array<const char *, 3> buttonNames;
+    std::array<QString, 3> captions;
+    const char *trackName;
+    int maximum;
+    int checkedPreset; // the default preset, 1..3
+    int start;         // the default preset's track value
+};
+
+PresetGroup MakePresetGroup(QWidget *parent, const PresetGroupSpec &spec, int x, int y) {
+    PresetGroup group{};
+    group.box = Named(new QGroupBox(spec.title, parent), spec.boxName);
+    group.box->setGeometry(x, y, kColumnW, 66);
+    for (int i = 0; i < 3; ++i) {
+        auto *button = Named(new QRadioButton(spec.captions[i], group.box), spec.buttonNames[i]);
+        button->setGeometry(10 + 70 * i, 18, 64, 18);
+        button->setChecked(i + 1 == spec.checkedPreset);
+        group.buttons[i] = button;
+    }
+    const QRect trackArea(6, 38, kColumnW - 12, kTrackH);
+    group.track = MakeTrack(group.box, spec.trackName, 0, spec.maximum, spec.start, trackArea);
+    return group;
+}
+
+const QString kLevel = QStringLiteral("レベル感度");
+const QString kTime = QStringLiteral("時間感度");
+const std::array<QString, 3> kLevelCaptions{QStringLiteral("LOW"), QStringLiteral("MID"),
+                                            QStringLiteral("HIGH")};
+const std::array<QString, 3> kTimeCaptions{QStringLiteral("狭"), QStringLiteral("中"),
+                                           QStringLiteral("広")};
+
+} // namespace
+
+TForm3::TForm3(Settings &settings, QWidget *edOutFile, QWidget *parent)
+    : QDialog(parent), settings_(settings), edOutFile_(edOutFile) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("設定"));
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
+    setModal(false);
+    setFont(TForm1::ProgramFont(12));
+    setFixedSize(473, 370);
+    BuildSensitivityArea();
+    BuildOutputArea();
+    BuildNumberArea();
+    BuildTrackArea();
+    ConnectHandlers();
+}
+
+void TForm3::BuildSensitivityArea() {
+    const Settings d = Settings::Defaults();
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("検出時感度"), kLeftX, 6, 19);
+    Label2 = MakeLabel(this, "Label2", QStringLiteral("除去時感度"), kRightX, 6, 19);
+    const QString defaultSet = QStringLiteral("Default Set");
+    cdDefaultC = MakeButton(this, "cdDefaultC", defaultSet, {kLeftX + kColumnW - 84, 6, 84, 24});
+    cdDefaultW = MakeButton(this, "cdDefaultW", defaultSet, {kRightX + kColumnW - 84, 6, 84, 24});
+
+    const PresetGroup cl = MakePresetGroup(this,
+                                           {"gbCL",
+                                            kLevel,
+                                            {"rdCLow", "rdCMid", "rdCHigh"},
+                                            kLevelCaptions,
+                                            "tbCL",
+                                            19,
+                                            d.rdCL,
+                                            d.rdCLV[d.rdCL]},
+                                           kLeftX, 34);
+    const PresetGroup ct = MakePresetGroup(this,
+                                           {"gbCT",
+                                            kTime,
+                                            {"rdCTN", "rdCTM", "rdCTW"},
+                                            kTimeCaptions,
+                                            "tbCT",
+                                            15,
+                                            d.rdCT,
+                                            d.rdCTV[d.rdCT]},
+                                           kLeftX, 102);
+    const PresetGroup wl = MakePresetGroup(this,
+                                           {"gbWL",
+                                            kLevel,
+                                            {"rdWLow", "rdWMid", "rdWHigh"},
+                                            kLevelCaptions,
+                                            "tbWL",
+                                            19,
+                                            d.rdWL,
+                                            d.rdWLV[d.rdWL]},
+                                           kRightX, 34);
+    const PresetGroup wt = MakePresetGroup(this,
+                                           {"gbWT",
+                                            kTime,
+                                            {"rdWTN", "rdWTM", "rdWTW"},
+                                            kTimeCaptions,
+                                            "tbWT",
+                                            15,
+                                            d.rdWT,
+                                            d.rdWTV[d.rdWT]},
+                                           kRightX, 102);
+    gbCL = cl.box, rdCLow = cl.buttons[0], rdCMid = cl.buttons[1], rdCHigh = cl.buttons[2];
+    gbCT = ct.box, rdCTN = ct.buttons[0], rdCTM = ct.buttons[1], rdCTW = ct.buttons[2];
+    gbWL = wl.box, rdWLow = wl.buttons[0], rdWMid = wl.buttons[1], rdWHigh = wl.buttons[2];
+    gbWT = wt.box, rdWTN = wt.buttons[0], rdWTM = wt.buttons[1], rdWTW = wt.buttons[2];
+    tbCL = cl.track;
+    tbCT = ct.track;
+    tbWL = wl.track;
+    tbWT = wt.track;
+}
+
+void TForm3::BuildOutputArea() {
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("出力ファイル設定"), kLeftX, kLowerY, 13);
+    ckSameDir =
+        MakeCheck(this, "ckSameDir", QStringLiteral("Inputと同じフォルダに出力"), kLowerY + 18);
+    ckAuto = MakeCheck(this, "ckAuto", QStringLiteral("自動で出力ファイル名を設定"), kLowerY + 36);
+    ckOverW = MakeCheck(this, "ckOverW", QStringLiteral("上書き確認"), kLowerY + 54);
+    Label4 = MakeLabel(this, "Label4", QStringLiteral("出力ファイルパス"), kLeftX, kLowerY + 76);
+    edOutDir = MakeEdit(this, "edOutDir", {kLeftX, kLowerY + 92, kColumnW, 22});
+    edOutDir->setEnabled(false); // output goes to the input folder by default
+}
+
+void TForm3::BuildNumberArea() {
+    constexpr int top = kLowerY + 120;
+    constexpr int step = 24;
+    Label8 = MakeLabel(this, "Label8", QStringLiteral("修正再生時間(秒）"), kLeftX, top + 4);
+    edCPT = MakeEdit(this, "edCPT", {kEditX, top, 40, 22});
+    Label5 = MakeLabel(this, "Label5", QStringLiteral("ノイズデータのダンプテキスト長"), kLeftX,
+                       top + step + 4);
+    edDLen = MakeEdit(this, "edDLen", {kEditX, top + step, 40, 22});
+    Label6 = MakeLabel(this, "Label6", QStringLiteral("ログの最大行数（千行）"), kLeftX,
+                       top + 2 * step + 4);
+    edLogMax = MakeEdit(this, "edLogMax", {kEditX, top + 2 * step, 40, 22});
+}
+
+void TForm3::BuildTrackArea() {
+    const Settings d = Settings::Defaults();
+    constexpr int step = 56; // label, track bar, end labels
+    const int right = kRightX + kColumnW;
+    int y = kLowerY;
+    Label7 = MakeLabel(this, "Label7", QStringLiteral("再生バッファの深さ"), kRightX, y);
+    tbBuffDipth =
+        MakeTrack(this, "tbBuffDipth", 2, 16, d.BuffDipth, {kRightX, y + 14, kColumnW, kTrackH});
+    Label10 = MakeLabel(this, "Label10", QStringLiteral("浅"), kRightX + 2, y + 38);
+    Label11 = MakeLabel(this, "Label11", QStringLiteral("深"), right - 14, y + 38);
+
+    y += step;
+    Label9 = MakeLabel(this, "Label9", QStringLiteral("波形表示粗さ"), kRightX, y);
+    tbArasa = MakeTrack(this, "tbArasa", 1, 32, d.Arasa, {kRightX, y + 14, kColumnW, kTrackH});
+    Label13 = MakeLabel(this, "Label13", QStringLiteral("精"), kRightX + 2, y + 38);
+    // Above 30 the waveform is not drawn at all: "荒" sits at 30, "無" at the end.
+    Label12 = MakeLabel(this, "Label12", QStringLiteral("荒"), right - 34, y + 38);
+    Label14 = MakeLabel(this, "Label14", QStringLiteral("無"), right - 14, y + 38);
+    Label14->setStyleSheet(QStringLiteral("color: red;"));
+
+    y += step;
+    Label15 = MakeLabel(this, "Label15", QStringLiteral("波形表示時間"), kRightX, y);
+    tbWinTime = MakeTrack(this, "tbWinTime", 0, static_cast<int>(kDisplayTimeFrames.size()) - 1,
+                          d.WinTime, {kRightX, y + 14, kColumnW, kTrackH});
+    Label16 = MakeLabel(this, "Label16", QStringLiteral("10ms"), kRightX + 2, y + 38);
+    Label17 = MakeLabel(this, "Label17", QStringLiteral("500ｍＳ"), 0, y + 38);
+    Label17->move(right - Label17->width(), y + 38);
+
+    cdClose = MakeButton(this, "cdClose", QStringLiteral("閉じる"), {right - 80, 342, 80, 24});
+}
+
+void TForm3::ConnectSensitivityHandlers() {
+    // A preset button acts when it becomes checked; the button losing its
+    // check in the same group does nothing.
+    const auto onCheck = [this](QRadioButton *button, void (TForm3::*handler)()) {
+        connect(button, &QRadioButton::toggled, this, [this, handler](bool checked) {
+            if (checked)
+                (this->*handler)();
+        });
+    };
+    onCheck(rdCLow, &TForm3::rdCLowClick);
+    onCheck(rdCMid, &TForm3::rdCMidClick);
+    onCheck(rdCHigh, &TForm3::rdCHighClick);
+    onCheck(rdCTN, &TForm3::rdCTNClick);
+    onCheck(rdCTM, &TForm3::rdCTMClick);
+    onCheck(rdCTW, &TForm3::rdCTWClick);
+    onCheck(rdWLow, &TForm3::rdWLowClick);
+    onCheck(rdWMid, &TForm3::rdWMidClick);
+    onCheck(rdWHigh, &TForm3::rdWHighClick);
+    onCheck(rdWTN, &TForm3::rdWTNClick);
+    onCheck(rdWTM, &TForm3::rdWTMClick);
+    onCheck(rdWTW, &TForm3::rdWTWClick);
+    connect(tbCL, &QSlider::valueChanged, this, &TForm3::tbCLChange);
+    connect(tbCT, &QSlider::valueChanged, this, &TForm3::tbCTChange);
+    connect(tbWL, &QSlider::valueChanged, this, &TForm3::tbWLChange);
+    connect(tbWT, &QSlider::valueChanged, this, &TForm3::tbWTChange);
+    connect(cdDefaultC, &QPushButton::clicked, this, &TForm3::cdDefaultCClick);
+    connect(cdDefaultW, &QPushButton::clicked, this, &TForm3::cdDefaultWClick);
+}
+
+void TForm3::ConnectHandlers() {
+    ConnectSensitivityHandlers();
+    connect(ckSameDir, &QCheckBox::toggled, this, &TForm3::ckSameDirClick);
+    connect(ckAuto, &QCheckBox::toggled, this, &TForm3::ckAutoClick);
+    connect(ckOverW, &QCheckBox::toggled, this, &TForm3::ckOverWClick);
+    connect(edOutDir, &QLineEdit::textChanged, this, &TForm3::edOutDirChange);
+    connect(edDLen, &QLineEdit::textChanged, this, &TForm3::edDLenChange);
+    connect(edLogMax, &QLineEdit::textChanged, this, &TForm3::edLogMaxChange);
+    connect(edCPT, &QLineEdit::textChanged, this, &TForm3::edCPTChange);
+    connect(tbBuffDipth, &QSlider::valueChanged, this, &TForm3::tbBuffDipthChange);
+    connect(tbArasa, &QSlider::valueChanged, this, &TForm3::tbArasaChange);
+    connect(tbWinTime, &QSlider::valueChanged, this, &TForm3::tbWinTimeChange);
+    connect(cdClose, &QPushButton::clicked, this, &TForm3::cdCloseClick);
+}
