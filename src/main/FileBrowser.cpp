@@ -10,11 +10,11 @@ namespace {
 // Kernel, device and container plumbing: nothing a user keeps sound files on.
 bool IsPseudoFileSystem(const QByteArray &type) {
     static const QSet<QByteArray> pseudo{
-        "proc",    "sysfs",       "devtmpfs",        "devpts",     "cgroup",
-        "cgroup2", "securityfs",  "debugfs",         "tracefs",    "pstore",
-        "bpf",     "mqueue",      "hugetlbfs",       "configfs",   "fusectl",
-        "autofs",  "binfmt_misc", "efivarfs",        "rpc_pipefs", "nsfs",
-        "ramfs",   "squashfs",    "fuse.gvfsd-fuse", "fuse.portal"};
+        "proc",    "sysfs",       "devtmpfs",  "devpts",          "cgroup",
+        "cgroup2", "securityfs",  "debugfs",   "tracefs",         "pstore",
+        "bpf",     "mqueue",      "hugetlbfs", "configfs",        "fusectl",
+        "autofs",  "binfmt_misc", "efivarfs",  "rpc_pipefs",      "nsfs",
+        "ramfs",   "tmpfs",       "squashfs",  "fuse.gvfsd-fuse", "fuse.portal"};
     return pseudo.contains(type);
 }
 
