@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -19,7 +20,7 @@ constexpr int kLeftX = 8;     // left column (detection, output options)
 constexpr int kRightX = 244;  // right column (removal, track bars)
 constexpr int kColumnW = 221; // width of either column
 constexpr int kTrackH = 24;   // a track bar with its tick marks
-constexpr int kEditX = 189;   // number edits, right of their labels
+constexpr int kEditX = 195;   // number edits, right of their labels
 constexpr int kLowerY = 176;  // top of the output and number area
 
 template <typename T> T *Named(T *widget, const char *name) {
@@ -48,6 +49,12 @@ QSlider *MakeTrack(QWidget *parent, const char *name, int minimum, int maximum, 
     track->setSingleStep(1);
     track->setPageStep(1);
     track->setGeometry(geometry);
+    // The style draws tick marks in a shade of the window colour, too faint to
+    // count steps by; a darker window role (the bar paints no background of
+    // its own) makes them readable.
+    QPalette palette = track->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Window).darker(150));
+    track->setPalette(palette);
     return track;
 }
 
@@ -204,13 +211,13 @@ void TForm3::BuildNumberArea() {
     constexpr int top = kLowerY + 120;
     constexpr int step = 24;
     Label8 = MakeLabel(this, "Label8", QStringLiteral("修正再生時間(秒）"), kLeftX, top + 4);
-    edCPT = MakeEdit(this, "edCPT", {kEditX, top, 40, 22});
+    edCPT = MakeEdit(this, "edCPT", {kEditX, top, kLeftX + kColumnW - kEditX, 22});
     Label5 = MakeLabel(this, "Label5", QStringLiteral("ノイズデータのダンプテキスト長"), kLeftX,
                        top + step + 4);
-    edDLen = MakeEdit(this, "edDLen", {kEditX, top + step, 40, 22});
+    edDLen = MakeEdit(this, "edDLen", {kEditX, top + step, kLeftX + kColumnW - kEditX, 22});
     Label6 = MakeLabel(this, "Label6", QStringLiteral("ログの最大行数（千行）"), kLeftX,
                        top + 2 * step + 4);
-    edLogMax = MakeEdit(this, "edLogMax", {kEditX, top + 2 * step, 40, 22});
+    edLogMax = MakeEdit(this, "edLogMax", {kEditX, top + 2 * step, kLeftX + kColumnW - kEditX, 22});
 }
 
 void TForm3::BuildTrackArea() {
