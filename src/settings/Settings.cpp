@@ -155,9 +155,13 @@ Settings Settings::Defaults() {
 }
 
 LoadedSettings LoadSettings(const QString &startFolder) {
+    return LoadSettingsFile(SettingsFilePath(startFolder));
+}
+
+LoadedSettings LoadSettingsFile(const QString &iniPath) {
     IniFile ini;
     // An unreadable file is treated like a missing one: every key gives its default.
-    ini.load(SettingsFilePath(startFolder));
+    ini.load(iniPath);
     LoadedSettings out;
     ReadBrowserPlace(ini, out);
     const Settings defaults = Settings::Defaults();

@@ -52,6 +52,8 @@ struct LoadedSettings {
 
 // Reads startFolder/RizivozeR.ini; a missing file, section or key gives defaults.
 LoadedSettings LoadSettings(const QString &startFolder);
+// The same for a settings file named by its path (the batch command's --settings).
+LoadedSettings LoadSettingsFile(const QString &iniPath);
 
 // Writes every key to startFolder/RizivozeR.ini, keeping lines it does not know.
 // drive is the volume root shown by the drive box, folder the folder shown.

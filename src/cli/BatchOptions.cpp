@@ -1,0 +1,127 @@
+#include "BatchOptions.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Options that take a value, and where the value goes.
+bool TakeValue(BatchOptions &o, const QString &option, const QString &value) {
+    if (option == QLatin1String("--settings"))
+        o.settingsPath = value;
+    else if (option == QLatin1String("--name"))
+        o.name = value;
+    else if (option == QLatin1String("--out-dir"))
+        o.outDir = value;
+    else if (option == QLatin1String("--export"))
+        o.exportPath = value;
+    else
+        return false;
+    return true;
+}
+
+bool TakeFlag(BatchOptions &o, const QString &option) {
+    if (option == QLatin1String("--use-detection"))
+        o.useDetection = true;
+    else if (option == QLatin1String("--no-detail"))
+        o.noDetail = true;
+    else if (option == QLatin1String("--overwrite"))
+        o.overwrite = true;
+    else
+        return false;
+    return true;
+}
+
+ParseResult Usage(const QString &error) {
+    ParseResult r;
+    r.kind = ParseResult::Kind::UsageError;
+    r.error = error;
+    return r;
+}
+
+// Every file must sit in the one folder the run works in (its logs go there).
+QString CheckOneFolder(const QStringList &files) {
+    QString folder;
+    for (const QString &f : files) {
+        const QString dir = QFileInfo(f).absolutePath();
+        if (folder.isEmpty())
+            folder = dir;
+        else if (dir != folder)
+            return QStringLiteral("the files must all be in one folder (%1 and %2)")
+                .arg(folder, dir);
+    }
+    return {};
+}
+
+} // namespace
+
+ParseResult ParseBatchArguments(const QStringList &args) {
+    ParseResult r;
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        r.kind = ParseResult::Kind::Help;
+        return r;
+    }
+    if (args.contains(QLatin1String("--version"))) {
+        r.kind = ParseResult::Kind::Version;
+        return r;
+    }
+    if (args.isEmpty())
+        return Usage(QStringLiteral("no command given (detect or remove)"));
+    BatchOptions &o = r.options;
+    if (args[0] == QLatin1String("detect"))
+        o.mode = BatchOptions::Mode::Detect;
+    else if (args[0] == QLatin1String("remove"))
+        o.mode = BatchOptions::Mode::Remove;
+    else
+        return Usage(QStringLiteral("unknown command: %1 (detect or remove)").arg(args[0]));
+    bool onlyFiles = false;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (onlyFiles || !a.startsWith(QLatin1String("--")) || a == QLatin1String("-")) {
+            o.files << a;
+        } else if (a == QLatin1String("--")) {
+            onlyFiles = true;
+        } else if (TakeFlag(o, a)) {
+        } else if (a == QLatin1String("--settings") || a == QLatin1String("--name") ||
+                   a == QLatin1String("--out-dir") || a == QLatin1String("--export")) {
+            if (i + 1 >= args.size())
+                return Usage(QStringLiteral("option %1 needs a value").arg(a));
+            TakeValue(o, a, args[++i]);
+        } else {
+            return Usage(QStringLiteral("unknown option: %1").arg(a));
+        }
+    }
+    if (o.files.isEmpty())
+        return Usage(QStringLiteral("no files given"));
+    if (const QString e = CheckOneFolder(o.files); !e.isEmpty())
+        return Usage(e);
+    if (o.name && o.name->isEmpty())
+        return Usage(QStringLiteral("--name needs a non-empty name"));
+    r.kind = ParseResult::Kind::Run;
+    return r;
+}
+
+QString BatchUsageText() {
+    return QStringLiteral(
+        "usage: norvatel-batch detect [options] FILE...\n"
+        "       norvatel-batch remove [options] FILE...\n"
+        "\n"
+        "Finds (detect) or repairs (remove) click noise in 16-bit stereo PCM WAV files,\n"
+        "exactly as the Norvatel window's buttons do. All FILEs must be in one folder;\n"
+        "the noise logs NoiseLog0.dat and NoiseLog1.dat are left there.\n"
+        "\n"
+        "options:\n"
+        "  --settings PATH   settings file to read (default: RizivozeR.ini in the\n"
+        "                    current folder; defaults when missing); never written\n"
+        "  --name NAME       output file name (turns automatic naming off)\n"
+        "  --out-dir DIR     write outputs into DIR instead of the input folder\n"
+        "  --use-detection   skip files the previous run in the folder found clean\n"
+        "  --no-detail       keep no per-click detail log\n"
+        "  --overwrite       replace existing output files (otherwise they are kept)\n"
+        "  --export PATH     write the tab-separated log export to PATH (- for stdout)\n"
+        "  --help, --version\n"
+        "\n"
+        "Each file's result goes to standard output as: ordinal, file name, click count,\n"
+        "status (tab-separated); messages go to standard error.\n"
+        "Exit status: 0 all files fine, 1 a file failed or the run was stopped,\n"
+        "2 usage error or the run could not start.\n");
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The batch command's command line: what to run, over which files, with which
+// overrides of the settings file.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct BatchOptions {
+    enum class Mode { Detect, Remove };
+    Mode mode = Mode::Detect;
+    QStringList files;           // as given, in order
+    QString settingsPath;        // empty: RizivozeR.ini in the current folder
+    std::optional<QString> name; // typed output name (automatic naming off)
+    std::optional<QString> outDir;
+    bool useDetection = false;
+    bool noDetail = false;
+    bool overwrite = false;
+    std::optional<QString> exportPath; // "-" for standard output
+};
+
+struct ParseResult {
+    enum class Kind { Run, Help, Version, UsageError };
+    Kind kind = Kind::UsageError;
+    BatchOptions options;
+    QString error; // one line naming the problem, for UsageError
+};
+
+ParseResult ParseBatchArguments(const QStringList &args);
+QString BatchUsageText();

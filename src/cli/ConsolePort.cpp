@@ -1,0 +1,114 @@
+#include "ConsolePort.h"
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// Written by the signal handler, read by the run on the main thread. A
+// lock-free atomic is the only kind of object a handler may safely touch.
+std::atomic<bool> gStopSignalled{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnStopSignal(int) {
+    gStopSignalled.store(true, std::memory_order_relaxed);
+}
+
+// One message, one line: the window's multi-line texts are joined.
+QString OneLine(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return text;
+}
+
+void Print(std::FILE *f, const QString &text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f);
+    std::fflush(f);
+}
+
+} // namespace
+
+ConsolePort::ConsolePort(Choices choices, std::FILE *out, std::FILE *err)
+    : choices_(std::move(choices)), out_(out), err_(err), errIsTerminal_(isatty(fileno(err))) {}
+
+void ConsolePort::InstallStopSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+bool ConsolePort::StopSignalled() {
+    return gStopSignalled.load(std::memory_order_relaxed);
+}
+
+MsgAnswer ConsolePort::ShowMsg(const QString &text, bool yesNo) {
+    ClearProgress();
+    ++messageCount_;
+    if (!yesNo) {
+        Print(err_, OneLine(text) + QLatin1Char('\n'));
+        return MsgAnswer::Ok;
+    }
+    // The only question a run asks is whether to replace an existing output.
+    const MsgAnswer answer = choices_.overwrite ? MsgAnswer::Yes : MsgAnswer::No;
+    Print(err_, OneLine(text) + QLatin1String(answer == MsgAnswer::Yes ? " -> yes\n" : " -> no\n"));
+    return answer;
+}
+
+QString ConsolePort::AskSaveFileName(const QString &, const QString &, const QString &) {
+    return choices_.exportPath;
+}
+
+void ConsolePort::SetProgressRange(int32_t, int32_t, int32_t) {
+    rateText_ = QStringLiteral("0.0%");
+    DrawProgress();
+}
+
+void ConsolePort::SetProgressPosition(int32_t, const QString &rateText) {
+    rateText_ = rateText;
+    DrawProgress();
+}
+
+void ConsolePort::ShowClickCountText(const QString &text) {
+    clickText_ = text;
+    DrawProgress();
+}
+
+void ConsolePort::ShowPassLabel(bool) {}
+
+void ConsolePort::ResetResultGrid() {
+    rowsWritten_ = 0;
+}
+
+void ConsolePort::SetResultRow(int32_t ordinal, const QString &ordinalText, const QString &name,
+                               const QString &count, const QString &status) {
+    ClearProgress();
+    // A row is written once, when its file has ended.
+    if (ordinal <= rowsWritten_)
+        return;
+    rowsWritten_ = ordinal;
+    statuses_ << status;
+    Print(out_, ordinalText + QLatin1Char('\t') + name + QLatin1Char('\t') + count +
+                    QLatin1Char('\t') + status + QLatin1Char('\n'));
+}
+
+void ConsolePort::DrawProgress() {
+    if (!errIsTerminal_)
+        return;
+    const int32_t file = rowsWritten_;
+    const QString name =
+        file < choices_.selectedFiles.size() ? choices_.selectedFiles[file] : QString();
+    Print(err_, QStringLiteral("\r\033[K%1  %2  clicks %3").arg(name, rateText_, clickText_));
+    progressShown_ = true;
+}
+
+void ConsolePort::ClearProgress() {
+    if (!progressShown_)
+        return;
+    Print(err_, QStringLiteral("\r\033[K"));
+    progressShown_ = false;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The batch command's window: messages and progress on standard error, one
+// result row per file on standard output, the selection and check boxes from
+// the command line, and stop requests from SIGINT and SIGTERM.
+
+#include "batch/WindowPort.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdio>
+
+class ConsolePort : public WindowPort {
+public:
+    struct Choices {
+        QStringList selectedFiles; // file names without folder, in order
+        bool makeDetail = true;    // ckMakeFile
+        bool useDetection = false; // ckBYCheck
+        QString outputFileText;    // edOutFile
+        bool overwrite = false;    // the answer to the overwrite question
+        QString exportPath;        // what the export's save dialog answers
+    };
+
+    ConsolePort(Choices choices, std::FILE *out, std::FILE *err);
+
+    // Installs SIGINT and SIGTERM handlers that raise the stop flag.
+    static void InstallStopSignals();
+    static bool StopSignalled();
+
+    MsgAnswer ShowMsg(const QString &text, bool yesNo) override;
+    QString AskSaveFileName(const QString &title, const QString &filter,
+                            const QString &defaultSuffix) override;
+    void SetProgressRange(int32_t min, int32_t max, int32_t position) override;
+    void SetProgressPosition(int32_t position, const QString &rateText) override;
+    void ShowClickCountText(const QString &text) override;
+    void ShowPassLabel(bool removal) override;
+    void ResetResultGrid() override;
+    void SetResultRow(int32_t ordinal, const QString &ordinalText, const QString &name,
+                      const QString &count, const QString &status) override;
+    void SetRunControls(bool) override {}
+    void SetStopEnabled(bool) override {}
+    void ProcessPendingEvents() override {}
+    bool StopRequestedExternally() const override { return StopSignalled(); }
+    QStringList SelectedFileNames() const override { return choices_.selectedFiles; }
+    bool MakeFileChecked() const override { return choices_.makeDetail; }
+    bool UseDetectionChecked() const override { return choices_.useDetection; }
+    QString OutputFileText() const override { return choices_.outputFileText; }
+
+    // Statuses of the rows written so far, in order.
+    const QStringList &statuses() const { return statuses_; }
+    int messageCount() const { return messageCount_; }
+
+private:
+    void DrawProgress();
+    void ClearProgress();
+
+    Choices choices_;
+    std::FILE *out_;
+    std::FILE *err_;
+    bool progressShown_ = false;
+    bool errIsTerminal_ = false;
+    QString rateText_;
+    QString clickText_ = QStringLiteral("0");
+    int32_t rowsWritten_ = 0;
+    QStringList statuses_;
+    int messageCount_ = 0;
+};
