@@ -3,12 +3,8 @@
 
 #include "main/TAboutBox.h"
 #include "main/TForm1.h"
-#include "wavewindow/TForm2.h"
-
-#if __has_include("main/TForm3.h")
 #include "main/TForm3.h"
-#define NORVATEL_HAS_SETTINGS_DIALOG 1
-#endif
+#include "wavewindow/TForm2.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -24,10 +20,8 @@ int RunProgram(QApplication &app) {
     TForm2 form2;
     form1.aboutBox = &aboutBox;
     form1.waveWindow = &form2;
-#ifdef NORVATEL_HAS_SETTINGS_DIALOG
     TForm3 form3(form1.settings, form1.edOutFile);
     form1.settingsDialog = &form3;
-#endif
     // Closing the main window ends the program even while another window is open.
     QObject::connect(&form1, &TForm1::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     form1.show();
