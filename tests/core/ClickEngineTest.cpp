@@ -186,6 +186,26 @@ TEST(ClickEngineTest, ChannelsAreIndependent) {
         ASSERT_EQ(both[j], toneOut[j]) << j;
 }
 
+TEST(ClickEngineTest, WindowHoldsFortyEightDifferencesForTheFirstFrames) {
+    // The ring is rebuilt from the history at each call and its first slot
+    // repeats the history's last difference, so during a call's first 48 frames
+    // the window reaches back only 48 differences. A history jump just beyond
+    // that reach must not hide a click; at frame 48 it is inside the window.
+    const int32_t high = 10000;
+    for (int32_t frame = 0; frame <= 48; ++frame) {
+        SCOPED_TRACE(frame);
+        auto work = ZeroBuffer(200);
+        const auto jump = static_cast<size_t>(2 + 2 * frame); // a(jump) = high
+        for (size_t j = jump; j < work.size(); j += 2)
+            work[j] = high;
+        const auto candidate = static_cast<size_t>(100 + 2 * frame);
+        work[candidate] = high + 5000;
+        int32_t counter = 0;
+        EXPECT_EQ(CleanBlock(work.data(), 200, 0, {3000, 50, 5}, counter, nullptr),
+                  frame < 48 ? 1 : 0);
+    }
+}
+
 TEST(ClickEngineTest, ClickAtBlockEndIsCutByTheNextBlock) {
     const int32_t count = 200;
     std::vector<int32_t> input(400); // the file's values
