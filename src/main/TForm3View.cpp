@@ -88,7 +88,7 @@ struct PresetGroup {
     QSlider *track;
 };
 
-struct PresetGroupSpec {
+struct PresetGroupPlan {
     const char *boxName;
     QString title;
     std::array<const char *, 3> buttonNames;
@@ -99,18 +99,18 @@ struct PresetGroupSpec {
     int start;         // the default preset's track value
 };
 
-PresetGroup MakePresetGroup(QWidget *parent, const PresetGroupSpec &spec, int x, int y) {
+PresetGroup MakePresetGroup(QWidget *parent, const PresetGroupPlan &plan, int x, int y) {
     PresetGroup group{};
-    group.box = Named(new QGroupBox(spec.title, parent), spec.boxName);
+    group.box = Named(new QGroupBox(plan.title, parent), plan.boxName);
     group.box->setGeometry(x, y, kColumnW, 66);
     for (int i = 0; i < 3; ++i) {
-        auto *button = Named(new QRadioButton(spec.captions[i], group.box), spec.buttonNames[i]);
+        auto *button = Named(new QRadioButton(plan.captions[i], group.box), plan.buttonNames[i]);
         button->setGeometry(10 + 70 * i, 18, 64, 18);
-        button->setChecked(i + 1 == spec.checkedPreset);
+        button->setChecked(i + 1 == plan.checkedPreset);
         group.buttons[i] = button;
     }
     const QRect trackArea(6, 38, kColumnW - 12, kTrackH);
-    group.track = MakeTrack(group.box, spec.trackName, 0, spec.maximum, spec.start, trackArea);
+    group.track = MakeTrack(group.box, plan.trackName, 0, plan.maximum, plan.start, trackArea);
     return group;
 }
 
