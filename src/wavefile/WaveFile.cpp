@@ -212,6 +212,12 @@ bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const 
     const int64_t riffSize =
         4 + kChunkHeaderBytes + fmtSize + pad + kChunkHeaderBytes + dataBytesWritten;
     WaveHeader h = header;
+    // The input may spell its ids in lower case or name its format chunk
+    // oddly; the output is our file, and other programs only read the
+    // standard spelling.
+    std::copy_n("RIFF", 4, h.riff.begin());
+    std::copy_n("WAVEfmt ", 8, h.riff.begin() + 8);
+    std::copy_n("data", 4, h.dataHeader.begin());
     h.setDataSize(int32_t(dataBytesWritten));
     h.setRiffSize(uint32_t(riffSize));
     std::vector<uint8_t> bytes(h.riff.begin(), h.riff.end());
