@@ -122,4 +122,7 @@ private:
     QString RemoveOneFile(const QString &name);
 
     int32_t progressMax_ = 100; // pbRate's maximum as last set
+    // inputName's logged form, worked out once per file rather than per click.
+    QString loggedNameSource_;
+    QString loggedName_;
 };

@@ -15,8 +15,12 @@ void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32
     const int64_t lineLimit = int64_t{7} * settings.LogMax;
     if (detailLog.size() > lineLimit)
         return;
+    if (loggedNameSource_ != inputName || loggedName_.isEmpty()) {
+        loggedNameSource_ = inputName;
+        loggedName_ = LoggedFileName(inputName);
+    }
     const int32_t frame = index / 2;
-    detailLog << LoggedFileName(inputName) << QString::number(id) << ChannelLetter(index)
+    detailLog << loggedName_ << QString::number(id) << ChannelLetter(index)
               << QString::number(frame) << FormatClickTime(frame)
               << QString::number(static_cast<int16_t>(value)) << QString::number(width);
 }
