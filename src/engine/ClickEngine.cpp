@@ -10,6 +10,7 @@ namespace {
 constexpr int32_t kCh = kEngineChannels;
 constexpr int32_t kRingSlots = 100;
 constexpr int32_t kMaxClickSpan = 17;
+constexpr int32_t kRingStride = kRingSlots - kCh; // the cursor's period, in values
 
 // Multipliers of stepSize for the return-to-baseline bound, indexed by search
 // step + 1. Entries 16 and 17 serve the two widest click spans and repeat the
@@ -21,10 +22,45 @@ int32_t Abs(int32_t v) {
     return v < 0 ? -v : v;
 }
 
+// The sum ReturnLimit works from, for the candidate at j: the channel's slots
+// below the last, each holding the difference written there last, or before
+// its first write the one the set-up put there.
+int32_t RingSumAt(const int32_t *work, int32_t j) {
+    const int32_t phase = (j - kHistoryValues) % kRingStride;
+    const int32_t lapStart = j - phase; // where the cursor stood at slot kCh
+    int32_t sum = 0;
+    for (int32_t slot = phase % kCh + kCh; slot < kRingSlots - kCh; slot += kCh) {
+        int32_t written = lapStart + slot - kCh;
+        if (written > j)
+            written -= kRingStride; // not yet reached in this lap
+        // A slot written at j' holds the difference ending at j' - kCh.
+        const int32_t end = written >= kHistoryValues ? written - kCh : slot;
+        sum += Abs(work[end - kCh] - work[end]);
+    }
+    return sum;
+}
+
+// The sum of the candidate's ring slots, computed only when a burst gets as far
+// as the return test: most candidates never do.
+class LazyRingSum {
+public:
+    LazyRingSum(const int32_t *work, int32_t j) : work_(work), j_(j) {}
+    int32_t Get() {
+        if (sum_ < 0)
+            sum_ = RingSumAt(work_, j_);
+        return sum_;
+    }
+
+private:
+    const int32_t *work_;
+    int32_t j_;
+    int32_t sum_ = -1;
+};
+
 // Bound on how far the signal may stay from its pre-click value after a burst
-// that ends at search step i. ringSum: RingSumAt the candidate.
-int32_t ReturnLimit(int32_t ringSum, int32_t i, int32_t stepSize) {
-    const int32_t mean = 2 * ringSum / (kRingSlots - kCh);
+// that ends at search step i.
+int32_t ReturnLimit(LazyRingSum &ringSum, int32_t i, int32_t stepSize) {
+    const int32_t mean = 2 * ringSum.Get() / (kRingSlots - kCh);
     return std::max(2 * mean * (i + 6), kReturnFloorTable[i + 1] * stepSize);
 }
 
@@ -46,7 +82,7 @@ private:
 
 // Looks for the end of a short burst and, when found, replaces the burst by a
 // straight line. Returns true when the burst was repaired.
-bool RepairShortClick(Samples s, int32_t spreadFloor, int32_t stepSize, int32_t ringSum,
+bool RepairShortClick(Samples s, int32_t spreadFloor, int32_t stepSize, LazyRingSum &ringSum,
                       int32_t clickSpan, int32_t &width) {
     int32_t rising = 1;   // P: one away from zero, so the ratio below never divides by 0
     int32_t falling = -1; // Q
@@ -67,9 +103,10 @@ bool RepairShortClick(Samples s, int32_t spreadFloor, int32_t stepSize, int32_t 
         if (signChanges < 1)
             continue;
         const int32_t spread = 10 * (rising - falling);
+        if (signChanges > 3 || spread <= spreadFloor)
+            continue; // the cheap tests first: most candidates end here
         const int32_t balance = Abs(1000 * rising / falling);
-        if (signChanges <= 3 && spread > spreadFloor &&
-            Abs(e) < ReturnLimit(ringSum, i, stepSize) && balance > 500 && balance < 2000) {
+        if (balance > 500 && balance < 2000 && Abs(e) < ReturnLimit(ringSum, i, stepSize)) {
             const int32_t step = (s(i) - s(-1)) / (i + 1);
             for (int32_t k = 0; k < i; ++k)
                 s(k) = s(k - 1) + step;
@@ -113,8 +150,7 @@ bool RepairStep(Samples s, int32_t spreadFloor, int32_t stepSize) {
 // Tests the candidate at buffer index j against its channel's window maximum
 // runMax and repairs it. A value of 0 in the result means nothing is counted,
 // though a click whose first value was 0 has still been repaired.
-RepairResult RepairClick(int32_t *work, int32_t j, int32_t runMax, int32_t ringSum,
-                         const Thresholds &th) {
+RepairResult RepairClick(int32_t *work, int32_t j, int32_t runMax, const Thresholds &th) {
     int32_t stepSize = th.levelThreshold;
     int32_t spreadFloor = 10 * th.levelThreshold;
     if (10 * th.levelThreshold < th.levelFactor * runMax) {
@@ -128,6 +164,7 @@ RepairResult RepairClick(int32_t *work, int32_t j, int32_t runMax, int32_t ringS
     const Samples s(work, j);
     RepairResult result;
     result.value = s(0);
+    LazyRingSum ringSum(work, j);
     result.repaired =
         RepairShortClick(s, spreadFloor, stepSize, ringSum, th.clickSpan, result.width) ||
         RepairStep(s, spreadFloor, stepSize);
@@ -159,83 +196,112 @@ Thresholds Sanitized(const Thresholds &th) {
 // later values of its channel), so the scan computes both from the buffer, many
 // positions at a time, instead of stepping a ring value by value.
 
-constexpr int32_t kRingStride = kRingSlots - kCh;               // cursor period, in values
 constexpr int32_t kFirstFullWindow = kHistoryValues + 48 * kCh; // from here 49 differences
 constexpr int32_t kWindowReach = 49 * kCh; // from j back to the end of its oldest difference
 
-int32_t DifferenceEndingAt(const int32_t *work, int32_t k) {
-    return work[k - kCh] - work[k];
-}
-
-// The ring slot's content when the value at j is examined.
-int32_t SlotDifference(const int32_t *work, int32_t j, int32_t slot) {
-    // Slot s is written at j' = 98 + s + 98r with the difference ending at j' - kCh;
-    // before its first write it holds the set-up's difference ending at s.
-    const int32_t firstWrite = kRingStride + slot;
-    if (j < firstWrite)
-        return DifferenceEndingAt(work, slot);
-    const int32_t lastWrite = firstWrite + (j - firstWrite) / kRingStride * kRingStride;
-    return DifferenceEndingAt(work, lastWrite - kCh);
-}
-
-// The sum ReturnLimit works from, for the candidate at j.
-int32_t RingSumAt(const int32_t *work, int32_t j) {
-    int32_t sum = 0;
-    for (int32_t slot = j % kCh + kCh; slot < kRingSlots - kCh; slot += kCh)
-        sum += Abs(SlotDifference(work, j, slot));
-    return sum;
-}
-
-constexpr int32_t kChunk = 512;         // positions examined per pass
-constexpr int32_t kSpan = kChunk + 112; // differences per pass: the reach, rounded up to 16
-constexpr int32_t kLead = 32;           // zeros before each array, read by the widest step
+// Positions examined per pass. A pass is computed before any of its candidates
+// is repaired, and a repair makes the rest of it stale, so after a repair the
+// passes start small and double while they stay clean.
+constexpr int32_t kMinPass = 128;
+constexpr int32_t kMaxPass = 1024;
+constexpr int32_t kReachRounded = 112; // kWindowReach rounded up to a multiple of 16
+constexpr int32_t kLead = 32;          // zeros before each array, read by the widest step
 
 // Differences and window maxima of one pass, both channels at once: every step
 // is a multiple of kCh, so each value only meets values of its own channel.
 // Index k of an array stands for buffer index j0 - kWindowReach + k.
 struct Pass {
+    static constexpr int32_t kSpan = kMaxPass + kReachRounded;
     using Row = std::array<int32_t, kLead + kSpan>;
     alignas(64) Row diff{}; // a(k)
     alignas(64) Row low{};  // running maxima of 2, then 8 differences
     alignas(64) Row mid{};  // of 4 differences
     alignas(64) Row w16{};  // largest of a(k), a(k - 2), ..., a(k - 30)
     alignas(64) Row w32{};  // the same over 32 differences
-    alignas(64) std::array<uint8_t, kChunk> trigger{};
+    alignas(64) std::array<uint8_t, kMaxPass> trigger{};
     alignas(64) std::array<int32_t, kSpan + kCh> padded{}; // a short last pass's values
 };
 
-// Largest of out[k] = max(in[k], in[k - back]) over the whole row.
-void MaxWithEarlier(const Pass::Row &in, Pass::Row &out, int32_t back) {
-    const int32_t *a = in.data() + kLead;
-    int32_t *o = out.data() + kLead;
-    for (int32_t k = 0; k < kSpan; ++k)
-        o[k] = std::max(a[k], a[k - back]);
+int32_t Max(int32_t a, int32_t b) {
+    return a > b ? a : b;
 }
 
-// Marks the positions j0 + p whose jump exceeds levelThreshold plus the window
-// maximum. src points at buffer index j0 - kWindowReach - kCh and holds
-// kSpan + kCh values.
-void FindCandidates(const int32_t *__restrict src, int32_t j0, int32_t levelThreshold, Pass &pass) {
-    int32_t *diff = pass.diff.data() + kLead;
-    for (int32_t k = 0; k < kSpan; ++k)
+// The loops below index the pass's rows through the one Pass object, so the
+// compiler sees that they never overlap and vectorizes them without checks.
+// Row index kLead + k stands for difference k.
+template <int32_t span, int32_t back>
+[[gnu::always_inline]] inline void MaxWithEarlier(const Pass::Row &in, Pass::Row &out) {
+    for (int32_t k = kLead; k < kLead + span; ++k)
+        out[static_cast<size_t>(k)] =
+            Max(in[static_cast<size_t>(k)], in[static_cast<size_t>(k - back)]);
+}
+
+// Marks the positions j0 + p, p < positions, whose jump exceeds levelThreshold
+// plus the window maximum. src points at buffer index j0 - kWindowReach - kCh
+// and holds positions + kReachRounded + kCh values. Inlined into one copy per
+// pass size and instruction set.
+template <int32_t positions>
+[[gnu::always_inline]] inline void FindCandidatesBody(const int32_t *__restrict src, int32_t j0,
+                                                      int32_t levelThreshold, Pass &pass) {
+    constexpr int32_t span = positions + kReachRounded;
+    constexpr auto lead = static_cast<size_t>(kLead);
+    int32_t *__restrict diff = pass.diff.data() + lead;
+    for (size_t k = 0; k < span; ++k)
         diff[k] = Abs(src[k + kCh] - src[k]);
-    MaxWithEarlier(pass.diff, pass.low, 2);
-    MaxWithEarlier(pass.low, pass.mid, 4);
-    MaxWithEarlier(pass.mid, pass.low, 8);
-    MaxWithEarlier(pass.low, pass.w16, 16);
-    MaxWithEarlier(pass.w16, pass.w32, 32);
-    const int32_t *w16 = pass.w16.data() + kLead;
-    const int32_t *w32 = pass.w32.data() + kLead;
+    MaxWithEarlier<span, 2>(pass.diff, pass.low);
+    MaxWithEarlier<span, 4>(pass.low, pass.mid);
+    MaxWithEarlier<span, 8>(pass.mid, pass.low);
+    MaxWithEarlier<span, 16>(pass.low, pass.w16);
+    MaxWithEarlier<span, 32>(pass.w16, pass.w32);
     // Window of j = j0 + p: a(j - 2..j - 64), a(j - 66..j - 96) and a(j - 98).
-    for (int32_t p = 0; p < kChunk; ++p) {
-        const int32_t windowMax = std::max(std::max(w32[p + 96], w16[p + 32]), diff[p]);
-        pass.trigger[static_cast<size_t>(p)] = diff[p + kWindowReach] > levelThreshold + windowMax;
+    for (size_t p = 0; p < positions; ++p) {
+        const int32_t windowMax =
+            Max(Max(pass.w32[lead + p + 96], pass.w16[lead + p + 32]), pass.diff[lead + p]);
+        pass.trigger[p] = pass.diff[lead + p + kWindowReach] > levelThreshold + windowMax;
     }
-    for (int32_t p = 0; p < kFirstFullWindow - j0 && p < kChunk; ++p) {
-        const int32_t windowMax = std::max(w32[p + 96], w16[p + 32]);
-        pass.trigger[static_cast<size_t>(p)] = diff[p + kWindowReach] > levelThreshold + windowMax;
+    // A call's first 48 frames have one difference fewer in their window.
+    for (size_t p = 0; static_cast<int32_t>(p) < kFirstFullWindow - j0 && p < positions; ++p) {
+        const int32_t windowMax = Max(pass.w32[lead + p + 96], pass.w16[lead + p + 32]);
+        pass.trigger[p] = pass.diff[lead + p + kWindowReach] > levelThreshold + windowMax;
     }
 }
+
+using FindCandidatesFn = void (*)(const int32_t *, int32_t, int32_t, Pass &);
+
+// One entry per pass size: kMinPass, 2 kMinPass, ... kMaxPass.
+constexpr int32_t kPassSizes = 4;
+static_assert(kMinPass << (kPassSizes - 1) == kMaxPass);
+using FindCandidatesTable = std::array<FindCandidatesFn, kPassSizes>;
+
+template <int32_t positions>
+void FindCandidatesPlain(const int32_t *__restrict src, int32_t j0, int32_t levelThreshold,
+                         Pass &pass) {
+    FindCandidatesBody<positions>(src, j0, levelThreshold, pass);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The same loops with eight lanes and a single-instruction maximum: the scan's
+// cost is almost all here, and the baseline instruction set has neither.
+template <int32_t positions>
+[[gnu::target("avx2")]] void FindCandidatesAvx2(const int32_t *__restrict src, int32_t j0,
+                                                int32_t levelThreshold, Pass &pass) {
+    FindCandidatesBody<positions>(src, j0, levelThreshold, pass);
+}
+
+FindCandidatesTable ChooseFindCandidates() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        return {FindCandidatesAvx2<kMinPass>, FindCandidatesAvx2<2 * kMinPass>,
+                FindCandidatesAvx2<4 * kMinPass>, FindCandidatesAvx2<kMaxPass>};
+    return {FindCandidatesPlain<kMinPass>, FindCandidatesPlain<2 * kMinPass>,
+            FindCandidatesPlain<4 * kMinPass>, FindCandidatesPlain<kMaxPass>};
+}
+#else
+FindCandidatesTable ChooseFindCandidates() {
+    return {FindCandidatesPlain<kMinPass>, FindCandidatesPlain<2 * kMinPass>,
+            FindCandidatesPlain<4 * kMinPass>, FindCandidatesPlain<kMaxPass>};
+}
+#endif
 
 int32_t WindowMax(const Pass &pass, int32_t j0, int32_t p) {
     const int32_t *diff = pass.diff.data() + kLead;
@@ -255,7 +321,7 @@ struct BlockState {
 
 // Tests the candidate at j; returns true when the buffer changed.
 bool Examine(BlockState &b, int32_t j, int32_t windowMax) {
-    const RepairResult r = RepairClick(b.work, j, windowMax, RingSumAt(b.work, j), b.th);
+    const RepairResult r = RepairClick(b.work, j, windowMax, b.th);
     if (r.value != 0) {
         ++b.clickCounter;
         ++b.clicks;
@@ -266,29 +332,36 @@ bool Examine(BlockState &b, int32_t j, int32_t windowMax) {
     return r.repaired;
 }
 
-// Examines the n positions from j0 on; returns where the next pass starts: after
-// the first repair, since the pass's differences no longer match the buffer.
-int32_t ScanPass(BlockState &b, int32_t j0, int32_t n, Pass &pass) {
+// Examines the next pass of up to 2^sizeIndex * kMinPass positions from j0 on
+// and returns where the following pass starts: after the first repair, since
+// this pass's differences no longer match the buffer there.
+int32_t ScanPass(BlockState &b, int32_t j0, int32_t end, int32_t &sizeIndex, Pass &pass) {
+    static const FindCandidatesTable findCandidates = ChooseFindCandidates();
+    const int32_t size = kMinPass << sizeIndex;
+    const int32_t n = std::min(size, end - j0);
     const int32_t *src = b.work + j0 - kWindowReach - kCh;
-    if (n < kChunk) {
+    if (n < size) {
         // A short pass must not read past the block's look-ahead.
         const auto used = static_cast<size_t>(n + kWindowReach + kCh);
         std::copy(src, src + used, pass.padded.begin());
         std::fill(pass.padded.begin() + static_cast<std::ptrdiff_t>(used), pass.padded.end(), 0);
         src = pass.padded.data();
     }
-    FindCandidates(src, j0, b.th.levelThreshold, pass);
-    for (int32_t word = 0; word < kChunk; word += 8) {
+    findCandidates[static_cast<size_t>(sizeIndex)](src, j0, b.th.levelThreshold, pass);
+    for (int32_t word = 0; word < n; word += 8) {
         uint64_t bits = 0;
         std::memcpy(&bits, pass.trigger.data() + word, sizeof bits);
         for (; bits != 0; bits &= bits - 1) {
             const int32_t p = word + std::countr_zero(bits) / 8;
             if (p >= n)
-                return j0 + n;
-            if (Examine(b, j0 + p, WindowMax(pass, j0, p)))
+                break;
+            if (Examine(b, j0 + p, WindowMax(pass, j0, p))) {
+                sizeIndex = 0;
                 return j0 + p + 1;
+            }
         }
     }
+    sizeIndex = std::min(sizeIndex + 1, kPassSizes - 1);
     return j0 + n;
 }
 
@@ -299,10 +372,11 @@ int32_t CleanBlock(int32_t *work, int32_t count, int32_t blockStart, const Thres
     if (count <= 0)
         return 0;
     BlockState b{work, blockStart, Sanitized(thresholds), clickCounter, reporter};
-    Pass pass; // about 15 KB, on the stack: the scan allocates nothing
+    Pass pass; // about 30 KB, on the stack: the scan allocates nothing
     const int32_t end = kHistoryValues + count;
+    int32_t sizeIndex = kPassSizes - 1;
     for (int32_t j0 = kHistoryValues; j0 < end;)
-        j0 = ScanPass(b, j0, std::min(kChunk, end - j0), pass);
+        j0 = ScanPass(b, j0, end, sizeIndex, pass);
     // The block's last 100 values, repairs included, become the next history.
     std::memmove(work, work + count, sizeof(int32_t) * kHistoryValues);
     return b.clicks;
