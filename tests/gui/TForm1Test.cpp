@@ -172,6 +172,14 @@ TEST_F(TForm1Fixture, WithoutSettingsFileOpensAtTheStartFolder) {
     EXPECT_FALSE(form->edOutFile->isEnabled()); // automatic naming is on by default
 }
 
+TEST_F(TForm1Fixture, RememberedFolderThatIsGoneFallsBackToTheStartFolder) {
+    ASSERT_TRUE(SaveSettings(start, Settings::Defaults(), QStringLiteral("/"),
+                             data + QStringLiteral("/gone")));
+    StartWithoutWritingSettings();
+    EXPECT_EQ(QDir(form->shownFolder()).canonicalPath(), QDir(start).canonicalPath());
+    EXPECT_EQ(QDir::current().canonicalPath(), QDir(start).canonicalPath());
+}
+
 TEST_F(TForm1Fixture, FileListShowsWaveFilesInAnyCaseAndFolderListNavigates) {
     for (const char *name : {"b.WAV", "a.wav", "c.Wav", "d.txt", "e.wav.bak"})
         WriteBytes(QString::fromLatin1(name), "x");
