@@ -12,7 +12,7 @@ size_mib=1024
 [ "${1:-}" = "--size-mib" ] && size_mib=$2
 work=${BENCH_DIR:-$top/bench/out}
 mkdir -p "$work"
-runs=3
+runs=5
 
 cmake -S "$top" -B "$top/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORVATEL_TESTS=OFF >/dev/null
 cmake --build "$top/build-bench" -j "$(nproc)" --target norvatel-batch >/dev/null
