@@ -36,7 +36,7 @@ configure_and_build() { # dir, extra cmake options...
 case "${1:-}" in
 run)
     install_missing
-    configure_and_build build -DCMAKE_BUILD_TYPE=Release -DNORVATEL_TESTS=OFF
+    configure_and_build build -DCMAKE_BUILD_TYPE=Release -DNORVATEL_TESTS=OFF -DNORVATEL_BENCH=OFF
     # The program works in the folder it is started from: its settings file and
     # the help page live there.
     cp "$top/docs/RizivozeR.html" "$top/build/"
@@ -48,8 +48,8 @@ run)
     ;;
 test)
     install_missing
-    configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    (cd "$top/build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+    configure_and_build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVATEL_BENCH=OFF
+    (cd "$top/build-test" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
     # The core's tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
     configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DNORVATEL_CORE_ONLY=ON -DNORVATEL_SANITIZE=ON
     (cd "$top/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
