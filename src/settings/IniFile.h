@@ -5,9 +5,13 @@
 // its section, a new section to the end of the file, and every line the program
 // does not know (comments, other sections, other keys) is kept as it was.
 // Values are stored as typed, without any escaping; the file is UTF-8.
+// Lines are kept as the bytes they were read as, so a line in another encoding
+// (another program's section, a copy written as CP932) is written back unchanged;
+// only the values asked for are decoded and only the lines set are encoded.
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 class IniFile {
@@ -18,9 +22,14 @@ public:
     // Failed means the file exists but could not be read.
     LoadResult load(const QString &path);
 
-    // Parses text as the contents of a file (used by load, and by tests).
+    // Takes bytes as the contents of a file (used by load). A leading UTF-8
+    // byte order mark is dropped.
+    void setBytes(const QByteArray &bytes);
+    // The whole file exactly as it would be written.
+    QByteArray bytes() const;
+
+    // UTF-8 views of setBytes and bytes, for text that is valid UTF-8 (tests).
     void setText(const QString &text);
-    // The whole file as it would be written.
     QString text() const;
 
     // The value of the first matching key in the first matching section, with
@@ -42,6 +51,15 @@ private:
     int sectionEnd(int headerLine) const;
     int findKey(int headerLine, const QString &key) const;
 
-    QStringList lines_;
-    bool crlf_ = false; // keep the line ends the file came with
+    struct Line {
+        QByteArray bytes; // without its line end
+        QByteArray eol;   // "\n", "\r\n", or empty for a last line without one
+    };
+
+    QByteArray newEol() const {
+        return crlf_ ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    }
+
+    QList<Line> lines_;
+    bool crlf_ = false; // new lines take the line ends the file came with
 };

@@ -92,6 +92,45 @@ TEST(IniFileTest, SaveAndLoadAreUtf8) {
     EXPECT_EQ(reread.value("path", "folder"), QString::fromUtf8("/home/音楽"));
 }
 
+// Another program's section in CP932 and a stray byte that is no UTF-8 must
+// reach the disk unchanged while the program's own keys are replaced and added.
+TEST(IniFileTest, LinesInOtherEncodingsSurviveASaveByteForByte) {
+    const QByteArray foreign("[\x8c\x9f\x8f\x6f]\r\n"
+                             "\x96\xbc\x91\x4f=\x8c\x9f\x8f\x6f\r\n"
+                             "; \xff\xfe broken \xc3(\r\n");
+    const QByteArray before = foreign + "[Settei]\r\nRDCL=1\r\nnote=\xe9\x9f\xb3\x80\r\nlast=\xff";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("t.ini");
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    ASSERT_EQ(out.write(before), before.size());
+    out.close();
+
+    IniFile ini;
+    ASSERT_EQ(ini.load(path), IniFile::LoadResult::Loaded);
+    EXPECT_EQ(ini.value("settei", "rdcl"), QString("1"));
+    ini.setValue("Settei", "RDCL", QString::fromUtf8("音"));
+    ini.setValue("Settei", "LogMax", "5");
+    ini.setValue("Path", "Drive", "/");
+    ASSERT_TRUE(ini.save(path));
+
+    QFile in(path);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), foreign + "[Settei]\r\nRDCL=\xe9\x9f\xb3\r\nnote=\xe9\x9f\xb3\x80\r\n"
+                                      "last=\xff\r\nLogMax=5\r\n[Path]\r\nDrive=/\r\n");
+}
+
+TEST(IniFileTest, UnchangedFileIsWrittenBackAsRead) {
+    // Mixed line ends, a lone CR inside a line and no final line end.
+    const QByteArray raw("[A]\r\na=1\nb=x\ry\r\n\xfe=\x81\x40");
+    IniFile ini;
+    ini.setBytes(raw);
+    EXPECT_EQ(ini.bytes(), raw);
+    ini.setValue("a", "A", "2");
+    EXPECT_EQ(ini.bytes(), QByteArray("[A]\r\nA=2\nb=x\ry\r\n\xfe=\x81\x40"));
+}
+
 TEST(IniFileTest, SaveReportsAFileThatCannotBeWritten) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
