@@ -72,12 +72,14 @@ public:
     virtual bool Drain(int64_t timeoutMs) = 0;
 
     // Stops playback at once and marks everything queued done; the device
-    // stays open and takes new buffers. Whatever the result, no queued buffer
-    // is touched after it returns (a device that cannot stop is closed).
+    // stays open, idle until the next Write, and takes new buffers. Whatever
+    // the result, no queued buffer is touched after it returns (a device
+    // that cannot stop is closed).
     virtual uint32_t Reset() = 0;
     // Closes the device. Refused with kSoundStillPlaying while any queued
     // buffer is not done (Drain or Reset first); otherwise returns after the
-    // audio already handed to the sound system has been heard.
+    // audio already handed to the sound system has been heard. With nothing
+    // written since a Reset it returns at once, without waiting on the device.
     virtual uint32_t Close() = 0;
 };
 

@@ -166,6 +166,12 @@ uint32_t PortAudioSoundOutput::Write(SoundBuffer &buffer) {
     const uint32_t tail = tail_.load(std::memory_order_relaxed);
     if (tail - head_.load(std::memory_order_acquire) >= kQueueCapacity)
         return kSoundQueueFull;
+    // A reset leaves the stream stopped; it runs again only for new audio.
+    if (StreamStopped()) {
+        lastHostError_ = Pa_StartStream(stream_);
+        if (lastHostError_ != paNoError)
+            return kSoundError;
+    }
     // Relaxed: the release store of tail_ below publishes it with the entry.
     buffer.done.store(false, std::memory_order_relaxed);
     queue_[tail % kQueueCapacity] = &buffer;
@@ -175,6 +181,10 @@ uint32_t PortAudioSoundOutput::Write(SoundBuffer &buffer) {
 
 bool PortAudioSoundOutput::StreamRunning() const {
     return stream_ && Pa_IsStreamActive(stream_) == 1;
+}
+
+bool PortAudioSoundOutput::StreamStopped() const {
+    return stream_ && Pa_IsStreamStopped(stream_) == 1;
 }
 
 bool PortAudioSoundOutput::WaitDone(const SoundBuffer &buffer, int64_t timeoutMs) {
@@ -214,21 +224,22 @@ uint32_t PortAudioSoundOutput::Reset() {
     if (!stream_)
         return kSoundNotOpen;
     // Abort rather than stop: what sits in the device's buffer is dropped too.
-    lastHostError_ = Pa_AbortStream(stream_);
-    if (lastHostError_ != paNoError && lastHostError_ != paStreamIsStopped) {
+    const PaError aborted = Pa_AbortStream(stream_);
+    if (aborted != paNoError && aborted != paStreamIsStopped) {
         // The callback may still be running. Closing the stream is the one
         // sure way to end it, so that no buffer is touched after this returns.
-        const PaError failed = lastHostError_;
         Pa_CloseStream(stream_);
         stream_ = nullptr;
         DropQueued();
         Shutdown();
-        lastHostError_ = failed;
+        lastHostError_ = aborted;
         return kSoundError;
     }
+    // The stream stays stopped until the next Write: a Close that follows
+    // has nothing to play out and never waits on a device that may be the
+    // very reason for the reset.
     DropQueued();
-    lastHostError_ = Pa_StartStream(stream_);
-    return lastHostError_ == paNoError ? kSoundOk : kSoundError;
+    return kSoundOk;
 }
 
 uint32_t PortAudioSoundOutput::Close() {
@@ -238,8 +249,9 @@ uint32_t PortAudioSoundOutput::Close() {
         StreamRunning())
         return kSoundStillPlaying;
     // Stopping (not aborting) lets the device play what the callback has
-    // already handed over, so the last block is heard in full.
-    PaError stopped = Pa_StopStream(stream_);
+    // already handed over, so the last block is heard in full. A stream
+    // stopped by a reset has nothing left to hear.
+    PaError stopped = StreamStopped() ? paNoError : Pa_StopStream(stream_);
     if (stopped == paStreamIsStopped)
         stopped = paNoError;
     // Closing aborts whatever the stop could not; after it the callback never

@@ -10,7 +10,9 @@
 // the stream runs. Whenever the owner's thread must change the callback's own
 // state (a reset, the close) it first stops the stream; PortAudio returns from
 // stopping only after the callback thread has ended its last call, so those
-// changes need no further ordering.
+// changes need no further ordering. After a reset the stream stays stopped
+// until Write starts it again, which orders those changes before the
+// callback's next call.
 
 #include "wavewindow/SoundOutput.h"
 
@@ -34,6 +36,9 @@ public:
 
     // The PortAudio error behind the last kSoundError, for diagnostics.
     PaError lastHostError() const { return lastHostError_; }
+    // True while the device is open and idle since a reset: no callback runs
+    // and nothing is played until the next Write.
+    bool idle() const { return StreamStopped(); }
 
 private:
     // Larger than the player's largest ring, so Write never finds it full.
@@ -50,6 +55,7 @@ private:
     void DropQueued();
     void Shutdown();
     bool StreamRunning() const;
+    bool StreamStopped() const; // stopped by us: by a reset, or not yet started
 
     PaStream *stream_ = nullptr;
     bool initialized_ = false; // Pa_Initialize succeeded and awaits its Pa_Terminate

@@ -163,8 +163,10 @@ uint32_t TWavePlayer::QueueBlock(const void *block, int32_t frames, bool wait) {
         return kSoundInvalidParam;
     Slot &slot = slots_[nextSlot_];
     if (slot.inUse && !slot.header.done.load(std::memory_order_acquire)) {
-        if (!wait || !device_->WaitDone(slot.header, QueuedPlayMs() + kGraceMs))
+        if (!wait)
             return kSlotBusy;
+        if (!device_->WaitDone(slot.header, QueuedPlayMs() + kGraceMs))
+            return kWaitTimedOut;
     }
     const size_t bytes = size_t(frames) * size_t(outputBytesPerFrame_);
     if (bytes > 0)
@@ -197,9 +199,11 @@ uint32_t TWavePlayer::CloseDevice(bool reset) {
     closing = true;
     if (deviceOpen_) {
         lastResult_ = kSoundOk;
+        // After a reset nothing is left to wait for; without one, a device
+        // that stops draining is reset once its time is up.
         if (reset)
             lastResult_ = device_->Reset();
-        if (!device_->Drain(QueuedPlayMs() + kGraceMs))
+        else if (!device_->Drain(QueuedPlayMs() + kGraceMs))
             lastResult_ = device_->Reset();
         uint32_t closed = device_->Close();
         if (closed == kSoundStillPlaying) {

@@ -26,6 +26,10 @@ public:
     // QueueBlock's answer when the next slot is still playing and the caller
     // did not want to wait.
     static constexpr uint32_t kSlotBusy = 10000;
+    // QueueBlock's answer when the caller waited for the next slot and it was
+    // still playing when the bounded wait ran out: the device has stopped
+    // playing. Nothing changes; the caller may try again or close with reset.
+    static constexpr uint32_t kWaitTimedOut = 10001;
 
     // Plays through the platform's default output device.
     TWavePlayer();
@@ -59,7 +63,8 @@ public:
     // and queues it. Returns 0; kSlotBusy when that slot is still playing and
     // wait is false (nothing changes then); or the device's error, after which
     // the same slot is tried again by the next call. With wait the call waits
-    // for the slot at most the play time of the ring plus two seconds.
+    // for the slot at most the play time of the ring plus two seconds, and
+    // answers kWaitTimedOut (changing nothing) when that runs out.
     uint32_t QueueBlock(const void *block, int32_t frames, bool wait);
     // Closes the device and releases the ring. With reset, playback stops at
     // once; without it, the call returns after everything queued has played,

@@ -9,6 +9,7 @@
 // that has not happened yet. The parent waits a bounded time for the child.
 
 #include "support/TestWav.h"
+#include "wavewindow/SoundOutputPortAudio.h"
 #include "wavewindow/TWavePlayer.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,17 @@ constexpr auto kChildLimit = std::chrono::seconds(60);
 constexpr auto kQueueLimit = std::chrono::seconds(10);
 
 // The child's exit codes name the step that failed.
-enum ChildStep { kPlayed = 0, kOpenFile = 10, kOpenDevice, kRead, kStuck, kQueue, kClose };
+enum ChildStep {
+    kPlayed = 0,
+    kOpenFile = 10,
+    kOpenDevice,
+    kRead,
+    kStuck,
+    kQueue,
+    kClose,
+    kNotDropped,
+    kBusyAfterReset
+};
 
 // Runs play in a child with ALSA_CONFIG_PATH set to config and stderr sent to
 // logPath (ALSA and JACK talk a lot while they look for devices). Returns the
@@ -203,6 +214,47 @@ TEST_F(PlayerAlsa, ResetAtCloseKeepsWhatPlayedInOrder) {
         WithoutSilentFrames(testwav::ReadFile(capture.toStdString()), 4, '\0');
     EXPECT_LE(sound.size(), data.size());
     EXPECT_TRUE(data.compare(0, sound.size(), sound) == 0);
+}
+
+// Queues a, resets, then plays b to the end. The device must be idle between
+// the reset and b: a stream left running there is one that a close would
+// wait on, however stalled the device.
+int ResetThenPlay(const std::string &a, const std::string &b) {
+    PortAudioSoundOutput out;
+    if (out.Open(WaveFormat{1, 2, 44100, 44100 * 4, 4, 16, 0}) != kSoundOk)
+        return kOpenDevice;
+    SoundBuffer first, second;
+    first.data = reinterpret_cast<const uint8_t *>(a.data());
+    first.bytes = uint32_t(a.size());
+    second.data = reinterpret_cast<const uint8_t *>(b.data());
+    second.bytes = uint32_t(b.size());
+    if (out.Write(first) != kSoundOk || out.Reset() != kSoundOk)
+        return kQueue;
+    if (!first.done.load())
+        return kNotDropped;
+    if (!out.idle())
+        return kBusyAfterReset;
+    if (out.Write(second) != kSoundOk)
+        return kQueue;
+    if (!out.Drain(10000))
+        return kStuck;
+    return out.Close() == kSoundOk ? kPlayed : kClose;
+}
+
+TEST_F(PlayerAlsa, AResetLeavesTheDeviceIdleUntilTheNextBuffer) {
+    const std::string data = testwav::SampleBytes(TestSignal(25000));
+    const std::string a = data.substr(0, 80000), b = data.substr(80000);
+    const QString capture = Path("out.raw");
+    const int step =
+        RunInChild(CaptureConfig(capture), Path("child.log"), [&] { return ResetThenPlay(a, b); });
+    ASSERT_EQ(step, kPlayed) << ChildLog();
+    // Some of a may have played before the reset; all of b plays after it.
+    const std::string sound =
+        WithoutSilentFrames(testwav::ReadFile(capture.toStdString()), 4, '\0');
+    ASSERT_GE(sound.size(), b.size());
+    const size_t head = sound.size() - b.size();
+    EXPECT_TRUE(sound.compare(head, b.size(), b) == 0);
+    EXPECT_TRUE(a.compare(0, head, sound, 0, head) == 0);
 }
 
 TEST_F(PlayerAlsa, NoDeviceMeansANonZeroResultAndNoHang) {

@@ -140,10 +140,13 @@ TEST_F(PlayerRing, WaitingForABusySlotIsBoundedByThePlayTimeQueued) {
     ASSERT_EQ(Queue(4410, 1), kSoundOk);
     ASSERT_EQ(Queue(4410, 2), kSoundOk);
     fake->playsWhileWaiting = false; // a device that has stopped draining
-    EXPECT_EQ(Queue(4410, 3, true), TWavePlayer::kSlotBusy);
+    // A wait that runs out is told apart from a busy slot the caller did not
+    // wait for, and from every answer of the device.
+    EXPECT_EQ(Queue(4410, 3, true), TWavePlayer::kWaitTimedOut);
     ASSERT_EQ(log.waitTimeouts.size(), 1u);
     EXPECT_EQ(log.waitTimeouts[0], 200 + 2000);
     EXPECT_EQ(log.writtenData.size(), 2u);
+    EXPECT_EQ(Queue(4410, 3, false), TWavePlayer::kSlotBusy);
 
     fake->playsWhileWaiting = true;
     EXPECT_EQ(Queue(4410, 3, true), kSoundOk);
@@ -180,10 +183,19 @@ TEST_F(PlayerRing, CloseWithResetDropsEverythingAtOnce) {
     EXPECT_EQ(player->CloseDevice(true), kSoundOk);
     EXPECT_EQ(log.resets, 1);
     EXPECT_EQ(log.closes, 1);
+    EXPECT_TRUE(log.waitTimeouts.empty()); // nothing left to wait for
     EXPECT_TRUE(log.played.empty());
     EXPECT_FALSE(player->deviceOpen());
     EXPECT_EQ(player->ringSlots(), 0);
     EXPECT_TRUE(player->closing);
+}
+
+TEST(PlayerCodes, TimedOutWaitIsNoOtherAnswer) {
+    const uint32_t others[] = {kSoundOk,           kSoundError,        kSoundNoDevice,
+                               kSoundNotOpen,      kSoundInvalidParam, kSoundBadFormat,
+                               kSoundStillPlaying, kSoundQueueFull,    TWavePlayer::kSlotBusy};
+    for (const uint32_t code : others)
+        EXPECT_NE(TWavePlayer::kWaitTimedOut, code);
 }
 
 TEST_F(PlayerRing, CloseWithoutResetPlaysEverythingQueued) {
