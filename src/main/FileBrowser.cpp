@@ -19,6 +19,9 @@ bool IsPseudoFileSystem(const QByteArray &type) {
 }
 
 bool IsUnderSystemTree(const QString &root) {
+    // Removable drives are mounted for the user under /run/media.
+    if (root.startsWith(QLatin1String("/run/media/")))
+        return false;
     for (const char *prefix : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot/efi"}) {
         const QString p = QString::fromLatin1(prefix);
         if (root == p || root.startsWith(p + '/'))

@@ -240,16 +240,17 @@ FileHandle OpenForRead(const QString &path, MessageSink &messages) {
 
 FileHandle CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
                             const QString &protectedInput) {
-    // Deleting an open file succeeds here, so nothing but this test keeps a
-    // pass from wiping out its own input under another name or a link.
-    if (IsSameFile(path, protectedInput))
-        return OpenFailed(messages);
     const QByteArray native = QFile::encodeName(path);
     struct stat st;
     const bool exists = ::lstat(native.constData(), &st) == 0;
     if (exists && confirm &&
         messages.ShowMsg(QString::fromUtf8(kOverwriteQuestion), true) == MsgAnswer::No)
         return FileHandle();
+    // Deleting an open file succeeds here, so nothing but this test keeps a
+    // pass from wiping out its own input under another name or a link. It
+    // comes after the question, so the user is asked as for any existing file.
+    if (IsSameFile(path, protectedInput))
+        return OpenFailed(messages);
     if (exists && ::unlink(native.constData()) != 0)
         return OpenFailed(messages);
     FileHandle out = FileHandle::CreateNew(path);

@@ -168,7 +168,13 @@ TEST_F(WaveIoTest, CreateOutputFileNeverReplacesTheInput) {
     }
     EXPECT_EQ(Read(input), original);
     EXPECT_EQ(messages.notices, QStringList(8, kOpenFailed));
-    EXPECT_TRUE(messages.questions.isEmpty());
+    // The overwrite question comes first, as for any existing file; declining
+    // it ends the create quietly.
+    EXPECT_EQ(messages.questions.size(), 4);
+    messages.answers = {MsgAnswer::No};
+    EXPECT_FALSE(CreateOutputFile(symlink, true, messages, input).isOpen());
+    EXPECT_EQ(messages.notices.size(), 8);
+    EXPECT_EQ(Read(input), original);
     // Another file next to the input is still replaced as usual.
     EXPECT_TRUE(CreateOutputFile(dir.filePath("other.wav"), true, messages, input).isOpen());
 }
