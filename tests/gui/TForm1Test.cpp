@@ -3,6 +3,7 @@
 // the exit steps.
 
 #include "TForm1Fixture.h"
+#include "main/FileBrowser.h"
 
 #include "main/TAboutBox.h"
 #include "wavewindow/TForm2.h"
@@ -19,7 +20,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStorageInfo>
 #include <QTableWidget>
 
 namespace {
@@ -162,7 +162,7 @@ TEST_F(TForm1Fixture, OpensAtTheRememberedFolderAndMakesItCurrent) {
     EXPECT_EQ(form->runner.inputFolder, data + '/');
     EXPECT_TRUE(form->runner.logFolder.isEmpty());
     EXPECT_GE(form->cbDrive1->findText(QStringLiteral("/")), 0);
-    EXPECT_EQ(form->cbDrive1->currentText(), QStorageInfo(data).rootPath());
+    EXPECT_EQ(form->cbDrive1->currentText(), VolumeRootOf(data));
 }
 
 TEST_F(TForm1Fixture, WithoutSettingsFileOpensAtTheStartFolder) {
@@ -216,12 +216,12 @@ TEST_F(TForm1Fixture, DriveBoxListsRealVolumesAndShowsTheChosenRoot) {
             << root.toStdString();
     }
     // Choosing the volume already shown keeps the folder.
-    drives->setCurrentText(QStorageInfo(data).rootPath());
+    drives->setCurrentText(VolumeRootOf(data));
     form->cbDrive1Change();
     EXPECT_EQ(form->shownFolder(), data);
     // Choosing another volume shows its root.
     const QString other =
-        QStorageInfo(data).rootPath() == QStringLiteral("/") ? QString() : QStringLiteral("/");
+        VolumeRootOf(data) == QStringLiteral("/") ? QString() : QStringLiteral("/");
     if (other.isEmpty())
         return;
     drives->setCurrentText(other);
