@@ -74,7 +74,11 @@ void TForm1::cbDrive1Change() {
     const QString root = cbDrive1->currentText();
     if (root.isEmpty() || root == VolumeRootOf(shownFolder_))
         return;
-    ShowFolder(root);
+    // A root that cannot be shown (unreadable, unmounted meanwhile) leaves the
+    // lists where they were, so the drive box must say so too: the settings
+    // remember the drive and the folder as a pair.
+    if (!ShowFolder(root))
+        SelectDrive(VolumeRootOf(shownFolder_));
 }
 
 void TForm1::edFolderActivated(QListWidgetItem *item) {

@@ -219,6 +219,12 @@ TEST_F(TForm1Fixture, DriveBoxListsRealVolumesAndShowsTheChosenRoot) {
     drives->setCurrentText(VolumeRootOf(data));
     form->cbDrive1Change();
     EXPECT_EQ(form->shownFolder(), data);
+    // A volume that cannot be shown leaves the lists and the drive box as they were.
+    drives->addItem(QStringLiteral("/no such volume"));
+    drives->setCurrentText(QStringLiteral("/no such volume"));
+    form->cbDrive1Change();
+    EXPECT_EQ(form->shownFolder(), data);
+    EXPECT_EQ(drives->currentText(), VolumeRootOf(data));
     // Choosing another volume shows its root.
     const QString other =
         VolumeRootOf(data) == QStringLiteral("/") ? QString() : QStringLiteral("/");
