@@ -12,6 +12,30 @@
 
 namespace {
 
+void ShowFatalError(const QString &text) {
+    QMessageBox::critical(nullptr, QStringLiteral("Duruzuro10"), text);
+}
+
+// Qt cannot carry an exception through its event loop, so an error thrown in
+// a handler is caught here, where every event passes: it is shown in an error
+// box and ends the program, like one thrown during start-up.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception &error) {
+            ShowFatalError(QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            ShowFatalError(QStringLiteral("Unexpected error"));
+        }
+        QCoreApplication::exit(1);
+        return false;
+    }
+};
+
 int RunProgram(QApplication &app) {
     // Every window is created now and lives until the end; they are shown and
     // hidden, never rebuilt.
@@ -31,7 +55,7 @@ int RunProgram(QApplication &app) {
 } // namespace
 
 int main(int argc, char **argv) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     // The title names the program in the toolkit's own boxes; no display name is
     // set, so window captions stay exactly as each window sets them.
     QApplication::setApplicationName(QStringLiteral("Duruzuro10"));
@@ -39,11 +63,9 @@ int main(int argc, char **argv) {
     try {
         return RunProgram(app);
     } catch (const std::exception &error) {
-        QMessageBox::critical(nullptr, QStringLiteral("Duruzuro10"),
-                              QString::fromLocal8Bit(error.what()));
+        ShowFatalError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        QMessageBox::critical(nullptr, QStringLiteral("Duruzuro10"),
-                              QStringLiteral("Unexpected error"));
+        ShowFatalError(QStringLiteral("Unexpected error"));
     }
     return 1;
 }
