@@ -13,6 +13,24 @@ namespace {
 // One system call's worth: read() and write() move at most this much at once.
 constexpr int64_t kMaxTransfer = 0x40000000;
 
+// Repeats a read or write call until size bytes are moved, the file ends (the
+// call moves nothing) or it fails; an interrupted call is repeated. Returns the
+// bytes moved, or -1 when a call failed.
+template <typename Call> int64_t TransferAll(int64_t size, Call call) {
+    int64_t done = 0;
+    while (done < size) {
+        const ssize_t n = call(done, size_t(std::min(size - done, kMaxTransfer)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
 int OpenRetrying(const QByteArray &path, int flags, mode_t mode = 0) {
     int fd;
     do {
@@ -82,34 +100,17 @@ int64_t FileHandle::read(void *buffer, int64_t size) {
     if (fd_ < 0 || size < 0)
         return -1;
     auto *out = static_cast<char *>(buffer);
-    int64_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd_, out + done, size_t(std::min(size - done, kMaxTransfer)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += n;
-    }
-    return done;
+    return TransferAll(size,
+                       [&](int64_t done, size_t chunk) { return ::read(fd_, out + done, chunk); });
 }
 
 bool FileHandle::write(const void *buffer, int64_t size) {
     if (fd_ < 0 || size < 0)
         return false;
     const auto *in = static_cast<const char *>(buffer);
-    int64_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd_, in + done, size_t(std::min(size - done, kMaxTransfer)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
+    return TransferAll(size, [&](int64_t done, size_t chunk) {
+               return ::write(fd_, in + done, chunk);
+           }) == size;
 }
 
 bool FileHandle::seek(int64_t offset) {
@@ -122,19 +123,9 @@ int64_t FileHandle::readAt(int64_t offset, void *buffer, int64_t size) const {
     if (fd_ < 0 || size < 0 || offset < 0)
         return -1;
     auto *out = static_cast<char *>(buffer);
-    int64_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd_, out + done, size_t(std::min(size - done, kMaxTransfer)),
-                                  off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += n;
-    }
-    return done;
+    return TransferAll(size, [&](int64_t done, size_t chunk) {
+        return ::pread(fd_, out + done, chunk, off_t(offset + done));
+    });
 }
 
 int64_t FileHandle::size() const {
