@@ -2,7 +2,7 @@
 // output naming, the skip rule, stops and the logs they leave.
 
 #include "batch/BatchRunner.h"
-#include "support/RecordingPort.h"
+#include "support/RunnerFixture.h"
 #include "support/TestWav.h"
 
 #include <QDir>
@@ -26,17 +26,10 @@ std::string Wav(int32_t frames, const std::vector<int32_t> &spikes = {}) {
 const QString kDetectEnd = QString::fromUtf8("問題ファイル数：  %1\r\n\r\n終了します。");
 const QString kRemoveEnd = QString::fromUtf8("終了しました。");
 
-class BatchRunTest : public ::testing::Test {
+class BatchRunTest : public RunnerFixture {
 protected:
-    Settings settings = Settings::Defaults();
-    RecordingPort port;
-    BatchRunner runner{settings, port};
-    QTemporaryDir dir;
-    QString folder;
-
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        folder = dir.path() + "/";
+        RunnerFixture::SetUp();
         runner.inputFolder = folder;
         runner.outputFolder = folder; // as the Remove button leaves it with ckSameDir
         settings.ckOverW = false;

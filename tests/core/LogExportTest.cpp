@@ -1,7 +1,7 @@
 // The log export: the exact text, the cases with no log, and incomplete logs.
 
 #include "batch/BatchRunner.h"
-#include "support/RecordingPort.h"
+#include "support/RunnerFixture.h"
 #include "support/TestWav.h"
 
 #include <QFile>
@@ -17,17 +17,10 @@ const QString kNoLog = QString::fromUtf8("ログがありません。");
 const QString kIncomplete =
     QString::fromUtf8("ログが不完全です。完全なレコードのみをエクスポートしました。");
 
-class LogExportTest : public ::testing::Test {
+class LogExportTest : public RunnerFixture {
 protected:
-    Settings settings = Settings::Defaults();
-    RecordingPort port;
-    BatchRunner runner{settings, port};
-    QTemporaryDir dir;
-    QString folder;
-
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        folder = dir.path() + "/";
+        RunnerFixture::SetUp();
         runner.logFolder = folder;
         port.saveFileAnswer = folder + "export.txt";
     }

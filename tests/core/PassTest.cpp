@@ -2,7 +2,7 @@
 // the removal output, the failure statuses and the stop.
 
 #include "batch/BatchRunner.h"
-#include "support/RecordingPort.h"
+#include "support/RunnerFixture.h"
 #include "support/TestWav.h"
 
 #include <QFile>
@@ -41,17 +41,12 @@ int32_t DataSizeField(const std::string &bytes) {
                    uint8_t(bytes[43]) << 24);
 }
 
-class PassTest : public ::testing::Test {
+class PassTest : public RunnerFixture {
 protected:
-    Settings settings = Settings::Defaults();
-    RecordingPort port;
-    BatchRunner runner{settings, port};
-    QTemporaryDir dir;
-
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
+        RunnerFixture::SetUp();
         settings.ckOverW = false;
-        runner.inputFolder = dir.path() + "/";
+        runner.inputFolder = folder;
         runner.outputFolder = runner.inputFolder;
         runner.logFolder = runner.inputFolder;
     }
