@@ -1,6 +1,6 @@
 #include "main/TAboutBox.h"
 
-#include "main/TForm1.h"
+#include "ui/ProgramFont.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -12,7 +12,7 @@
 TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("バージョン情報"));
-    setFont(TForm1::ProgramFont(12));
+    setFont(ProgramFont(12));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     auto *panel = new QFrame(this);

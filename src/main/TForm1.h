@@ -39,10 +39,6 @@ public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // The program's font: the Japanese Gothic the captions were laid out for,
-    // falling back to an installed Japanese Gothic.
-    static QFont ProgramFont(int pixelSize);
-
     // --- state shared with the runs and the wave window ---
     QString startFolder; // where the settings file and the help page are looked up
     Settings settings;

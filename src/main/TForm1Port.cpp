@@ -3,6 +3,8 @@
 
 #include "main/TForm1.h"
 
+#include "ui/MessageBox.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -11,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -35,15 +36,7 @@ QStringList ToNameFilters(const QString &filter) {
 MsgAnswer TForm1::ShowMsg(const QString &text, bool yesNo) {
     if (msgScript)
         return msgScript(text, yesNo);
-    QMessageBox box(this);
-    box.setWindowTitle(QString());
-    box.setIcon(QMessageBox::NoIcon);
-    box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    box.setStandardButtons(yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
-    const int answer = box.exec();
-    if (!yesNo)
-        return MsgAnswer::Ok;
-    return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    return ShowMessageBox(this, text, yesNo);
 }
 
 QString TForm1::AskSaveFileName(const QString &title, const QString &filter,

@@ -4,6 +4,7 @@
 #include "main/TForm1.h"
 
 #include "main/FileBrowser.h"
+#include "ui/ProgramFont.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,15 +63,6 @@ QAction *MakeAction(QObject *parent, const char *name, const QString &text) {
 }
 
 } // namespace
-
-QFont TForm1::ProgramFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("Noto Sans JP"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("VL PGothic")});
-    font.setPixelSize(pixelSize);
-    return font;
-}
 
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent), runner(settings, *this) {
     setObjectName(QStringLiteral("Form1"));

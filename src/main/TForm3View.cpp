@@ -2,8 +2,8 @@
 // starting position (the default setting) before any handler is connected, so
 // building the dialog changes no setting and the first SyncControls moves the
 // controls from the defaults, as the coupling rules expect.
-#include "TForm1.h"
-#include "TForm3.h"
+#include "main/TForm3.h"
+#include "ui/ProgramFont.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -32,7 +32,7 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x,
                   int pixelSize = 0) {
     auto *label = Named(new QLabel(text, parent), name);
     if (pixelSize > 0)
-        label->setFont(TForm1::ProgramFont(pixelSize));
+        label->setFont(ProgramFont(pixelSize));
     label->move(x, y);
     label->adjustSize();
     return label;
@@ -129,7 +129,7 @@ TForm3::TForm3(Settings &settings, QWidget *edOutFile, QWidget *parent)
     setWindowTitle(QStringLiteral("設定"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
     setModal(false);
-    setFont(TForm1::ProgramFont(12));
+    setFont(ProgramFont(12));
     setFixedSize(473, 370);
     BuildSensitivityArea();
     BuildOutputArea();

@@ -4,6 +4,7 @@
 #include "main/TAboutBox.h"
 #include "main/TForm1.h"
 #include "main/TForm3.h"
+#include "ui/ProgramFont.h"
 #include "wavewindow/TForm2.h"
 
 #include <QApplication>
@@ -59,7 +60,7 @@ int main(int argc, char **argv) {
     // The title names the program in the toolkit's own boxes; no display name is
     // set, so window captions stay exactly as each window sets them.
     QApplication::setApplicationName(QStringLiteral("Duruzuro10"));
-    QApplication::setFont(TForm1::ProgramFont(12));
+    QApplication::setFont(ProgramFont(12));
     try {
         return RunProgram(app);
     } catch (const std::exception &error) {

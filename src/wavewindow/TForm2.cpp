@@ -1,6 +1,6 @@
 #include "wavewindow/TForm2.h"
 
-#include "main/TForm1.h"
+#include "ui/ProgramFont.h"
 
 #include <QAction>
 #include <QLayout>
@@ -17,7 +17,7 @@ constexpr int kClientHeight = 451;
 TForm2::TForm2(QWidget *parent) : QMainWindow(parent, Qt::Tool) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Wave Window"));
-    setFont(TForm1::ProgramFont(11));
+    setFont(ProgramFont(11));
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
     Exit1 = AddBarItem("Exit1", QStringLiteral("閉じる(&X)"), true);
     NextN1 = AddBarItem("NextN1", QStringLiteral("Forward(&F)"), true);

@@ -2,7 +2,7 @@
 // A scripted sound device: it plays only when the test says so, records what
 // it played, and answers with the results the test sets.
 
-#include "wavewindow/SoundOutput.h"
+#include "player/SoundOutput.h"
 
 #include <cstdint>
 #include <deque>

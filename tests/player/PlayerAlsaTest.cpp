@@ -9,8 +9,8 @@
 // that has not happened yet. The parent waits a bounded time for the child.
 
 #include "support/TestWav.h"
-#include "wavewindow/SoundOutputPortAudio.h"
-#include "wavewindow/TWavePlayer.h"
+#include "player/SoundOutputPortAudio.h"
+#include "player/TWavePlayer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "player/FakeSoundOutput.h"
 #include "support/TestWav.h"
-#include "wavewindow/TWavePlayer.h"
+#include "player/TWavePlayer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // reuse, reset and the bounded waits.
 
 #include "player/FakeSoundOutput.h"
-#include "wavewindow/TWavePlayer.h"
+#include "player/TWavePlayer.h"
 
 #include <gtest/gtest.h>
 

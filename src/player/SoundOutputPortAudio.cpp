@@ -1,4 +1,4 @@
-#include "wavewindow/SoundOutputPortAudio.h"
+#include "player/SoundOutputPortAudio.h"
 
 #include <algorithm>
 #include <bit>

@@ -13,7 +13,7 @@
 // CloseDevice and CloseFile.
 
 #include "wavefile/FileHandle.h"
-#include "wavewindow/SoundOutput.h"
+#include "player/SoundOutput.h"
 
 #include <QString>
 #include <array>

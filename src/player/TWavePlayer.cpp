@@ -1,4 +1,4 @@
-#include "wavewindow/TWavePlayer.h"
+#include "player/TWavePlayer.h"
 
 #include "wavefile/WaveFile.h"
 

@@ -14,7 +14,7 @@
 // until Write starts it again, which orders those changes before the
 // callback's next call.
 
-#include "wavewindow/SoundOutput.h"
+#include "player/SoundOutput.h"
 
 #include <array>
 #include <portaudio.h>
