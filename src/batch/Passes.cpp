@@ -3,6 +3,7 @@
 
 #include "batch/BatchRunner.h"
 #include "engine/Thresholds.h"
+#include "wavefile/ByteReader.h"
 
 #include <algorithm>
 #include <unistd.h>
@@ -41,8 +42,7 @@ int32_t LoadBlock(FileHandle &in, const WaveFile &wave, int32_t pos, BlockBuffer
     std::fill(dest + got, dest + wanted, uint8_t{0});
     const uint8_t *bytes = buffers.staging.data();
     for (int32_t i = kHistoryValues; i < kHistoryValues + n + kLookAheadValues; ++i) {
-        const uint16_t raw = uint16_t(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-        buffers.work[size_t(i)] = static_cast<int16_t>(raw);
+        buffers.work[size_t(i)] = static_cast<int16_t>(ReadLe16(bytes + 2 * i));
     }
     return n;
 }

@@ -1,5 +1,6 @@
 #include "player/TWavePlayer.h"
 
+#include "wavefile/ByteReader.h"
 #include "wavefile/WaveFile.h"
 
 #include <algorithm>
@@ -12,34 +13,15 @@ namespace {
 // the player stops waiting for it.
 constexpr int64_t kGraceMs = 2000;
 
-uint16_t U16At(const uint8_t *p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-uint32_t U32At(const uint8_t *p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-// Compares a 4-byte chunk id with an upper-case one, ignoring the case of the id.
-bool IdIs(const uint8_t *id, const char *upper) {
-    for (int i = 0; i < 4; ++i) {
-        const uint8_t c = id[i];
-        const uint8_t up = (c >= 'a' && c <= 'z') ? uint8_t(c - 'a' + 'A') : c;
-        if (up != uint8_t(upper[i]))
-            return false;
-    }
-    return true;
-}
-
 WaveFormat DecodeFormat(const std::array<uint8_t, 18> &b) {
     WaveFormat f;
-    f.formatTag = U16At(&b[0]);
-    f.channels = U16At(&b[2]);
-    f.sampleRate = U32At(&b[4]);
-    f.byteRate = U32At(&b[8]);
-    f.blockAlign = U16At(&b[12]);
-    f.bitsPerSample = U16At(&b[14]);
-    f.extraSize = U16At(&b[16]);
+    f.formatTag = ReadLe16(&b[0]);
+    f.channels = ReadLe16(&b[2]);
+    f.sampleRate = ReadLe32(&b[4]);
+    f.byteRate = ReadLe32(&b[8]);
+    f.blockAlign = ReadLe16(&b[12]);
+    f.bitsPerSample = ReadLe16(&b[14]);
+    f.extraSize = ReadLe16(&b[16]);
     return f;
 }
 
@@ -76,7 +58,7 @@ bool TWavePlayer::ReadHeader() {
         return false;
     if (!IdIs(&fileHeader[0], "RIFF") || !IdIs(&fileHeader[8], "WAVE"))
         return false;
-    const auto fmtSize = int32_t(U32At(&fileHeader[16]));
+    const auto fmtSize = int32_t(ReadLe32(&fileHeader[16]));
     if (fmtSize < 16 || 20 + int64_t(fmtSize) > size)
         return false;
 

@@ -1,5 +1,7 @@
 #include "wavefile/WaveFile.h"
 
+#include "wavefile/ByteReader.h"
+
 #include <QFile>
 #include <algorithm>
 #include <limits>
@@ -23,27 +25,9 @@ constexpr int64_t kSpaceMarginBytes = 1000000;
 // Values per read in ReadSamples, so a long run needs no buffer of its own size.
 constexpr int64_t kReadPieceValues = 32768;
 
-uint16_t GetU16(const uint8_t *p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-uint32_t GetU32(const uint8_t *p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
 void PutU32(uint8_t *p, uint32_t value) {
     for (int i = 0; i < 4; ++i)
         p[i] = uint8_t(value >> (8 * i));
-}
-
-// Ids are compared after upper-casing, so "riff", "wave" and "data" pass.
-bool IdIs(const uint8_t *id, const char *upper) {
-    for (int i = 0; i < 4; ++i) {
-        const uint8_t c = (id[i] >= 'a' && id[i] <= 'z') ? uint8_t(id[i] - 'a' + 'A') : id[i];
-        if (c != uint8_t(upper[i]))
-            return false;
-    }
-    return true;
 }
 
 std::optional<DataChunkLocation> ReadChunkHeader(const FileHandle &file, int64_t offset) {
@@ -66,7 +50,7 @@ std::optional<DataChunkLocation> WalkChunks(const FileHandle &file, int64_t file
             return std::nullopt;
         if (IdIs(chunk->header.data(), "DATA"))
             return chunk;
-        const int64_t body = GetU32(chunk->header.data() + 4);
+        const int64_t body = ReadLe32(chunk->header.data() + 4);
         pos += kChunkHeaderBytes + body + (body & 1);
     }
     return std::nullopt;
@@ -100,7 +84,7 @@ bool ReadFormat(const FileHandle &file, int64_t fileSize, WaveHeader &h) {
     if (file.readAt(kRiffHeaderBytes, h.formatBody.data(), fmtSize) != fmtSize)
         return false;
     const uint8_t *body = h.formatBody.data();
-    return GetU16(body) == 1 && GetU16(body + 2) == 2 && GetU16(body + 14) == 16;
+    return ReadLe16(body) == 1 && ReadLe16(body + 2) == 2 && ReadLe16(body + 14) == 16;
 }
 
 bool IsSameFile(const QString &a, const QString &b) {
@@ -121,11 +105,11 @@ FileHandle OpenFailed(MessageSink &messages) {
 } // namespace
 
 int32_t WaveHeader::fmtSize() const {
-    return int32_t(GetU32(riff.data() + 16));
+    return int32_t(ReadLe32(riff.data() + 16));
 }
 
 int32_t WaveHeader::dataSize() const {
-    return int32_t(GetU32(dataHeader.data() + 4));
+    return int32_t(ReadLe32(dataHeader.data() + 4));
 }
 
 void WaveHeader::setDataSize(int32_t bytes) {
@@ -137,7 +121,7 @@ void WaveHeader::setRiffSize(uint32_t bytes) {
 }
 
 int32_t DataChunkLocation::size() const {
-    return int32_t(GetU32(header.data() + 4));
+    return int32_t(ReadLe32(header.data() + 4));
 }
 
 std::optional<DataChunkLocation> FindDataChunk(const FileHandle &file, int64_t fileSize,
@@ -172,8 +156,8 @@ bool WaveFile::ReadWaveHeader(const QString &path, MessageSink &messages) {
     fileSize = int32_t(size);
     dataOffset = int32_t(offset);
     dataBytes = declared;
-    bytesPerSample = GetU16(header.formatBody.data() + 14) / 8;
-    channelCount = GetU16(header.formatBody.data() + 2);
+    bytesPerSample = ReadLe16(header.formatBody.data() + 14) / 8;
+    channelCount = ReadLe16(header.formatBody.data() + 2);
     sampleCount = dataBytes / bytesPerSample;
     return true;
 }
@@ -193,7 +177,7 @@ int32_t WaveFile::ReadSamples(int32_t start, int32_t count, const QString &path,
         const int64_t pos = dataOffset + (int64_t(start) + done) * bytesPerSample;
         const int64_t got = file.readAt(pos, bytes, piece * 2) / 2;
         for (int64_t i = 0; i < got; ++i)
-            dest[done + i] = int16_t(GetU16(bytes + 2 * i));
+            dest[done + i] = int16_t(ReadLe16(bytes + 2 * i));
         done += std::max<int64_t>(got, 0);
         if (got < piece)
             break; // the file shrank since its header was read
