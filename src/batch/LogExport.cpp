@@ -16,8 +16,6 @@ const QString kSummaryHeader =
 const QString kDetailHeader =
     QStringLiteral("\r\nDetail of Noise Check\r\nFileName\tID\tL/R\tNoisePostion\tTime\t"
                    "NoiseValue\tNoiseWidth\r\n");
-constexpr qsizetype kSummaryRecordLines = 4;
-constexpr qsizetype kDetailRecordLines = 7;
 
 // Writes each whole record of lines as one tab-separated line; a partial record
 // at the end is left out. False if a write failed.

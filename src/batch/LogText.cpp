@@ -1,7 +1,8 @@
 // Text helpers of the noise logs: time and channel texts, the logged form of a
 // file name, and reading and writing line lists in the logs' code page.
 
-#include "batch/BatchRunner.h"
+#include "batch/NoiseLog.h"
+#include "engine/ClickEngine.h"
 
 #include <QFile>
 #include <QStringDecoder>

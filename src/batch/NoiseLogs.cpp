@@ -10,9 +10,9 @@ BatchRunner::BatchRunner(Settings &settings, WindowPort &port) : settings(settin
 void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32_t width) {
     if (id == 0 || !port.MakeFileChecked())
         return;
-    // One record beyond LogMax is still taken: a list longer than 7 x LogMax
-    // lines is how readers tell that records were dropped.
-    const int64_t lineLimit = int64_t{7} * settings.LogMax;
+    // One record beyond LogMax is still taken: a list longer than LogMax records
+    // is how readers tell that records were dropped.
+    const int64_t lineLimit = int64_t{kDetailRecordLines} * settings.LogMax;
     if (detailLog.size() > lineLimit)
         return;
     if (loggedNameSource_ != inputName || loggedName_.isEmpty()) {
@@ -25,7 +25,7 @@ void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32
               << QString::number(static_cast<int16_t>(value)) << QString::number(width);
 }
 
-void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const QString &status,
+void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &status,
                              const QString &name) {
     if (ordinal == 0) {
         problemFileCount = 0;
@@ -37,7 +37,7 @@ void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const QString &stat
     // The grid shows the name as it is, so the wave window can open the file;
     // the log holds the form that survives the log's code page and line splitting.
     port.SetResultRow(ordinal, ordinalText, name, countText, status);
-    summaryLog << ordinalText << LoggedFileName(name) << countText << LoggedFileName(status);
+    summaryLog << ordinalText << LoggedFileName(name) << countText << LoggedFileName(status.text());
     if (status != Status::OK)
         ++problemFileCount;
 }

@@ -75,7 +75,7 @@ bool PumpAndTestStop(BatchRunner &runner) {
     return runner.stopRequested;
 }
 
-QString DetectBlocks(BatchRunner &runner, FileHandle &in, BlockBuffers &buffers) {
+RunStatus DetectBlocks(BatchRunner &runner, FileHandle &in, BlockBuffers &buffers) {
     const int32_t sampleCount = runner.wave.sampleCount;
     // Long files refresh the display about a hundred times in all.
     const int32_t interval = (sampleCount / kBlockValues) / 100;
@@ -106,7 +106,7 @@ QString DetectBlocks(BatchRunner &runner, FileHandle &in, BlockBuffers &buffers)
 
 // The removal loop. Every way out before the end leaves the output holding a
 // header that matches the values written.
-QString RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int64_t headerBytes,
+RunStatus RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int64_t headerBytes,
                      BlockBuffers &buffers) {
     const int32_t sampleCount = runner.wave.sampleCount;
     int32_t pos = 0;
@@ -154,7 +154,7 @@ void BatchRunner::ShowClickCount() {
     port.ShowClickCountText(QString::number(clickCounter));
 }
 
-QString BatchRunner::DetectPass() {
+RunStatus BatchRunner::DetectPass() {
     port.ShowPassLabel(false);
     clickCounter = 0;
     ShowClickCount();
@@ -173,7 +173,7 @@ QString BatchRunner::DetectPass() {
     return DetectBlocks(*this, in, buffers);
 }
 
-QString BatchRunner::RemovePass() {
+RunStatus BatchRunner::RemovePass() {
     port.ShowPassLabel(true);
     clickCounter = 0;
     ShowClickCount();

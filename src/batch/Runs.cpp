@@ -2,6 +2,7 @@
 // skip rule of a removal run, the rows and the end messages.
 
 #include "batch/BatchRunner.h"
+#include "batch/OutputName.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,12 +13,6 @@ const QString kNothingSelected = QStringLiteral("ファイルが選択されて�
 const QString kNoOutputName = QStringLiteral("出力ファイル名を指定してください");
 const QString kRemovalFinished = QStringLiteral("終了しました。");
 const QString kWavSuffix = QStringLiteral(".wav");
-
-// name without the text from its last "." on (the whole name when it has none).
-QString CutExtension(const QString &name) {
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? name : name.left(dot);
-}
 
 // Marks the run in progress for as long as it lives, on every way out.
 class RunningScope {
@@ -63,7 +58,7 @@ void BatchRunner::cdDelClick() {
 
 QString BatchRunner::OutputNameFor(int32_t ordinal) const {
     if (settings.ckAuto)
-        return CutExtension(inputName) + QStringLiteral("_won.wav");
+        return AutoOutputName(inputName, DotlessName::Keep);
     if (selectedAtStart == 1)
         return outputName;
     return CutExtension(outputName) +
@@ -79,15 +74,17 @@ bool BatchRunner::ShouldProcess(const QString &name) const {
         return true;
     // The summary holds names in their logged form; compare in that form.
     const QString logged = LoggedFileName(name);
-    for (qsizetype i = 0; i + 3 < previousSummary.size(); i += 4) {
-        if (previousSummary[i + 1] == logged && previousSummary[i + 2] == QLatin1String("0"))
+    for (qsizetype i = 0; i + kSummaryRecordLines <= previousSummary.size();
+         i += kSummaryRecordLines) {
+        if (previousSummary[i + kSummaryNameLine] == logged &&
+            previousSummary[i + kSummaryCountLine] == QLatin1String("0"))
             return false;
     }
     return true;
 }
 
 bool BatchRunner::StartRun(const QString &kind) {
-    AddFileRow(0, 0, QString(), QString());
+    AddFileRow(0, 0, RunStatus(), QString());
     if (port.SelectedFileNames().isEmpty()) {
         port.ShowMsg(kNothingSelected);
         return false;
@@ -117,7 +114,7 @@ void BatchRunner::DetectRun() {
             break;
         inputName = name;
         inputPath = inputFolder + name;
-        const QString status = DetectPass();
+        const RunStatus status = DetectPass();
         const bool found = status == Status::OK && clickCounter != 0;
         AddFileRow(runOrdinal, clickCounter, found ? Status::NoiseDetect : status, name);
         ++runOrdinal;
@@ -130,16 +127,16 @@ void BatchRunner::DetectRun() {
                      QStringLiteral("\r\n\r\n終了します。"));
 }
 
-QString BatchRunner::RemoveOneFile(const QString &name) {
+RunStatus BatchRunner::RemoveOneFile(const QString &name) {
     inputName = name;
     inputPath = inputFolder + name;
     outputPath = OutputPathFor(runOrdinal);
-    const QString status = RemovePass();
-    QString rowStatus = status;
+    const RunStatus status = RemovePass();
+    RunStatus rowStatus = status;
     if (status == Status::OK) {
-        const QString prefix =
-            clickCounter != 0 ? QStringLiteral("Noise Delete at ") : QStringLiteral("NO Noise at ");
-        rowStatus = prefix + OutputNameFor(runOrdinal);
+        const QString written = OutputNameFor(runOrdinal);
+        rowStatus = clickCounter != 0 ? RunStatus::NoiseDeleteAt(written)
+                                      : RunStatus::NoNoiseAt(written);
     }
     AddFileRow(runOrdinal, clickCounter, rowStatus, name);
     return status;
@@ -155,7 +152,7 @@ void BatchRunner::RemoveRun() {
     for (const QString &name : port.SelectedFileNames()) {
         if (StoppedBeforeFile(name))
             break;
-        QString status;
+        RunStatus status;
         if (ShouldProcess(name))
             status = RemoveOneFile(name);
         else

@@ -3,6 +3,7 @@
 // implements it with its widgets; the batch command with standard output and
 // error; tests with a recorder that scripts the answers.
 
+#include "batch/RunStatus.h"
 #include "wavefile/MessageSink.h"
 
 #include <QString>
@@ -29,9 +30,10 @@ public:
     // StringGrid1: back to five empty rows.
     virtual void ResetResultGrid() = 0;
     // StringGrid1: row count = ordinal; row ordinal - 1 gets the four texts and
-    // becomes the current row, scrolled into view and repainted.
+    // becomes the current row, scrolled into view and repainted; the status
+    // column shows status.text().
     virtual void SetResultRow(int32_t ordinal, const QString &ordinalText, const QString &name,
-                              const QString &count, const QString &status) = 0;
+                              const QString &count, const RunStatus &status) = 0;
 
     // Enables or disables every control that could start other work.
     virtual void SetRunControls(bool enabled) = 0;

@@ -1,5 +1,7 @@
 #include "BatchOptions.h"
 
+#include "batch/NoiseLog.h"
+
 #include <QFileInfo>
 
 namespace {
@@ -107,7 +109,7 @@ QString BatchUsageText() {
         "\n"
         "Finds (detect) or repairs (remove) click noise in 16-bit stereo PCM WAV files,\n"
         "exactly as the Norvatel window's buttons do. All FILEs must be in one folder;\n"
-        "the noise logs NoiseLog0.dat and NoiseLog1.dat are left there.\n"
+        "the noise logs %1 and %2 are left there.\n"
         "\n"
         "options:\n"
         "  --settings PATH   settings file to read (default: RizivozeR.ini in the\n"
@@ -123,5 +125,6 @@ QString BatchUsageText() {
         "Each file's result goes to standard output as: ordinal, file name, click count,\n"
         "status (tab-separated); messages go to standard error.\n"
         "Exit status: 0 all files fine, 1 a file failed or the run was stopped,\n"
-        "2 usage error or the run could not start.\n");
+        "2 usage error or the run could not start.\n")
+        .arg(kSummaryLogName, kDetailLogName);
 }

@@ -85,7 +85,7 @@ void ConsolePort::ResetResultGrid() {
 }
 
 void ConsolePort::SetResultRow(int32_t ordinal, const QString &ordinalText, const QString &name,
-                               const QString &count, const QString &status) {
+                               const QString &count, const RunStatus &status) {
     ClearProgress();
     // A row is written once, when its file has ended.
     if (ordinal <= rowsWritten_)
@@ -93,7 +93,7 @@ void ConsolePort::SetResultRow(int32_t ordinal, const QString &ordinalText, cons
     rowsWritten_ = ordinal;
     statuses_ << status;
     Print(out_, ordinalText + QLatin1Char('\t') + name + QLatin1Char('\t') + count +
-                    QLatin1Char('\t') + status + QLatin1Char('\n'));
+                    QLatin1Char('\t') + status.text() + QLatin1Char('\n'));
 }
 
 void ConsolePort::DrawProgress() {

@@ -5,6 +5,7 @@
 
 #include "batch/WindowPort.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -36,7 +37,7 @@ public:
     void ShowPassLabel(bool removal) override;
     void ResetResultGrid() override;
     void SetResultRow(int32_t ordinal, const QString &ordinalText, const QString &name,
-                      const QString &count, const QString &status) override;
+                      const QString &count, const RunStatus &status) override;
     void SetRunControls(bool) override {}
     void SetStopEnabled(bool) override {}
     void ProcessPendingEvents() override {}
@@ -47,7 +48,7 @@ public:
     QString OutputFileText() const override { return choices_.outputFileText; }
 
     // Statuses of the rows written so far, in order.
-    const QStringList &statuses() const { return statuses_; }
+    const QList<RunStatus> &statuses() const { return statuses_; }
     int messageCount() const { return messageCount_; }
 
 private:
@@ -62,6 +63,6 @@ private:
     QString rateText_;
     QString clickText_ = QStringLiteral("0");
     int32_t rowsWritten_ = 0;
-    QStringList statuses_;
+    QList<RunStatus> statuses_;
     int messageCount_ = 0;
 };

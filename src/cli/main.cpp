@@ -50,12 +50,6 @@ ConsolePort::Choices ChoicesFor(const BatchOptions &o, const QString &exportTarg
     return c;
 }
 
-bool IsFailure(const QString &status) {
-    return status != Status::OK && status != Status::NoiseDetect && status != Status::PassNoNoise &&
-           !status.startsWith(QLatin1String("Noise Delete at ")) &&
-           !status.startsWith(QLatin1String("NO Noise at "));
-}
-
 // The export goes through the run's own export, which asks its save dialog for
 // a file; for standard output it writes a temporary file that is then copied.
 bool CopyToStdout(const QString &path) {
@@ -101,8 +95,8 @@ int Run(const BatchOptions &o) {
             return kExitFailed;
     }
     bool failed = ConsolePort::StopSignalled();
-    for (const QString &status : port.statuses())
-        failed = failed || IsFailure(status);
+    for (const RunStatus &status : port.statuses())
+        failed = failed || status.isFailure();
     return failed ? kExitFailed : kExitOk;
 }
 

@@ -116,7 +116,7 @@ public:
     void ShowPassLabel(bool removal) override;
     void ResetResultGrid() override;
     void SetResultRow(int32_t ordinal, const QString &ordinalText, const QString &name,
-                      const QString &count, const QString &status) override;
+                      const QString &count, const RunStatus &status) override;
     void SetRunControls(bool enabled) override;
     void SetStopEnabled(bool enabled) override;
     void ProcessPendingEvents() override;

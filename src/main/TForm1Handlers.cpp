@@ -3,6 +3,7 @@
 
 #include "main/TForm1.h"
 
+#include "batch/OutputName.h"
 #include "main/FileBrowser.h"
 #include "main/TAboutBox.h"
 
@@ -23,12 +24,10 @@ namespace {
 
 // What edOutFile shows while outputs are named automatically: the pattern of
 // the names a removal run will give, not a name of its own.
-QString AutoOutputName(int selectedCount, const QString &inputPath) {
+QString AutoOutputPattern(int selectedCount, const QString &inputPath) {
     if (selectedCount >= 2)
-        return QStringLiteral("?????_won.wav");
-    const QString name = QFileInfo(inputPath).fileName();
-    const qsizetype dot = name.lastIndexOf('.');
-    return (dot < 0 ? QString() : name.left(dot)) + QStringLiteral("_won.wav");
+        return QStringLiteral("?????") + kAutoOutputSuffix;
+    return AutoOutputName(QFileInfo(inputPath).fileName(), DotlessName::Drop);
 }
 
 } // namespace
@@ -106,7 +105,7 @@ void TForm1::edFileChange() {
     // from inputPath.
     runner.inputFolder = WithTrailingSeparator(shownFolder_);
     if (settings.ckAuto)
-        edOutFile->setText(AutoOutputName(selectedCount, runner.inputPath));
+        edOutFile->setText(AutoOutputPattern(selectedCount, runner.inputPath));
 }
 
 void TForm1::ckMakeFileClick() {
@@ -176,8 +175,8 @@ void TForm1::RunExitSteps() {
         ShowMsg(QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)) +
                 QStringLiteral("\r\nに設定を保存できませんでした。"));
     // An empty logFolder means the folder shown, which is the current directory.
-    for (const char *name : {"NoiseLog0.dat", "NoiseLog1.dat", "dozavarav.wav"})
-        QFile::remove(runner.logFolder + QString::fromLatin1(name));
+    for (const QString &name : {kSummaryLogName, kDetailLogName, kPlaybackFileName})
+        QFile::remove(runner.logFolder + name);
 }
 
 // --- the runs: the runner does the work and drives this window through WindowPort ---

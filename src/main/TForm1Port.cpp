@@ -80,13 +80,13 @@ void TForm1::ShowPassLabel(bool removal) {
 }
 
 void TForm1::SetResultRow(int32_t ordinal, const QString &ordinalText, const QString &name,
-                          const QString &count, const QString &status) {
+                          const QString &count, const RunStatus &status) {
     const int row = ordinal - 1;
     StringGrid1->setRowCount(ordinal);
     SetGridCell(row, 0, ordinalText);
     SetGridCell(row, 1, name);
     SetGridCell(row, 2, count);
-    SetGridCell(row, 3, status);
+    SetGridCell(row, 3, status.text());
     SetGridCell(row, 4, QString());
     StringGrid1->setCurrentCell(row, 1);
     StringGrid1->scrollToItem(StringGrid1->item(row, 1));

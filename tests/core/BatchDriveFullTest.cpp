@@ -85,7 +85,7 @@ TEST_F(BatchDriveFullTest, FailedWriteEndsThePassWithATruthfulHeader) {
         runner.inputPath = folder + "big.wav";
         runner.outputFolder = folder;
         runner.outputPath = folder + "out.wav";
-        const QString status = runner.RemovePass();
+        const QString status = runner.RemovePass().text();
         return (port.messages.join('|') + "#" + status).toStdString();
     });
     EXPECT_EQ(transcript, "ドライブの空き容量が不足しています。#No Drive Space");

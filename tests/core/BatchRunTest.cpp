@@ -2,6 +2,7 @@
 // output naming, the skip rule, stops and the logs they leave.
 
 #include "batch/BatchRunner.h"
+#include "batch/OutputName.h"
 #include "support/RunnerFixture.h"
 #include "support/TestWav.h"
 
@@ -129,6 +130,16 @@ TEST_F(BatchRunTest, OutputNameRule) {
     EXPECT_EQ(runner.OutputNameFor(123), "mix_123.wav");
     runner.outputFolder = "/out/";
     EXPECT_EQ(runner.OutputPathFor(3), "/out/mix_03.wav");
+}
+
+// A name without "." keeps its whole name in a run, where it names a real file,
+// but shows only the bare pattern in the main window's field.
+TEST_F(BatchRunTest, NameWithoutDotKeepsItsNameInARunAndShowsThePatternInTheWindow) {
+    settings.ckAuto = true;
+    runner.inputName = "take";
+    EXPECT_EQ(runner.OutputNameFor(1), "take_won.wav");
+    EXPECT_EQ(AutoOutputName("take", DotlessName::Drop), "_won.wav");
+    EXPECT_EQ(AutoOutputName("take.1.wav", DotlessName::Drop), "take.1_won.wav");
 }
 
 TEST_F(BatchRunTest, RemoveButtonSettlesOutputFolderAndName) {

@@ -110,15 +110,15 @@ TEST_F(NoiseLogTest, LogMaxLimitDoesNotOverflow) {
 
 TEST_F(NoiseLogTest, FileRowsFillGridSummaryAndProblemCount) {
     runner.AddFileRow(0, 0, {}, {});
-    runner.AddFileRow(1, 0, "OK", "a.wav");
-    runner.AddFileRow(2, 3, "Noise Detect", "b\tc.wav");
-    runner.AddFileRow(3, 0, "ok", "d.wav");
+    runner.AddFileRow(1, 0, Status::OK, "a.wav");
+    runner.AddFileRow(2, 3, Status::NoiseDetect, "b\tc.wav");
+    runner.AddFileRow(3, 0, Status::NotWaveFile, "d.wav");
     EXPECT_EQ(runner.problemFileCount, 2);
     ASSERT_EQ(port.rows.size(), 3u);
     EXPECT_EQ(port.rows[1].name, "b\tc.wav"); // the grid shows the name itself
     EXPECT_EQ(port.rows[1].count, "3");
     EXPECT_EQ(runner.summaryLog, (QStringList{"1", "a.wav", "0", "OK", "2", "b?c.wav", "3",
-                                              "Noise Detect", "3", "d.wav", "0", "ok"}));
+                                              "Noise Detect", "3", "d.wav", "0", "Not Wave File"}));
 
     runner.AddFileRow(0, 0, {}, {});
     EXPECT_EQ(runner.problemFileCount, 0);
@@ -132,7 +132,7 @@ TEST_F(NoiseLogTest, SaveLogsWritesCp932WithCrLfAfterEveryLine) {
     EXPECT_EQ(runner.selectedAtStart, 2);
     runner.inputName = QString::fromUtf8("録音.wav");
     runner.AddClickRecord(1, 3, -7, 4);
-    runner.AddFileRow(1, 1, "Noise Detect", runner.inputName);
+    runner.AddFileRow(1, 1, Status::NoiseDetect, runner.inputName);
     runner.SaveLogs();
 
     EXPECT_EQ(Bytes("NoiseLog1.dat"), "\x98\x5e\x89\xb9.wav\r\n1\r\nR\r\n1\r\n"

@@ -131,7 +131,7 @@ TEST_F(PassTest, RejectedInputsGetTheirStatusAndMessage) {
     struct Case {
         const char *name;
         std::string bytes; // nothing written when empty
-        QString detectStatus, removeStatus;
+        RunStatus detectStatus, removeStatus;
         QStringList messages; // detection's, then removal's
     };
     const QString openFailed = QString::fromUtf8(kOpenFailedMessage);

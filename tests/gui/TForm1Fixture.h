@@ -6,6 +6,7 @@
 
 #include "main/TForm1.h"
 #include "settings/Settings.h"
+#include "support/QtPrinters.h"
 #include "support/TestWav.h"
 
 #include <QDir>
@@ -17,17 +18,6 @@
 #include <deque>
 #include <gtest/gtest.h>
 #include <memory>
-
-// Readable failure output for texts and text lists.
-static inline void PrintTo(const QString &text, std::ostream *os) {
-    *os << '"' << text.toStdString() << '"';
-}
-static inline void PrintTo(const QStringList &lines, std::ostream *os) {
-    *os << '{';
-    for (const QString &line : lines)
-        *os << " \"" << line.toStdString() << "\"";
-    *os << " }";
-}
 
 class TForm1Fixture : public ::testing::Test {
 protected:

@@ -122,7 +122,7 @@ TEST_F(TForm1RunTest, DetectionRowsLogsAndEndMessageOverMixedFiles) {
 
 TEST_F(TForm1RunTest, NothingSelectedClearsTheGridAndSaysSo) {
     StartWithFiles();
-    form->SetResultRow(1, "1", "old", "0", "OK");
+    form->SetResultRow(1, "1", "old", "0", Status::OK);
     form->cdCheck->click();
     form->cdDel->click();
     EXPECT_EQ(messages,

@@ -4,17 +4,13 @@
 
 #include "batch/WindowPort.h"
 
+#include "support/QtPrinters.h"
+
 #include <QString>
 #include <QStringList>
 #include <deque>
 #include <functional>
-#include <ostream>
 #include <vector>
-
-// Lets test failures show texts as text.
-inline void PrintTo(const QString &text, std::ostream *os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 class RecordingPort : public WindowPort {
 public:
@@ -81,9 +77,10 @@ public:
         rows.clear();
     }
     void SetResultRow(int32_t ordinal, const QString &ordinalText, const QString &name,
-                      const QString &count, const QString &status) override {
+                      const QString &count, const RunStatus &status) override {
         rows.resize(static_cast<size_t>(ordinal));
-        rows[static_cast<size_t>(ordinal) - 1] = {ordinal, ordinalText, name, count, status};
+        rows[static_cast<size_t>(ordinal) - 1] = {ordinal, ordinalText, name, count,
+                                                  status.text()};
     }
     void SetRunControls(bool enabled) override { runControls.push_back(enabled); }
     void SetStopEnabled(bool enabled) override { stopEnabled.push_back(enabled); }

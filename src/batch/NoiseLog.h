@@ -1,0 +1,45 @@
+#pragma once
+// The noise logs' layout and text: the log files' names, the record lengths,
+// and the helpers that write and read their lines in the logs' code page.
+// Every writer and reader of the logs (runs, export, windows, batch command)
+// takes these from here.
+
+#include "wavefile/FileHandle.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+// Log file names inside logFolder.
+inline const QString kSummaryLogName = QStringLiteral("NoiseLog0.dat");
+inline const QString kDetailLogName = QStringLiteral("NoiseLog1.dat");
+// The wave window's temporary playback file, removed with the logs.
+inline const QString kPlaybackFileName = QStringLiteral("dozavarav.wav");
+
+// The summary log holds one record of 4 lines per file: ordinal, file name,
+// click count, status.
+inline constexpr qsizetype kSummaryRecordLines = 4;
+inline constexpr qsizetype kSummaryNameLine = 1;  // the file name, in its logged form
+inline constexpr qsizetype kSummaryCountLine = 2; // the click count in decimal
+// The detail log holds one record of 7 lines per click: file name, click id,
+// channel letter, frame, time, value, width.
+inline constexpr qsizetype kDetailRecordLines = 7;
+
+// "00H 00M 45S 351mS" for frame 2,000,000 (44,100 frames per second), in 64 bits.
+QString FormatClickTime(int64_t frame);
+// "L" for even value indices, "R" for odd ones.
+QString ChannelLetter(int32_t index);
+// A file name as the logs hold it: control characters and characters the
+// logs' code page (CP932) cannot hold become "?". Every lookup by name uses it.
+QString LoggedFileName(const QString &name);
+// Reads a log or text file in CP932, split at CR LF, CR or LF (a final line end
+// gives no empty last line). ok is false when the file could not be read.
+QStringList ReadLogLines(const QString &path, bool *ok = nullptr);
+// Writes lines in CP932, every line ended by CR LF; false if the write failed.
+bool WriteLogLines(const QString &path, const QStringList &lines);
+// The bytes of text in the logs' code page (CP932).
+QByteArray EncodeLogText(const QString &text);
+// Writes text in CP932 at out's position, without a terminator; false if the
+// write failed.
+bool WriteText(FileHandle &out, const QString &text);
