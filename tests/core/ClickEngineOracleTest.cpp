@@ -1,7 +1,8 @@
 // The production scan against the plain one-value-at-a-time engine: every
 // click, report, repaired value and history must be identical.
 
-#include "support/ReferenceEngine.cpp" // the oracle's only translation unit in this target
+#include "support/ClickRecorder.h"
+#include "support/ReferenceEngine.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +10,6 @@
 #include <vector>
 
 namespace {
-
-struct Report {
-    int32_t id, index, value, width;
-    bool operator==(const Report &) const = default;
-};
-
-struct RecordingReporter : ClickReporter {
-    std::vector<Report> reports;
-    void AddClickRecord(int32_t id, int32_t index, int32_t value, int32_t width) override {
-        reports.push_back({id, index, value, width});
-    }
-};
 
 // Quiet and loud passages, digital silence, tones, and many disturbances of
 // every kind the engine knows (spikes, short bursts, steps, dips to zero), all

@@ -2,6 +2,7 @@
 // counted, channel independence, block boundaries and buffer bounds.
 
 #include "engine/ClickEngine.h"
+#include "support/ClickRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +10,6 @@
 #include <vector>
 
 namespace {
-
-struct Report {
-    int32_t id, index, value, width;
-    bool operator==(const Report &) const = default;
-};
-
-struct RecordingReporter : ClickReporter {
-    std::vector<Report> reports;
-    void AddClickRecord(int32_t id, int32_t index, int32_t value, int32_t width) override {
-        reports.push_back({id, index, value, width});
-    }
-};
 
 // A work buffer for one block of count values with zero history and look-ahead.
 std::vector<int32_t> ZeroBuffer(int32_t count) {

@@ -1,6 +1,4 @@
-// The oracle's implementation. It is compiled by including this file from one
-// test source (the test folder builds only its top-level sources) and directly
-// by the benchmark.
+// The oracle's implementation, compiled into the core tests and the benchmark.
 #include "support/ReferenceEngine.h"
 
 #include <algorithm>
