@@ -17,7 +17,7 @@ import shutil
 import subprocess
 import sys
 import wave
-from dataclasses import dataclass, field
+from dataclasses import dataclass
 
 import numpy as np
 

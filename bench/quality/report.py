@@ -42,8 +42,13 @@ def table(header, rows):
     return "\n".join(lines) + "\n"
 
 
+def false_rate(score, minutes):
+    """Finds that match no injected click, per minute of audio."""
+    return (score.found - score.right) / minutes
+
+
 def false_per_minute(score, minutes):
-    return "%.1f" % ((score.found - score.right) / minutes)
+    return "%.1f" % false_rate(score, minutes)
 
 
 def preset_label(lp, tp, presets_level, presets_time):
@@ -71,6 +76,19 @@ DETECTION_HEADER = (["recall %"] + ["recall %% at %s" % SIZE_NAMES[s] for s in c
 def kind_row(score, injected):
     by_kind = recall_by(score, injected, lambda c: c.kind)
     return [pct(*by_kind[k]) for k in clicks.KINDS]
+
+
+def kind_size_table(bench, chosen, level_presets, time_presets):
+    """Recall by kind (rows) and size (columns) at the chosen (level preset, time preset) pairs."""
+    rows = []
+    for lp, tp in chosen:
+        level, time = level_presets[lp][1], time_presets[tp][1]
+        recall = recall_by(bench.runs[("detect", level, time)].score, bench.injected, lambda c: (c.kind, c.size_db))
+        for kind in clicks.KINDS:
+            rows.append(list(preset_label(lp, tp, level_presets, time_presets)) + [kind] +
+                        [pct(*recall[(kind, s)]) if (kind, s) in recall else "" for s in clicks.SIZES_DB])
+    return table(["level preset", "time preset", "kind"] + ["recall %% at %s" % SIZE_NAMES[s] for s in clicks.SIZES_DB],
+                 rows)
 
 
 def removal_row(run, clicked_around):
@@ -139,6 +157,8 @@ def tables(material, bench, presets, clicked, level_presets, time_presets, time_
         ("The material", material_table(material)),
         ("Detection at the nine presets", det),
         ("Recall by kind of click at the nine presets", kind),
+        ("Recall by kind and size at four presets",
+         kind_size_table(bench, ((1, 1), (2, 1), (3, 1), (1, 2)), level_presets, time_presets)),
         ("Removal at the nine presets", rem),
         ("Level track bar, time track at 0 (狭)", level_sweep_table(bench, 0, clicked, minutes)),
         ("Time track bar, level track at %d (MID)" % time_sweep_level,
@@ -181,115 +201,115 @@ def _save(fig, path):
     fig.savefig(path, dpi=110, metadata={"Software": None})
 
 
-def _mark_presets(ax, level_presets):
+def _mark_presets(ax, presets):
     """Dotted lines at the presets' default track values, named at the top."""
-    for name, value in level_presets.values():
+    for name, value in presets.values():
         ax.axvline(value, color="0.6", linestyle=":", linewidth=1)
-        ax.text(value, 1.01, name, transform=ax.get_xaxis_transform(), ha="center", va="bottom", fontsize=8)
+        ax.text(value, 1.01, name, transform=ax.get_xaxis_transform(), ha="center", va="bottom",
+                fontsize=8)
 
 
-def _level_axis(ax):
-    ax.set_xlim(-0.5, 19.5)
-    ax.set_xticks(range(0, 20, 2))
+def _track_axis(ax, positions, presets, label):
+    ax.set_xlim(-0.5, positions - 0.5)
+    ax.set_xticks(range(0, positions, 2))
+    ax.set_xlabel(label)
     ax.grid(True, color="0.9")
+    _mark_presets(ax, presets)
+
+
+def _finish(fig, handles, labels, path, legend_height, **legend):
+    """One legend for the whole figure, below the plots; then the file."""
+    fig.legend(handles, labels, loc="lower center", frameon=False, **legend)
+    fig.tight_layout(rect=(0, legend_height, 1, 1))
+    _save(fig, path)
+    _pyplot().close(fig)
+
+
+LEVEL_LABEL = "level track bar position (0 = least sensitive)"
+RUN_STYLES = {"detect": dict(marker=".", linestyle="-"),
+              "remove": dict(marker="o", linestyle="none", fillstyle="none", markersize=7)}
+
+
+def _percent(bench, mode, level, time, of):
+    """100 x of(score) for one run, NaN where it is undefined."""
+    value = of(bench.runs[(mode, level, time)].score)
+    return float("nan") if value is None else 100 * value
 
 
 def plot_recall_precision(path, bench, level_presets, time_presets):
     """Recall by size and precision against the level track value, one column per time preset."""
     plt = _pyplot()
-    levels = list(range(20))
+    levels = range(20)
     fig, axes = plt.subplots(2, 3, figsize=(12, 7), sharex=True, sharey="row")
     for col, (name, time) in enumerate(time_presets.values()):
         top, bottom = axes[0][col], axes[1][col]
-        for size in clicks.SIZES_DB:
-            for mode, style in (("detect", dict(marker=".", linestyle="-")),
-                                ("remove", dict(marker="o", linestyle="none", fillstyle="none", markersize=7))):
-                ys = [100 * _recall(bench, mode, level, time, size) for level in levels]
-                top.plot(levels, ys, color=SIZE_COLOURS[size], label=SIZE_NAMES[size] if mode == "detect" else None,
-                         **style)
-        for mode, style in (("detect", dict(marker=".", linestyle="-")),
-                            ("remove", dict(marker="o", linestyle="none", fillstyle="none", markersize=7))):
-            ys = [_precision(bench, mode, level, time) for level in levels]
+        for mode, style in RUN_STYLES.items():
+            for size in clicks.SIZES_DB:
+                ys = [100 * size_recall(bench, mode, level, time, size) for level in levels]
+                top.plot(levels, ys, color=SIZE_COLOURS[size], **style,
+                         label=SIZE_NAMES[size] if mode == "detect" else None)
+            ys = [_percent(bench, mode, level, time, lambda s: s.precision) for level in levels]
             bottom.plot(levels, ys, color="black", **style)
         top.set_title("time track %d (%s)" % (time, name), pad=16)
-        bottom.set_xlabel("level track bar position (0 = least sensitive)")
-        for ax in (top, bottom):
-            _level_axis(ax)
-            _mark_presets(ax, level_presets)
+        _track_axis(top, 20, level_presets, "")
+        _track_axis(bottom, 20, level_presets, LEVEL_LABEL)
     axes[0][0].set_ylabel("recall: injected clicks found (%)")
     axes[1][0].set_ylabel("precision: finds that are clicks (%)")
-    axes[0][0].set_ylim(-3, 103)
-    axes[1][0].set_ylim(-3, 103)
+    for row in axes:
+        row[0].set_ylim(-3, 103)
     handles, labels = axes[0][0].get_legend_handles_labels()
-    handles += [plt.Line2D([], [], color="0.4", marker=".", linestyle="-"),
-                plt.Line2D([], [], color="0.4", marker="o", linestyle="none", fillstyle="none")]
+    handles += [plt.Line2D([], [], color="0.4", **style) for style in RUN_STYLES.values()]
     labels += ["detection run", "removal run (same finds)"]
-    fig.legend(handles, labels, title="colour: click size (peak); marker: kind of run", loc="lower center", ncol=7, frameon=False)
-    fig.tight_layout(rect=(0, 0.08, 1, 1))
-    _save(fig, path)
-    plt.close(fig)
+    _finish(fig, handles, labels, path, 0.08, ncol=7,
+            title="colour: click size (peak); marker: kind of run")
 
 
-def _recall(bench, mode, level, time, size):
-    score = bench.runs[(mode, level, time)].score
-    hit, total = recall_by(score, bench.injected, lambda c: c.size_db)[size]
+def size_recall(bench, mode, level, time, size):
+    hit, total = recall_by(bench.runs[(mode, level, time)].score, bench.injected, lambda c: c.size_db)[size]
     return hit / total
-
-
-def _precision(bench, mode, level, time):
-    p = bench.runs[(mode, level, time)].score.precision
-    return float("nan") if p is None else 100 * p
 
 
 def plot_removal_snr(path, bench, clicked, level_presets, time_presets):
     """How much a removal run improves the sound around clicks and over the whole file."""
     plt = _pyplot()
-    levels = list(range(20))
+    levels = range(20)
     clicked_whole, clicked_around = clicked
     fig, (left, right) = plt.subplots(1, 2, figsize=(12, 4.8))
-    time = time_presets[1][1]
+    name, time = time_presets[1]
     for size in clicks.SIZES_DB:
-        ys = [bench.runs[("remove", level, time)].around[size] - clicked_around[size]
-              for level in levels]
+        ys = [bench.runs[("remove", level, time)].around[size] - clicked_around[size] for level in levels]
         left.plot(levels, ys, color=SIZE_COLOURS[size], marker=".", label=SIZE_NAMES[size])
     left.axhline(0, color="0.3", linewidth=0.8)
     left.set_ylabel("SNR gain around short clicks (dB)")
-    left.set_title("around short clicks, by click size (time track %d, %s)" % (time, time_presets[1][0]), pad=16)
+    left.set_title("around short clicks, by click size (time track %d, %s)" % (time, name), pad=16)
     for (name, t), style in zip(time_presets.values(), ("-", "--", ":")):
         ys = [bench.runs[("remove", level, t)].whole.snr_db for level in levels]
-        right.plot(levels, ys, color="black", linestyle=style, marker=".", label="repaired, time track %d (%s)" % (t, name))
+        right.plot(levels, ys, color="black", linestyle=style, marker=".",
+                   label="repaired, time track %d (%s)" % (t, name))
     right.axhline(clicked_whole.snr_db, color="#d62728", linestyle="-.", label="clicked file, no repair")
     right.set_ylabel("SNR of the whole file (dB)")
     right.set_title("whole file, all clicks", pad=16)
-    for ax in (left, right):
-        ax.set_xlabel("removal level track bar position (0 = least sensitive)")
-        _level_axis(ax)
-        _mark_presets(ax, level_presets)
     handles, labels = [], []
     for ax in (left, right):
+        _track_axis(ax, 20, level_presets, "removal " + LEVEL_LABEL)
         h, l = ax.get_legend_handles_labels()
         handles += h
         labels += l
-    fig.legend(handles, labels, loc="lower center", ncol=5, frameon=False)
-    fig.tight_layout(rect=(0, 0.12, 1, 1))
-    _save(fig, path)
-    plt.close(fig)
+    _finish(fig, handles, labels, path, 0.12, ncol=5)
 
 
 def plot_time_sweep(path, bench, level, time_presets):
     """Recall by kind and false finds against the time track value."""
     plt = _pyplot()
-    times = list(range(16))
+    times = range(16)
     fig, (left, right) = plt.subplots(1, 2, figsize=(12, 4.8))
+    scores = [bench.runs[("detect", level, t)].score for t in times]
     for kind in clicks.KINDS:
-        ys = []
-        for t in times:
-            hit, total = recall_by(bench.runs[("detect", level, t)].score, bench.injected, lambda c: c.kind)[kind]
-            ys.append(100 * hit / total)
+        ys = [100 * (lambda hit, total: hit / total)(*recall_by(s, bench.injected, lambda c: c.kind)[kind])
+              for s in scores]
         left.plot(times, ys, color=KIND_COLOURS[kind], marker=".", label=kind)
     minutes = sum(m.minutes for m in bench.material)
-    ys = [(lambda s: (s.found - s.right) / minutes)(bench.runs[("detect", level, t)].score) for t in times]
-    right.plot(times, ys, color="black", marker=".", label="false finds")
+    right.plot(times, [false_rate(s, minutes) for s in scores], color="black", marker=".")
     right.set_yscale("log")
     left.set_ylabel("recall: injected clicks found (%)")
     left.set_ylim(-3, 103)
@@ -297,18 +317,9 @@ def plot_time_sweep(path, bench, level, time_presets):
     left.set_title("recall by kind of click", pad=16)
     right.set_title("finds that are not injected clicks", pad=16)
     for ax in (left, right):
-        ax.set_xlabel("time track bar position (click span = position + 2 frames)")
-        ax.set_xlim(-0.5, 15.5)
-        ax.grid(True, color="0.9")
-        for name, value in time_presets.values():
-            ax.axvline(value, color="0.6", linestyle=":", linewidth=1)
-            ax.text(value, 1.01, name, transform=ax.get_xaxis_transform(), ha="center", va="bottom", fontsize=8)
+        _track_axis(ax, 16, time_presets, "time track bar position (click span = position + 2 frames)")
     handles, labels = left.get_legend_handles_labels()
-    fig.legend(handles, labels, title="level track %d (MID); kind of click" % level, loc="lower center", ncol=5,
-               frameon=False)
-    fig.tight_layout(rect=(0, 0.12, 1, 1))
-    _save(fig, path)
-    plt.close(fig)
+    _finish(fig, handles, labels, path, 0.12, ncol=5, title="level track %d (MID); kind of click" % level)
 
 
 def plots(folder, bench, clicked, level_presets, time_presets, time_sweep_level):
