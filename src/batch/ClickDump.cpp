@@ -1,0 +1,67 @@
+#include "batch/ClickDump.h"
+
+#include "batch/BatchRunner.h"
+#include "wavefile/FrameWindow.h"
+#include "wavefile/WaveFile.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const QString kWriteFailedSuffix = QStringLiteral("の書き込みに失敗しました。");
+constexpr int64_t kPieceFrames = 16384;
+
+QByteArray PieceText(const std::vector<int16_t> &values, const ClickDump &dump) {
+    QByteArray text;
+    for (size_t i = size_t(dump.channel); i < values.size(); i += size_t(dump.channelCount)) {
+        text += QByteArray::number(values[i]);
+        text += "\r\n";
+    }
+    return text;
+}
+
+bool WriteValues(FileHandle &out, const WaveFile *wave, const QString &samplePath,
+                 const ClickDump &dump, MessageSink &messages) {
+    const int64_t first = dump.FirstFrame();
+    for (int64_t done = 0; done < dump.length; done += kPieceFrames) {
+        const int64_t frames = std::min<int64_t>(kPieceFrames, dump.length - done);
+        const QByteArray text = PieceText(
+            ReadFrameWindow(wave, samplePath, first + done, int32_t(frames), dump.channelCount,
+                            messages),
+            dump);
+        if (!out.write(text.constData(), text.size()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString ClickDump::Heading() const {
+    return QStringLiteral("FileName:") + shownFileName + QStringLiteral(" Channel:") +
+           ChannelLetter(channel) + QStringLiteral("ch  NoisePosition:") +
+           QString::number(noisePosition) + QStringLiteral(" DumpLength:") +
+           QString::number(length);
+}
+
+int64_t ClickDump::FirstFrame() const {
+    return std::max<int64_t>(int64_t{noisePosition} - length / 2, 0);
+}
+
+bool WriteClickDump(const QString &dumpPath, const QString &samplePath, const ClickDump &dump,
+                    MessageSink &messages) {
+    if (dump.channelCount < 1 || dump.channel < 0 || dump.channel >= dump.channelCount)
+        return false; // no file on show
+    WaveFile wave;
+    const bool readable = wave.ReadWaveHeader(samplePath, messages);
+    FileHandle out = CreateOutputFile(dumpPath, false, messages, samplePath);
+    if (!out.isOpen())
+        return false;
+    const bool written = WriteText(out, dump.Heading() + QStringLiteral("\r\n")) &&
+                         WriteValues(out, readable ? &wave : nullptr, samplePath, dump, messages);
+    out.close();
+    if (!written)
+        messages.ShowMsg(dumpPath + kWriteFailedSuffix);
+    return written;
+}
