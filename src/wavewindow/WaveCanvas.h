@@ -1,0 +1,57 @@
+#pragma once
+// The wave window's picture: a stereo waveform in two panes (left above,
+// right below) with a time axis between them, drawn on an image the window
+// shows. Every coordinate is an integer and every division truncates, so each
+// pixel lands where the layout puts it; nothing is antialiased.
+//
+// Geometry for a 361 x 433 picture: plotWidth 331, paneHalfHeight 105,
+// axisY 215; the left zero line at y 105, the right one at y 325. A value v
+// stands at zero line - v / (32767 / paneHalfHeight).
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class WaveCanvas {
+public:
+    // face is the font the labels are written in; the sizes are its own.
+    WaveCanvas(QSize size, const QFont &face);
+
+    const int32_t plotWidth;      // W: the plot's width; the 30 pixels right of it hold labels
+    const int32_t paneHalfHeight; // h
+    const int32_t axisY;          // 2h + 5
+
+    const QImage &image() const { return image_; }
+    // Called when a drawing is complete and should be on screen at once.
+    std::function<void()> repaint;
+
+    void ClearPicture();
+    // The static frame: time axis with its centre tick, label at its right end
+    // and "0" at its left, channel letters, and per pane the zero line, the
+    // right edge and the amplitude labels.
+    void DrawAxes(int32_t channelCount, const QString &label);
+    // Redraws the plot area (the label strip stays) with one polyline per
+    // channel over the first count interleaved values, every coarseness-th
+    // frame spread over the plot width. Coarseness above 30 draws nothing.
+    void DrawWave(const int16_t *values, int32_t count, int32_t coarseness, int32_t channelCount);
+    // The red ring at the centre tick, at value's height, in the right pane
+    // for side "R" and in the left pane otherwise. Drawn by AND with the
+    // picture, so the waveform shows through it.
+    void MarkClick(const QString &side, int32_t value);
+    // The click view: axes labelled "2.9ms", then every frame of the block.
+    void DrawClickView(const int16_t *values, int32_t count, int32_t channelCount);
+
+private:
+    int32_t Divisor() const { return 32767 / paneHalfHeight; }
+    int32_t ZeroLine(int32_t channel) const { return paneHalfHeight + channel * (2 * paneHalfHeight + 10); }
+    void DrawTimeAxis(class QPainter &painter) const;
+    // Text with its top-left corner at (x, y), at pointSize points of face.
+    void DrawLabel(QPainter &painter, int32_t x, int32_t y, int pointSize, const QString &text) const;
+    void DrawPaneFrame(QPainter &painter, int32_t channel) const;
+    void Repaint();
+
+    QImage image_;
+    QFont face_;
+};

@@ -1,0 +1,102 @@
+// The wave window's picture, read pixel by pixel: where values, rings and
+// labels land, and what each drawing step leaves alone.
+
+#include "wavewindow/WaveCanvas.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+const QRgb kBlue = qRgb(0, 0, 255);
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kWhite = qRgb(255, 255, 255);
+
+class WaveCanvasTest : public ::testing::Test {
+protected:
+    QRgb At(int x, int y) const { return canvas.image().pixel(x, y); }
+    // 128 frames, every left value left, every right value right.
+    static std::vector<int16_t> Flat(int16_t left, int16_t right) {
+        std::vector<int16_t> values;
+        for (int f = 0; f < 128; ++f)
+            values.insert(values.end(), {left, right});
+        return values;
+    }
+    void View(const std::vector<int16_t> &values) {
+        canvas.DrawClickView(values.data(), int32_t(values.size()), 2);
+    }
+    bool AnyIn(QRect area, QRgb colour) const {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (At(x, y) == colour)
+                    return true;
+        return false;
+    }
+    WaveCanvas canvas{QSize(361, 433), QApplication::font()};
+};
+
+TEST_F(WaveCanvasTest, FullScaleStandsOnePaneHalfFromItsZeroLine) {
+    EXPECT_EQ(canvas.plotWidth, 331);
+    EXPECT_EQ(canvas.paneHalfHeight, 105);
+    EXPECT_EQ(canvas.axisY, 215);
+    View(Flat(32767, -32768));
+    EXPECT_EQ(At(100, 0), kBlue);
+    EXPECT_EQ(At(100, 1), kWhite);
+    EXPECT_EQ(At(100, 430), kBlue);
+    EXPECT_EQ(At(100, 429), kWhite);
+    EXPECT_EQ(At(100, 105), kBlack); // the zero lines stay
+    EXPECT_EQ(At(100, 325), kBlack);
+}
+
+TEST_F(WaveCanvasTest, EachChannelsLineStartsAtItsOwnFirstValue) {
+    std::vector<int16_t> values = Flat(0, 0);
+    values[0] = 3120;  // 10 pixels up
+    values[1] = -6240; // 20 pixels down
+    View(values);
+    EXPECT_EQ(At(0, 95), kBlue);
+    EXPECT_EQ(At(0, 345), kBlue);
+    EXPECT_FALSE(AnyIn(QRect(0, 306, 1, 16), kBlue)); // not from the left's first value
+}
+
+TEST_F(WaveCanvasTest, TheRingMarksTheClicksPaneAndHeightAndLetsTheWaveThrough) {
+    View(Flat(0, 0));
+    // 325 - 3120 * 105 / 32767 = 316
+    canvas.MarkClick(QStringLiteral("R"), 3120);
+    EXPECT_EQ(At(162, 316), kRed);
+    EXPECT_EQ(At(168, 316), kRed);
+    EXPECT_EQ(At(165, 313), kRed);
+    EXPECT_EQ(At(165, 319), kRed);
+    EXPECT_EQ(At(165, 316), kWhite);
+    for (const QString &side : {QStringLiteral("L"), QString(), QStringLiteral("r")}) {
+        View(Flat(0, 0));
+        canvas.MarkClick(side, 3120);
+        EXPECT_EQ(At(168, 96), kRed) << side.toStdString();
+        EXPECT_FALSE(AnyIn(QRect(0, 220, 361, 213), kRed));
+    }
+    // At 32760 the wave stands at y 0 (32760 / 312) and the ring's centre at
+    // y 1 (32760 x 105 / 32767): where the ring crosses the wave it is black.
+    View(Flat(32760, 0));
+    canvas.MarkClick(QStringLiteral("L"), 32760);
+    EXPECT_EQ(At(168, 1), kRed);
+    EXPECT_TRUE(AnyIn(QRect(160, 0, 11, 1), kBlack));
+    EXPECT_FALSE(AnyIn(QRect(160, 0, 11, 1), kRed));
+}
+
+TEST_F(WaveCanvasTest, WaveRedrawsOnlyThePlotAndCoarseness31DrawsNothing) {
+    canvas.DrawAxes(2, QStringLiteral("2.9ms"));
+    const QRect zeroLabel(1, 213, 10, 14);
+    const QRect strip(332, 0, 29, 433);
+    EXPECT_TRUE(AnyIn(zeroLabel.adjusted(0, 3, 0, 0), kBlack));
+    const QImage axes = canvas.image();
+    const std::vector<int16_t> values = Flat(1000, -1000);
+    canvas.DrawWave(values.data(), 256, 31, 2);
+    EXPECT_EQ(canvas.image(), axes);
+    canvas.DrawWave(values.data(), 256, 16, 2);
+    EXPECT_EQ(canvas.image().copy(strip), axes.copy(strip)); // labels kept
+    EXPECT_FALSE(AnyIn(QRect(1, 216, 10, 11), kBlack));      // the "0" is wiped
+    EXPECT_EQ(At(200, 105 - 3), kBlue);
+}
+
+} // namespace
