@@ -1,14 +1,16 @@
 #pragma once
 // The main window: picks the input files, shows the output name, starts the
 // detection and removal runs and shows their results. The runs themselves live
-// in BatchRunner; this window is their WindowPort.
+// in BatchRunner; this window is their WindowPort, and the wave window's host.
 //
 // The window is built in TForm1View.cpp, its own handlers are in
-// TForm1Handlers.cpp and the run side (WindowPort) is in TForm1Port.cpp.
+// TForm1Handlers.cpp, the run side (WindowPort) is in TForm1Port.cpp and the
+// wave window's side (WaveWindowHost) in TForm1WaveHost.cpp.
 
 #include "batch/BatchRunner.h"
 #include "batch/WindowPort.h"
 #include "settings/Settings.h"
+#include "wavewindow/WaveWindowHost.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -30,7 +32,7 @@ class QTableWidget;
 class TAboutBox;
 class TForm2;
 
-class TForm1 : public QMainWindow, public WindowPort {
+class TForm1 : public QMainWindow, public WindowPort, public WaveWindowHost {
     Q_OBJECT
 
 public:
@@ -125,6 +127,18 @@ public:
     bool MakeFileChecked() const override;
     bool UseDetectionChecked() const override;
     QString OutputFileText() const override;
+
+    // --- WaveWindowHost (ShowMsg, AskSaveFileName, MakeFileChecked as above) ---
+    const BatchRunner &RunState() const override { return runner; }
+    QStringList CurrentResultRow() const override;
+    QString CurrentListFile() const override;
+    bool ViewButtonVisible() const override;
+    void SetInputName(const QString &name) override;
+    void SetInputFolder(const QString &folder) override;
+    void SetMakeFileChecked(bool checked) override;
+    WaveFile &CurrentWave() override { return runner.wave; }
+    void SetMainWindowEnabled(bool enabled) override;
+    void ShowSettingsDialog() override;
 
     // True from a close during a run until the run has ended and the window closed.
     bool closePending() const { return closeAfterRun_; }

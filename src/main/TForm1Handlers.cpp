@@ -6,6 +6,7 @@
 #include "batch/OutputName.h"
 #include "main/FileBrowser.h"
 #include "main/TAboutBox.h"
+#include "wavewindow/TForm2.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -113,11 +114,7 @@ void TForm1::ckMakeFileClick() {
 }
 
 void TForm1::S1Click() {
-    if (settingsDialog == nullptr)
-        return;
-    settingsDialog->show();
-    settingsDialog->raise();
-    settingsDialog->activateWindow();
+    ShowSettingsDialog();
 }
 
 void TForm1::N1Click() {
@@ -199,10 +196,15 @@ void TForm1::mExportClick() {
     runner.mExportClick();
 }
 
-// The wave window opens here once it can show a run's clicks.
-void TForm1::cdViewClick() {}
+void TForm1::cdViewClick() {
+    if (waveWindow != nullptr)
+        waveWindow->cdViewClick();
+}
 
-void TForm1::WaveFormW1Click() {}
+void TForm1::WaveFormW1Click() {
+    if (waveWindow != nullptr)
+        waveWindow->WaveFormW1Click();
+}
 
 void TForm1::StringGrid1DblClick() {
     // The wave window reads the logs on disk, which a running run has not written yet.

@@ -42,7 +42,7 @@ int RunProgram(QApplication &app) {
     // hidden, never rebuilt.
     TForm1 form1;
     TAboutBox aboutBox(&form1);
-    TForm2 form2;
+    TForm2 form2(form1);
     form1.aboutBox = &aboutBox;
     form1.waveWindow = &form2;
     TForm3 form3(form1.settings, form1.edOutFile);

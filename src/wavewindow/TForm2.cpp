@@ -1,53 +1,262 @@
+// The wave window's work: opening after a run and in file mode, the click
+// list and its navigation, the picture around a click, the dump, and closing.
+
 #include "wavewindow/TForm2.h"
 
-#include "ui/ProgramFont.h"
+#include "batch/BatchRunner.h"
+#include "batch/ClickDump.h"
+#include "batch/ClickList.h"
+#include "wavefile/FrameWindow.h"
 
 #include <QAction>
-#include <QLayout>
-#include <QMenu>
-#include <QMenuBar>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QTableWidget>
 
 namespace {
 
-constexpr int kClientWidth = 756;
-constexpr int kClientHeight = 451;
+constexpr int kEmptyListRows = 5;
+constexpr int kColumns = 6;
+constexpr int kSideColumn = 1;
+constexpr int kPositionColumn = 2;
+constexpr int kValueColumn = 4;
+constexpr int32_t kViewFrames = 128; // frames of the click view, the click at frame 64
+const QString kNoNextData = QStringLiteral("次のデータはありません。");
+
+QString PlayTime(const WaveFile &wave) {
+    return FormatClickTime(wave.dataBytes / 4);
+}
 
 } // namespace
 
-TForm2::TForm2(QWidget *parent) : QMainWindow(parent, Qt::Tool) {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("Wave Window"));
-    setFont(ProgramFont(11));
-    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
-    Exit1 = AddBarItem("Exit1", QStringLiteral("閉じる(&X)"), true);
-    NextN1 = AddBarItem("NextN1", QStringLiteral("Forward(&F)"), true);
-    BackB1 = AddBarItem("BackB1", QStringLiteral("Back(&B)"), true);
-    P1 = AddBarItem("P1", QStringLiteral("再生(&P)"), true);
-    S1 = AddBarItem("S1", QStringLiteral("停止(&S)"), false);
-    P2 = AddBarItem("P2", QStringLiteral("再生(&P)"), false);
-    S2 = AddBarItem("S2", QStringLiteral("停止(&S)"), false);
-    D1 = AddBarItem("D1", QStringLiteral("除去再生(&D)"), true);
-    S4 = AddBarItem("S4", QStringLiteral("停止(S&)"), false);
-    D2 = AddBarItem("D2", QStringLiteral("元再生(&D)"), false);
-    S3 = AddBarItem("S3", QStringLiteral("停止(&S)"), false);
-    Option1 = menuBar()->addMenu(QStringLiteral("Option(&O)"));
-    Option1->setObjectName(QStringLiteral("Option1"));
-    N1 = Option1->addAction(QStringLiteral("設定(&S)"));
-    N1->setObjectName(QStringLiteral("N1"));
-    NumericData1 = Option1->addAction(QStringLiteral("DataDump(&D)"));
-    NumericData1->setObjectName(QStringLiteral("NumericData1"));
-    connect(Exit1, &QAction::triggered, this, &QWidget::close);
-    auto *client = new QWidget(this);
-    client->setObjectName(QStringLiteral("clientArea"));
-    client->setFixedSize(kClientWidth, kClientHeight);
-    setCentralWidget(client);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+// --- opening ---
+
+void TForm2::cdViewClick() {
+    if (!host_.ViewButtonVisible())
+        return;
+    const BatchRunner &run = host_.RunState();
+    const QStringList row = host_.CurrentResultRow();
+    const QString inputName = row.value(1);
+    host_.SetInputName(inputName);
+    if (inputName.isEmpty()) {
+        host_.ShowMsg(kNoDataToCheck);
+        return;
+    }
+    if (!ListClicks(inputName))
+        return;
+    const bool afterRemoval = run.lastRunKind != QStringLiteral("C");
+    ApplyMenuSet(afterRemoval ? MenuSet::AfterRemoval : MenuSet::AfterCheck);
+    setWindowTitle(afterRemoval ? QStringLiteral("Wave Window   After Delete")
+                                : QStringLiteral("Wave Window   After Check"));
+    ShowOpened();
+    shownFileName = afterRemoval ? run.OutputNameFor(row.value(0).toInt()) : inputName;
+    SetStatusText((afterRemoval ? QStringLiteral("OutPut File Name: ")
+                                : QStringLiteral("InPut File Name: ")) +
+                  shownFileName + QStringLiteral("      Noise Count: ") + row.value(2));
+    // The main window's header describes the input from here on (the preview
+    // plays it); an input that has gone leaves no play time to show.
+    WaveFile &wave = host_.CurrentWave();
+    const bool inputRead = wave.ReadWaveHeader(run.logFolder + inputName, host_);
+    channelCount = inputRead ? wave.channelCount : kEngineChannels;
+    sourceFolder = run.logFolder;
+    repairedFolder = run.outputFolder;
+    TakeRow(0);
+    ShowClick();
+    if (inputRead)
+        SetStatusText(statusText() + QStringLiteral("      PlayTime:") + PlayTime(wave));
 }
 
-QAction *TForm2::AddBarItem(const char *name, const QString &caption, bool visible) {
-    auto *action = new QAction(caption, this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setVisible(visible);
-    menuBar()->addAction(action);
-    return action;
+bool TForm2::ListClicks(const QString &fileName) {
+    const BatchRunner &run = host_.RunState();
+    const ClickList list =
+        ReadClickList(run.logFolder + kDetailLogName, fileName, run.settings.LogMax);
+    if (!list.message.isEmpty()) {
+        host_.ShowMsg(list.message);
+        return false;
+    }
+    ClearList();
+    StringGrid1->setRowCount(int(list.rows.size()));
+    for (int row = 0; row < int(list.rows.size()); ++row)
+        for (int column = 0; column < kColumns; ++column)
+            SetCell(row, column, list.rows[size_t(row)].value(column));
+    StringGrid1->setCurrentCell(0, kSideColumn);
+    return true;
+}
+
+void TForm2::WaveFormW1Click() {
+    const QString path = host_.CurrentListFile();
+    if (path.isEmpty()) {
+        host_.ShowMsg(QStringLiteral("ファイルが選択されていません。"));
+        return;
+    }
+    SetStatusText(QStringLiteral("InPut File Name: ") + path);
+    const qsizetype cut = path.lastIndexOf(QDir::separator()) + 1;
+    shownFileName = path.mid(cut);
+    WaveFile &wave = host_.CurrentWave();
+    if (!wave.ReadWaveHeader(path, host_)) {
+        host_.ShowMsg(QStringLiteral("Waveファイルフォーマットではありません。"));
+        return;
+    }
+    host_.SetInputFolder(path.left(cut));
+    channelCount = wave.channelCount;
+    sourceFolder = path.left(cut);
+    noisePosition = 0;
+    ClearList();
+    canvas->DrawAxes(2, QStringLiteral("2.9ms"));
+    ShowOpened();
+    ApplyMenuSet(MenuSet::FileMode);
+    setWindowTitle(QStringLiteral("Wave Window"));
+    SetStatusText(statusText() + QStringLiteral("   PlayTime:") + PlayTime(wave));
+}
+
+void TForm2::ShowOpened() {
+    show();
+    raise();
+    activateWindow();
+    host_.SetMainWindowEnabled(false);
+}
+
+// --- the list ---
+
+void TForm2::ClearList() {
+    StringGrid1->setRowCount(kEmptyListRows);
+    for (int row = 0; row < kEmptyListRows; ++row)
+        for (int column = 0; column < kColumns; ++column)
+            SetCell(row, column, QString());
+    StringGrid1->setRowHeight(1, 16);
+    StringGrid1->repaint();
+}
+
+void TForm2::SetCell(int row, int column, const QString &text) {
+    QTableWidgetItem *item = StringGrid1->item(row, column);
+    if (item == nullptr) {
+        item = new QTableWidgetItem;
+        if (column == 0) { // the fixed column: grey and not selectable
+            item->setFlags(Qt::ItemIsEnabled);
+            item->setBackground(palette().button());
+        }
+        StringGrid1->setItem(row, column, item);
+    }
+    item->setText(text);
+}
+
+QString TForm2::Cell(int row, int column) const {
+    const QTableWidgetItem *item = StringGrid1->item(row, column);
+    return item != nullptr ? item->text() : QString();
+}
+
+void TForm2::TakeRow(int row) {
+    noisePosition = Cell(row, kPositionColumn).toInt();
+    noiseValue = Cell(row, kValueColumn).toInt();
+    noiseSide = Cell(row, kSideColumn);
+}
+
+void TForm2::StepForward() {
+    StepTo(StringGrid1->currentRow() + 1);
+}
+
+void TForm2::StepBack() {
+    StepTo(StringGrid1->currentRow() - 1);
+}
+
+void TForm2::StepTo(int row) {
+    if (row < 0 || row >= StringGrid1->rowCount()) {
+        NoNextData();
+        return;
+    }
+    StringGrid1->setCurrentCell(row, kSideColumn);
+    TakeRow(row);
+    ShowClick();
+}
+
+void TForm2::NoNextData() {
+    setEnabled(false);
+    host_.ShowMsg(kNoNextData);
+    setEnabled(true);
+    activateWindow();
+}
+
+void TForm2::StringGrid1DblClick() {
+    const int row = StringGrid1->currentRow();
+    const QString position = Cell(row, kPositionColumn);
+    if (position.isEmpty())
+        return;
+    TakeRow(row);
+    ShowClick();
+    QGuiApplication::clipboard()->setText(position);
+}
+
+bool TForm2::StringGrid1KeyPress(QChar key) {
+    if (key != QChar(13) && key != QChar(10))
+        return false;
+    const int row = StringGrid1->currentRow();
+    if (!Cell(row, kPositionColumn).isEmpty()) {
+        TakeRow(row);
+        ShowClick();
+    }
+    return true;
+}
+
+// --- the picture and the dump ---
+
+QString TForm2::ShownFilePath() const {
+    const bool afterRemoval = host_.RunState().lastRunKind == QStringLiteral("D");
+    return (afterRemoval ? repairedFolder : sourceFolder) + shownFileName;
+}
+
+void TForm2::ShowClick() {
+    dumpChannel = 0;
+    host_.SetMainWindowEnabled(false);
+    // Read by the shown file's own header: after a removal run that is the
+    // output, whose samples may start elsewhere than the input's.
+    const QString path = ShownFilePath();
+    WaveFile wave;
+    const bool readable = wave.ReadWaveHeader(path, host_);
+    const std::vector<int16_t> values =
+        ReadFrameWindow(readable ? &wave : nullptr, path, int64_t{noisePosition} - kViewFrames / 2,
+                        kViewFrames, channelCount, host_);
+    canvas->DrawClickView(values.data(), int32_t(values.size()), channelCount);
+    canvas->MarkClick(noiseSide, noiseValue);
+}
+
+void TForm2::NumericData1Click() {
+    const QString path = host_.AskSaveFileName(
+        QStringLiteral("エクスポートするファイル名を指定ください。"),
+        QStringLiteral("Text File(.txt)|*.txt"), QStringLiteral("txt"));
+    if (path.isEmpty())
+        return;
+    const ClickDump dump{shownFileName, noisePosition, host_.RunState().settings.DumpTextLen,
+                         dumpChannel, channelCount};
+    WriteClickDump(path, ShownFilePath(), dump, host_);
+}
+
+// --- status, settings, closing ---
+
+QString TForm2::statusText() const {
+    return stBarText->text();
+}
+
+void TForm2::SetStatusText(const QString &text) {
+    stBarText->setText(text);
+}
+
+void TForm2::N1Click() {
+    host_.ShowSettingsDialog();
+}
+
+void TForm2::closeEvent(QCloseEvent *event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm2::FormClose() {
+    const bool playing = S1->isVisible() || S2->isVisible() || S3->isVisible() ||
+                         !D1->isEnabled() || !P2->isEnabled();
+    if (playing)
+        player->stopPlayback = true;
+    ApplyMenuSet(MenuSet::Default);
+    host_.SetMainWindowEnabled(true);
 }

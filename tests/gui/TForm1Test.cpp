@@ -125,7 +125,8 @@ TEST_F(TForm1Fixture, OtherWindowsCarryTheirCaptions) {
     about.OKButton->click();
     EXPECT_EQ(about.result(), QDialog::Accepted);
 
-    TForm2 wave;
+    StartIn();
+    TForm2 wave(*form);
     EXPECT_EQ(wave.windowTitle(), QStringLiteral("Wave Window"));
     const std::vector<std::tuple<const char *, QString, bool>> items = {
         {"Exit1", "閉じる(&X)", true},

@@ -1,0 +1,54 @@
+// The main window as the wave window's host: what the wave window reads of the
+// last run and of the file selection, and what it writes back.
+
+#include "main/TForm1.h"
+
+#include "main/FileBrowser.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+
+QStringList TForm1::CurrentResultRow() const {
+    QStringList cells;
+    const int row = StringGrid1->currentRow();
+    for (int column = 0; column < StringGrid1->columnCount(); ++column) {
+        const QTableWidgetItem *item = row >= 0 ? StringGrid1->item(row, column) : nullptr;
+        cells << (item != nullptr ? item->text() : QString());
+    }
+    return cells;
+}
+
+QString TForm1::CurrentListFile() const {
+    const QListWidgetItem *item = edFile->currentItem();
+    return item != nullptr ? JoinPath(shownFolder_, item->text()) : QString();
+}
+
+bool TForm1::ViewButtonVisible() const {
+    return !cdView->isHidden();
+}
+
+void TForm1::SetInputName(const QString &name) {
+    runner.inputName = name;
+}
+
+void TForm1::SetInputFolder(const QString &folder) {
+    runner.inputFolder = folder;
+}
+
+void TForm1::SetMakeFileChecked(bool checked) {
+    ckMakeFile->setChecked(checked);
+}
+
+void TForm1::SetMainWindowEnabled(bool enabled) {
+    setEnabled(enabled);
+}
+
+void TForm1::ShowSettingsDialog() {
+    if (settingsDialog == nullptr)
+        return;
+    settingsDialog->show();
+    settingsDialog->raise();
+    settingsDialog->activateWindow();
+}

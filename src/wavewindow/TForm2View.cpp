@@ -1,0 +1,193 @@
+// Builds the wave window's controls and menus. The window has a fixed size,
+// so every control has its place in pixels.
+
+#include "wavewindow/TForm2.h"
+
+#include "ui/ProgramFont.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTableWidget>
+
+namespace {
+
+constexpr int kClientWidth = 756;
+constexpr int kClientHeight = 451;
+constexpr int kPictureWidth = 361;
+constexpr int kPictureHeight = 433;
+constexpr int kRowHeight = 15;
+constexpr int kColumnWidths[] = {40, 40, 69, 125, 67, 19};
+
+template <typename W> W *Make(QWidget *parent, const char *name, int x, int y, int w, int h) {
+    auto *widget = new W(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y) {
+    auto *label = Make<QLabel>(parent, name, x, y, 100, 13);
+    label->setText(text);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+TForm2::TForm2(WaveWindowHost &host, std::unique_ptr<TWavePlayer> player, QWidget *parent)
+    : QMainWindow(parent, Qt::Tool), player(player ? std::move(player)
+                                                   : std::make_unique<TWavePlayer>()),
+      host_(host) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Wave Window"));
+    setFont(ProgramFont(11));
+    BuildMenus();
+    auto *area = new QWidget(this);
+    area->setObjectName(QStringLiteral("clientArea"));
+    area->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(area);
+    BuildControls(area);
+    BuildGrid(area);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    ConnectHandlers();
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::BuildControls(QWidget *area) {
+    Bevel1 = Make<QFrame>(area, "Bevel1", 0, 0, kPictureWidth, kPictureHeight);
+    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Image1 = Make<QLabel>(area, "Image1", 0, 0, kPictureWidth, kPictureHeight);
+    canvas = std::make_unique<WaveCanvas>(QSize(kPictureWidth, kPictureHeight), ProgramFont(11));
+    canvas->repaint = [this] { ShowPicture(); };
+    ShowPicture();
+    lbCount = MakeLabel(area, "lbCount", QStringLiteral("Counter"), 8, 8);
+    lbCount->hide();
+    lbNCount = MakeLabel(area, "lbNCount", QStringLiteral("lbNCount"), 272, 8);
+    lbNCount->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0)"));
+    lbNCount->hide();
+    Bevel2 = Make<QFrame>(area, "Bevel2", 368, 0, 385, 17);
+    Bevel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Label2 = MakeLabel(area, "Label2", QStringLiteral("検出データ"), 520, 5);
+    Label2->move(520, 2); // the caption's text top stands at y 5, as the design places it
+    Label5 = MakeLabel(area, "Label5", QStringLiteral("ID"), 384, 19);
+    Label6 = MakeLabel(area, "Label6", QStringLiteral("L/R"), 422, 19);
+    Count = MakeLabel(area, "Count", QStringLiteral("NoisePosition"), 456, 19);
+    Label7 = MakeLabel(area, "Label7", QStringLiteral("Time"), 568, 19);
+    Label8 = MakeLabel(area, "Label8", QStringLiteral("Value"), 662, 19);
+    Label1 = MakeLabel(area, "Label1", QStringLiteral("Width"), 713, 19);
+    stBar = Make<QStatusBar>(area, "stBar", 0, kPictureHeight, kClientWidth,
+                             kClientHeight - kPictureHeight);
+    stBar->setSizeGripEnabled(false);
+    stBarText = new QLabel(stBar);
+    stBar->addWidget(stBarText, 1);
+}
+
+void TForm2::BuildGrid(QWidget *area) {
+    StringGrid1 = Make<QTableWidget>(area, "StringGrid1", 368, 32, 385, 401);
+    StringGrid1->setColumnCount(6);
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->verticalHeader()->setMinimumSectionSize(kRowHeight);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    for (int column = 0; column < 6; ++column)
+        StringGrid1->setColumnWidth(column, kColumnWidths[column]);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    StringGrid1->setWordWrap(false);
+    StringGrid1->installEventFilter(this);
+    ClearList();
+}
+
+QAction *TForm2::AddBarItem(const char *name, const QString &caption, bool visible) {
+    auto *action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setVisible(visible);
+    menuBar()->addAction(action);
+    return action;
+}
+
+void TForm2::BuildMenus() {
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    Exit1 = AddBarItem("Exit1", QStringLiteral("閉じる(&X)"), true);
+    NextN1 = AddBarItem("NextN1", QStringLiteral("Forward(&F)"), true);
+    BackB1 = AddBarItem("BackB1", QStringLiteral("Back(&B)"), true);
+    P1 = AddBarItem("P1", QStringLiteral("再生(&P)"), true);
+    S1 = AddBarItem("S1", QStringLiteral("停止(&S)"), false);
+    P2 = AddBarItem("P2", QStringLiteral("再生(&P)"), false);
+    S2 = AddBarItem("S2", QStringLiteral("停止(&S)"), false);
+    D1 = AddBarItem("D1", QStringLiteral("除去再生(&D)"), true);
+    S4 = AddBarItem("S4", QStringLiteral("停止(S&)"), false);
+    D2 = AddBarItem("D2", QStringLiteral("元再生(&D)"), false);
+    S3 = AddBarItem("S3", QStringLiteral("停止(&S)"), false);
+    Option1 = menuBar()->addMenu(QStringLiteral("Option(&O)"));
+    Option1->setObjectName(QStringLiteral("Option1"));
+    N1 = Option1->addAction(QStringLiteral("設定(&S)"));
+    N1->setObjectName(QStringLiteral("N1"));
+    NumericData1 = Option1->addAction(QStringLiteral("DataDump(&D)"));
+    NumericData1->setObjectName(QStringLiteral("NumericData1"));
+}
+
+void TForm2::ConnectHandlers() {
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(NextN1, &QAction::triggered, this, &TForm2::NextN1Click);
+    connect(BackB1, &QAction::triggered, this, &TForm2::BackB1Click);
+    connect(N1, &QAction::triggered, this, &TForm2::N1Click);
+    connect(NumericData1, &QAction::triggered, this, &TForm2::NumericData1Click);
+    connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, &TForm2::StringGrid1DblClick);
+    const std::pair<QAction *, void (TForm2::*)()> play[] = {
+        {P1, &TForm2::P1Click}, {P2, &TForm2::P2Click}, {D1, &TForm2::D1Click},
+        {D2, &TForm2::D2Click}, {S1, &TForm2::S1Click}, {S2, &TForm2::S2Click},
+        {S3, &TForm2::S3Click}, {S4, &TForm2::S4Click}};
+    for (const auto &[item, handler] : play)
+        connect(item, &QAction::triggered, this, handler);
+}
+
+// Which items each opening shows (1) or hides (0); -1 leaves an item as it is.
+void TForm2::ApplyMenuSet(MenuSet set) {
+    struct Row {
+        QAction *item;
+        int afterCheck, afterRemoval, fileMode, atClose;
+    };
+    const Row rows[] = {
+        {Exit1, -1, -1, -1, 1},        {NextN1, -1, -1, 0, 1}, {BackB1, -1, -1, 0, 1},
+        {NumericData1, -1, -1, 0, 1},  {P1, 1, 0, 1, 1},       {S1, 0, 0, 0, 0},
+        {D1, 1, 0, 1, 1},              {P2, 0, 1, 0, 0},       {S2, 0, 0, 0, 0},
+        {D2, 0, 1, 0, 0},              {S3, -1, -1, -1, 0},    {S4, -1, -1, -1, 0},
+    };
+    for (const Row &row : rows) {
+        const int state = set == MenuSet::AfterCheck     ? row.afterCheck
+                          : set == MenuSet::AfterRemoval ? row.afterRemoval
+                          : set == MenuSet::FileMode     ? row.fileMode
+                                                         : row.atClose;
+        if (state >= 0)
+            row.item->setVisible(state == 1);
+    }
+}
+
+void TForm2::ShowPicture() {
+    Image1->setPixmap(QPixmap::fromImage(canvas->image()));
+    Image1->repaint();
+}
+
+bool TForm2::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == StringGrid1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QChar typed = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+                                ? QChar(13)
+                                : (key->text().isEmpty() ? QChar() : key->text().front());
+        if (StringGrid1KeyPress(typed))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,46 @@
+#pragma once
+// What the wave window needs of the main window, which opens it and
+// implements this. The wave window reads the last run's state from here and
+// writes back the few facts the main window keeps for it; it knows no widget
+// of the main window.
+
+#include "wavefile/MessageSink.h"
+
+#include <QString>
+#include <QStringList>
+
+class BatchRunner;
+class WaveFile;
+
+class WaveWindowHost : public MessageSink {
+public:
+    // --- reads ---
+    // The runs' state: logFolder, outputFolder, lastRunKind, OutputNameFor,
+    // the settings.
+    virtual const BatchRunner &RunState() const = 0;
+    // The result grid's current row: ordinal, file name, click count, status
+    // (empty texts for an empty row).
+    virtual QStringList CurrentResultRow() const = 0;
+    // The full path of the file list's current file; empty when there is none.
+    virtual QString CurrentListFile() const = 0;
+    // cdView is shown while ckMakeFile is checked.
+    virtual bool ViewButtonVisible() const = 0;
+    // ckMakeFile: playback with clicks removed clears it for its length.
+    virtual bool MakeFileChecked() const = 0;
+
+    // --- writes ---
+    virtual void SetInputName(const QString &name) = 0;
+    virtual void SetInputFolder(const QString &folder) = 0;
+    virtual void SetMakeFileChecked(bool checked) = 0;
+    // The current file's header and measurements, which ReadWaveHeader sets.
+    virtual WaveFile &CurrentWave() = 0;
+
+    // --- asks ---
+    // ShowMsg (MessageSink): every message and question.
+    // The save dialog (asks before replacing); empty when cancelled.
+    virtual QString AskSaveFileName(const QString &title, const QString &filter,
+                                    const QString &defaultSuffix) = 0;
+    virtual void SetMainWindowEnabled(bool enabled) = 0;
+    // The settings dialog, modeless.
+    virtual void ShowSettingsDialog() = 0;
+};
