@@ -58,6 +58,11 @@ public:
     std::function<QString(const QString &title, const QString &filter, const QString &suffix)>
         saveScript;
 
+    // The window the boxes and the save dialog stand over: this one, or the
+    // wave window while it keeps this one disabled (a box owned by a disabled
+    // window could not be used).
+    QWidget *DialogParent();
+
     // The folder shown by the folder and file lists (no trailing separator
     // except for the file-system root).
     QString shownFolder() const { return shownFolder_; }

@@ -4,6 +4,7 @@
 #include "main/TForm1.h"
 
 #include "ui/MessageBox.h"
+#include "wavewindow/TForm2.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,10 +34,16 @@ QStringList ToNameFilters(const QString &filter) {
 
 } // namespace
 
+QWidget *TForm1::DialogParent() {
+    if (isEnabled() || waveWindow == nullptr)
+        return this;
+    return waveWindow;
+}
+
 MsgAnswer TForm1::ShowMsg(const QString &text, bool yesNo) {
     if (msgScript)
         return msgScript(text, yesNo);
-    return ShowMessageBox(this, text, yesNo);
+    return ShowMessageBox(DialogParent(), text, yesNo);
 }
 
 QString TForm1::AskSaveFileName(const QString &title, const QString &filter,
@@ -44,6 +51,8 @@ QString TForm1::AskSaveFileName(const QString &title, const QString &filter,
     if (saveScript)
         return saveScript(title, filter, defaultSuffix);
     // Set up anew every time; the dialog asks before replacing an existing file.
+    if (dlSAVE->parentWidget() != DialogParent())
+        dlSAVE->setParent(DialogParent(), dlSAVE->windowFlags());
     dlSAVE->setOptions({});
     dlSAVE->setAcceptMode(QFileDialog::AcceptSave);
     dlSAVE->setFileMode(QFileDialog::AnyFile);

@@ -176,7 +176,10 @@ void TForm1::BuildResultArea(QWidget *area) {
         StringGrid1->setColumnWidth(column, kGridColumnWidths[column]);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Vertical only: the columns are wider than the grid, and a horizontal bar
+    // would cover the last visible row.
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     StringGrid1->setWordWrap(false);
     ResetResultGrid();
 }

@@ -89,6 +89,7 @@ TEST_F(TForm2Test, AfterADetectionRunListsStepsAndMarksTheInputsClicks) {
 
     EXPECT_TRUE(wave->isVisible());
     EXPECT_FALSE(form->isEnabled());
+    EXPECT_TRUE(form->DialogParent()->isEnabled()); // the dump's save dialog can be used
     EXPECT_EQ(wave->windowTitle(), QStringLiteral("Wave Window   After Check"));
     EXPECT_EQ(Visible(), (QStringList{"Exit1", "NextN1", "BackB1", "P1", "D1", "NumericData1"}));
     EXPECT_EQ(wave->statusText(), QStringLiteral("InPut File Name: take.wav      Noise Count: 3"
