@@ -62,6 +62,9 @@ public:
     // wave window while it keeps this one disabled (a box owned by a disabled
     // window could not be used).
     QWidget *DialogParent();
+    // Sets dlSAVE up for AskSaveFileName, over DialogParent.
+    void PrepareSaveDialog(const QString &title, const QString &filter,
+                           const QString &defaultSuffix);
 
     // The folder shown by the folder and file lists (no trailing separator
     // except for the file-system root).

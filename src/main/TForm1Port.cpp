@@ -50,9 +50,20 @@ QString TForm1::AskSaveFileName(const QString &title, const QString &filter,
                                 const QString &defaultSuffix) {
     if (saveScript)
         return saveScript(title, filter, defaultSuffix);
-    // Set up anew every time; the dialog asks before replacing an existing file.
+    PrepareSaveDialog(title, filter, defaultSuffix);
+    if (dlSAVE->exec() != QDialog::Accepted || dlSAVE->selectedFiles().isEmpty())
+        return QString();
+    return dlSAVE->selectedFiles().constFirst();
+}
+
+void TForm1::PrepareSaveDialog(const QString &title, const QString &filter,
+                               const QString &defaultSuffix) {
+    // A dialog that was disabled with this window stays disabled when it
+    // moves to another parent, so it is enabled again explicitly.
     if (dlSAVE->parentWidget() != DialogParent())
         dlSAVE->setParent(DialogParent(), dlSAVE->windowFlags());
+    dlSAVE->setEnabled(true);
+    // Set up anew every time; the dialog asks before replacing an existing file.
     dlSAVE->setOptions({});
     dlSAVE->setAcceptMode(QFileDialog::AcceptSave);
     dlSAVE->setFileMode(QFileDialog::AnyFile);
@@ -60,9 +71,6 @@ QString TForm1::AskSaveFileName(const QString &title, const QString &filter,
     dlSAVE->setNameFilters(ToNameFilters(filter));
     dlSAVE->setDefaultSuffix(defaultSuffix);
     dlSAVE->setDirectory(shownFolder_);
-    if (dlSAVE->exec() != QDialog::Accepted || dlSAVE->selectedFiles().isEmpty())
-        return QString();
-    return dlSAVE->selectedFiles().constFirst();
 }
 
 void TForm1::SetProgressRange(int32_t min, int32_t max, int32_t position) {

@@ -127,6 +127,7 @@ void TForm2::ClearList() {
         for (int column = 0; column < kColumns; ++column)
             SetCell(row, column, QString());
     StringGrid1->setRowHeight(1, 16);
+    StringGrid1->setCurrentCell(0, kSideColumn);
     StringGrid1->repaint();
 }
 

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -89,7 +90,10 @@ TEST_F(TForm2Test, AfterADetectionRunListsStepsAndMarksTheInputsClicks) {
 
     EXPECT_TRUE(wave->isVisible());
     EXPECT_FALSE(form->isEnabled());
-    EXPECT_TRUE(form->DialogParent()->isEnabled()); // the dump's save dialog can be used
+    // The boxes and the dump's save dialog can still be used.
+    EXPECT_TRUE(form->DialogParent()->isEnabled());
+    form->PrepareSaveDialog("title", "Text File(.txt)|*.txt", "txt");
+    EXPECT_TRUE(form->dlSAVE->isEnabled());
     EXPECT_EQ(wave->windowTitle(), QStringLiteral("Wave Window   After Check"));
     EXPECT_EQ(Visible(), (QStringList{"Exit1", "NextN1", "BackB1", "P1", "D1", "NumericData1"}));
     EXPECT_EQ(wave->statusText(), QStringLiteral("InPut File Name: take.wav      Noise Count: 3"
