@@ -1,6 +1,6 @@
 #include "batch/ClickDump.h"
 
-#include "batch/BatchRunner.h"
+#include "batch/NoiseLog.h"
 #include "wavefile/FrameWindow.h"
 #include "wavefile/WaveFile.h"
 
@@ -9,7 +9,6 @@
 
 namespace {
 
-const QString kWriteFailedSuffix = QStringLiteral("の書き込みに失敗しました。");
 constexpr int64_t kPieceFrames = 16384;
 
 QByteArray PieceText(const std::vector<int16_t> &values, const ClickDump &dump) {

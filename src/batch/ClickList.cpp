@@ -1,23 +1,18 @@
 #include "batch/ClickList.h"
 
-#include "batch/BatchRunner.h"
 #include "batch/LogLineReader.h"
-
-#include <QStringDecoder>
+#include "batch/NoiseLog.h"
 
 namespace {
 
-constexpr int kRecordLines = 7;
-
 // Reads the six lines after a matching name line; false when the log ends first.
 bool ReadRow(LogLineReader &reader, QStringList &row, int64_t &lineCount) {
-    QStringDecoder decoder("CP932");
     QByteArray line;
-    for (int cell = 1; cell < kRecordLines; ++cell) {
+    for (int cell = 1; cell < kDetailRecordLines; ++cell) {
         if (!reader.NextLine(line))
             return false;
         ++lineCount;
-        row << decoder.decode(line);
+        row << DecodeLogText(line);
     }
     return true;
 }
@@ -32,14 +27,14 @@ ClickList ReadClickList(const QString &logPath, const QString &fileName, int32_t
     int64_t lineCount = 0;
     while (list.rows.size() < size_t(kMaxListedClicks) && reader.NextLine(line)) {
         // Records start at every seventh line; the lines between are only counted.
-        if (lineCount++ % kRecordLines != 0 || line != wanted)
+        if (lineCount++ % kDetailRecordLines != 0 || line != wanted)
             continue;
         QStringList row;
         if (ReadRow(reader, row, lineCount))
             list.rows.push_back(row);
     }
     if (list.rows.empty())
-        list.message = lineCount > 0 && lineCount > int64_t{kRecordLines} * logMax
+        list.message = lineCount > 0 && lineCount > int64_t{kDetailRecordLines} * logMax
                            ? kLogOverLimit
                            : kNoDataToCheck;
     return list;

@@ -10,7 +10,6 @@ namespace {
 const QString kNoLog = QStringLiteral("ログがありません。");
 const QString kIncompleteLog =
     QStringLiteral("ログが不完全です。完全なレコードのみをエクスポートしました。");
-const QString kWriteFailedSuffix = QStringLiteral("の書き込みに失敗しました。");
 const QString kSummaryHeader =
     QStringLiteral("Summary of Noise Check\r\nID\tFileName\tNoise Count\tStatus\r\n");
 const QString kDetailHeader =

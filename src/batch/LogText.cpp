@@ -2,6 +2,8 @@
 // file name, and reading and writing line lists in the logs' code page.
 
 #include "batch/NoiseLog.h"
+
+#include "batch/LogLineReader.h"
 #include "engine/ClickEngine.h"
 
 #include <QFile>
@@ -59,24 +61,19 @@ QString LoggedFileName(const QString &name) {
 }
 
 QStringList ReadLogLines(const QString &path, bool *ok) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (ok)
-            *ok = false;
-        return {};
-    }
-    const QByteArray bytes = file.readAll();
+    LogLineReader reader(path);
+    QStringList lines;
+    QByteArray line;
+    while (reader.NextLine(line))
+        lines << DecodeLogText(line);
     if (ok)
-        *ok = file.error() == QFileDevice::NoError;
+        *ok = reader.isOpen() && !reader.failed();
+    return lines;
+}
+
+QString DecodeLogText(const QByteArray &bytes) {
     QStringDecoder decoder(kLogCodec);
-    QString text = decoder.decode(bytes);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    if (text.isEmpty() && bytes.isEmpty())
-        return {};
-    return text.split(QLatin1Char('\n'));
+    return decoder.decode(bytes);
 }
 
 QByteArray EncodeLogText(const QString &text) {

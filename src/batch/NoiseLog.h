@@ -26,6 +26,9 @@ inline constexpr qsizetype kSummaryCountLine = 2; // the click count in decimal
 // channel letter, frame, time, value, width.
 inline constexpr qsizetype kDetailRecordLines = 7;
 
+// Told when a log or text file could not be written: its path + this.
+inline const QString kWriteFailedSuffix = QStringLiteral("の書き込みに失敗しました。");
+
 // "00H 00M 45S 351mS" for frame 2,000,000 (44,100 frames per second), in 64 bits.
 QString FormatClickTime(int64_t frame);
 // "L" for even value indices, "R" for odd ones.
@@ -34,12 +37,14 @@ QString ChannelLetter(int32_t index);
 // logs' code page (CP932) cannot hold become "?". Every lookup by name uses it.
 QString LoggedFileName(const QString &name);
 // Reads a log or text file in CP932, split at CR LF, CR or LF (a final line end
-// gives no empty last line). ok is false when the file could not be read.
+// gives no empty last line), through the regular-files-only open. ok is false
+// when the file could not be read.
 QStringList ReadLogLines(const QString &path, bool *ok = nullptr);
 // Writes lines in CP932, every line ended by CR LF; false if the write failed.
 bool WriteLogLines(const QString &path, const QStringList &lines);
-// The bytes of text in the logs' code page (CP932).
+// The bytes of text in the logs' code page (CP932), and back.
 QByteArray EncodeLogText(const QString &text);
+QString DecodeLogText(const QByteArray &bytes);
 // Writes text in CP932 at out's position, without a terminator; false if the
 // write failed.
 bool WriteText(FileHandle &out, const QString &text);

@@ -57,9 +57,9 @@ void BatchRunner::SaveLogs() {
     const QString detailPath = logFolder + kDetailLogName;
     const QString summaryPath = logFolder + kSummaryLogName;
     if (!WriteLogLines(detailPath, detailLog))
-        port.ShowMsg(detailPath + QStringLiteral("の書き込みに失敗しました。"));
+        port.ShowMsg(detailPath + kWriteFailedSuffix);
     if (!WriteLogLines(summaryPath, summaryLog))
-        port.ShowMsg(summaryPath + QStringLiteral("の書き込みに失敗しました。"));
+        port.ShowMsg(summaryPath + kWriteFailedSuffix);
     detailLog.clear();
     summaryLog.clear();
 }

@@ -4,13 +4,13 @@
 #include "main/TForm1.h"
 
 #include "main/FileBrowser.h"
+#include "ui/Controls.h"
 #include "ui/ProgramFont.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,14 +26,6 @@ constexpr int kWindowWidth = 568;
 constexpr int kWindowHeight = 458;
 constexpr int kGridRowHeight = 15;
 constexpr int kIdleGridRows = 5;
-constexpr int kGridColumnWidths[] = {40, 197, 45, 245, 69};
-
-template <typename W> W *Make(QWidget *parent, const char *name, int x, int y, int w, int h) {
-    auto *widget = new W(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y, int w,
                   int h = 18) {
@@ -167,20 +159,7 @@ void TForm1::BuildResultArea(QWidget *area) {
     Count = MakeLabel(area, "Count", QStringLiteral("Noise Count"), 236, 315, 70, 16);
     Label8 = MakeLabel(area, "Label8", QStringLiteral("Status"), 320, 315, 80, 16);
     StringGrid1 = Make<QTableWidget>(area, "StringGrid1", 6, 332, 556, 99);
-    StringGrid1->setColumnCount(5);
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
-    for (int column = 0; column < 5; ++column)
-        StringGrid1->setColumnWidth(column, kGridColumnWidths[column]);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Vertical only: the columns are wider than the grid, and a horizontal bar
-    // would cover the last visible row.
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    StringGrid1->setWordWrap(false);
+    SetUpStringGrid(StringGrid1, {40, 197, 45, 245, 69}, kGridRowHeight);
     ResetResultGrid();
 }
 

@@ -3,11 +3,11 @@
 
 #include "wavewindow/TForm2.h"
 
+#include "ui/Controls.h"
 #include "ui/ProgramFont.h"
 
 #include <QAction>
 #include <QFrame>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -23,14 +23,6 @@ constexpr int kClientHeight = 451;
 constexpr int kPictureWidth = 361;
 constexpr int kPictureHeight = 433;
 constexpr int kRowHeight = 15;
-constexpr int kColumnWidths[] = {40, 40, 69, 125, 67, 19};
-
-template <typename W> W *Make(QWidget *parent, const char *name, int x, int y, int w, int h) {
-    auto *widget = new W(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y) {
     auto *label = Make<QLabel>(parent, name, x, y, 100, 13);
@@ -92,19 +84,8 @@ void TForm2::BuildControls(QWidget *area) {
 
 void TForm2::BuildGrid(QWidget *area) {
     StringGrid1 = Make<QTableWidget>(area, "StringGrid1", 368, 32, 385, 401);
-    StringGrid1->setColumnCount(6);
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setMinimumSectionSize(kRowHeight);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(kRowHeight);
-    for (int column = 0; column < 6; ++column)
-        StringGrid1->setColumnWidth(column, kColumnWidths[column]);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    SetUpStringGrid(StringGrid1, {40, 40, 69, 125, 67, 19}, kRowHeight);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    StringGrid1->setWordWrap(false);
     StringGrid1->installEventFilter(this);
     ClearList();
 }

@@ -242,7 +242,7 @@ TEST_F(TForm2Test, OpensOnlyOnARunsListedClicks) {
         log << "take.wav" << QString::number(id) << "L" << "100" << "00H 00M 00S 002mS" << "5"
             << "1";
     ASSERT_TRUE(WriteLogLines(DataPath("NoiseLog1.dat"), log));
-    form->SetResultRow(1, "1", "take.wav", "5002", "Noise Detect");
+    form->SetResultRow(1, "1", "take.wav", "5002", Status::NoiseDetect);
     form->cdView->click();
     EXPECT_EQ(wave->StringGrid1->rowCount(), kMaxListedClicks);
     EXPECT_TRUE(wave->isVisible());

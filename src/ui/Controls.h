@@ -1,0 +1,23 @@
+#pragma once
+// Placing controls in the windows' fixed layouts, and the string grid the
+// windows share.
+
+#include <QString>
+#include <QWidget>
+#include <initializer_list>
+
+class QTableWidget;
+
+// A control of a fixed-size window: its object name, place and size in pixels.
+template <typename W> W *Make(QWidget *parent, const char *name, int x, int y, int w, int h) {
+    auto *widget = new W(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+// A string grid: no title row or column of its own (labels above it carry the
+// titles), rows rowHeight pixels high, the given column widths, read-only, one
+// cell selected at a time, and a vertical scroll bar only (the columns may be
+// wider than the grid; a horizontal bar would cover the last visible row).
+void SetUpStringGrid(QTableWidget *grid, std::initializer_list<int> columnWidths, int rowHeight);
