@@ -60,7 +60,7 @@ public:
 
     // The window the boxes and the save dialog stand over: this one, or the
     // wave window while it keeps this one disabled (a box owned by a disabled
-    // window could not be used).
+    // window could not be used); none when both are disabled.
     QWidget *DialogParent();
     // Sets dlSAVE up for AskSaveFileName, over DialogParent.
     void PrepareSaveDialog(const QString &title, const QString &filter,

@@ -35,9 +35,11 @@ QStringList ToNameFilters(const QString &filter) {
 } // namespace
 
 QWidget *TForm1::DialogParent() {
-    if (isEnabled() || waveWindow == nullptr)
+    if (isEnabled())
         return this;
-    return waveWindow;
+    if (waveWindow != nullptr && waveWindow->isEnabled())
+        return waveWindow;
+    return nullptr; // a box of its own, modal to the whole program
 }
 
 MsgAnswer TForm1::ShowMsg(const QString &text, bool yesNo) {

@@ -174,9 +174,8 @@ void TForm2::StepTo(int row) {
 }
 
 void TForm2::NoNextData() {
-    setEnabled(false);
+    // The box is modal, so this window takes no input while it shows.
     host_.ShowMsg(kNoNextData);
-    setEnabled(true);
     activateWindow();
 }
 

@@ -20,6 +20,7 @@ namespace {
 
 const QRgb kBlue = qRgb(0, 0, 255);
 const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kBlack = qRgb(0, 0, 0);
 constexpr int kFrames = 20000;
 // Clicks at frames 2000 (left), 6000 (right) and 10000 (left), value 20000:
 // the ring stands 64 pixels above its zero line (20000 x 105 / 32767).
@@ -64,13 +65,14 @@ protected:
         return shown;
     }
     QRgb At(int x, int y) const { return wave->canvas->image().pixel(x, y); }
-    bool BlueIn(QRect area) const {
+    bool AnyIn(QRect area, QRgb colour) const {
         for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x)
-                if (At(x, y) == kBlue)
+                if (At(x, y) == colour)
                     return true;
         return false;
     }
+    bool BlueIn(QRect area) const { return AnyIn(area, kBlue); }
     void PressEnter() {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QCoreApplication::sendEvent(wave->StringGrid1, &press);
@@ -139,6 +141,22 @@ TEST_F(TForm2Test, AfterADetectionRunListsStepsAndMarksTheInputsClicks) {
     EXPECT_EQ(wave->noiseSide, QStringLiteral("R"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("10000"));
 
+    // Frames before the start and past the end of the data are drawn as silence.
+    auto silentFrom = [this](int fromX, int toX, int zeroY) {
+        for (int x = fromX; x <= toX; ++x)
+            if (At(x, zeroY) != kBlue)
+                return false;
+        return true;
+    };
+    wave->noisePosition = 0;
+    wave->ShowClick();
+    EXPECT_TRUE(silentFrom(0, 160, 105));
+    EXPECT_FALSE(silentFrom(170, 328, 105));
+    wave->noisePosition = kFrames - 1;
+    wave->ShowClick();
+    EXPECT_TRUE(silentFrom(170, 328, 325)); // the last frame drawn stands at x 328
+    EXPECT_FALSE(silentFrom(0, 160, 325));
+
     wave->Exit1->trigger();
     EXPECT_FALSE(wave->isVisible());
     EXPECT_TRUE(form->isEnabled());
@@ -199,11 +217,8 @@ TEST_F(TForm2Test, FileModeShowsEmptyAxesAndOnlyThePlayItems) {
     EXPECT_EQ(wave->noisePosition, 0);
     // Axes only: the "0" at the left end of the time axis, no waveform.
     EXPECT_FALSE(BlueIn(QRect(0, 0, 331, 433)));
-    bool zeroShown = false;
-    for (int y = 216; y < 227; ++y)
-        for (int x = 1; x < 11; ++x)
-            zeroShown |= At(x, y) == qRgb(0, 0, 0);
-    EXPECT_TRUE(zeroShown);
+    EXPECT_TRUE(AnyIn(QRect(1, 216, 10, 11), kBlack)); // "0"
+    EXPECT_TRUE(AnyIn(QRect(332, 212, 29, 12), kBlack)); // "2.9ms"
 
     // Empty rows: a double click and Enter do nothing, the clipboard is untouched.
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
