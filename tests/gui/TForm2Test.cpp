@@ -2,6 +2,7 @@
 // detection run, after a removal run, in file mode; stepping through the list,
 // double clicks and Enter, the dump, and closing.
 
+#include "Pixels.h"
 #include "TForm1Fixture.h"
 #include "batch/ClickList.h"
 #include "wavewindow/TForm2.h"
@@ -18,9 +19,8 @@
 
 namespace {
 
-const QRgb kBlue = qRgb(0, 0, 255);
-const QRgb kRed = qRgb(255, 0, 0);
-const QRgb kBlack = qRgb(0, 0, 0);
+using namespace pixels;
+
 constexpr int kFrames = 20000;
 // Clicks at frames 2000 (left), 6000 (right) and 10000 (left), value 20000:
 // the ring stands 64 pixels above its zero line (20000 x 105 / 32767).
@@ -65,13 +65,7 @@ protected:
         return shown;
     }
     QRgb At(int x, int y) const { return wave->canvas->image().pixel(x, y); }
-    bool AnyIn(QRect area, QRgb colour) const {
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                if (At(x, y) == colour)
-                    return true;
-        return false;
-    }
+    bool AnyIn(QRect area, QRgb colour) const { return pixels::AnyIn(wave->canvas->image(), area, colour); }
     bool BlueIn(QRect area) const { return AnyIn(area, kBlue); }
     void PressEnter() {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));

@@ -1,6 +1,7 @@
 // The wave window's picture, read pixel by pixel: where values, rings and
 // labels land, and what each drawing step leaves alone.
 
+#include "Pixels.h"
 #include "wavewindow/WaveCanvas.h"
 
 #include <QApplication>
@@ -9,10 +10,7 @@
 
 namespace {
 
-const QRgb kBlue = qRgb(0, 0, 255);
-const QRgb kRed = qRgb(255, 0, 0);
-const QRgb kBlack = qRgb(0, 0, 0);
-const QRgb kWhite = qRgb(255, 255, 255);
+using namespace pixels;
 
 class WaveCanvasTest : public ::testing::Test {
 protected:
@@ -27,13 +25,7 @@ protected:
     void View(const std::vector<int16_t> &values) {
         canvas.DrawClickView(values.data(), int32_t(values.size()), 2);
     }
-    bool AnyIn(QRect area, QRgb colour) const {
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                if (At(x, y) == colour)
-                    return true;
-        return false;
-    }
+    bool AnyIn(QRect area, QRgb colour) const { return pixels::AnyIn(canvas.image(), area, colour); }
     WaveCanvas canvas{QSize(361, 433), QApplication::font()};
 };
 
