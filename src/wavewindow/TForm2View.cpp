@@ -67,8 +67,10 @@ void TForm2::BuildControls(QWidget *area) {
     lbNCount->hide();
     Bevel2 = Make<QFrame>(area, "Bevel2", 368, 0, 385, 17);
     Bevel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Label2 = MakeLabel(area, "Label2", QStringLiteral("検出データ"), 520, 5);
-    Label2->move(520, 2); // the caption's text top stands at y 5, as the design places it
+    // The design places the title at y 5 in a font whose line is 11 pixels;
+    // the program font's line is taller, so the label starts higher to keep
+    // the text inside Bevel2.
+    Label2 = MakeLabel(area, "Label2", QStringLiteral("検出データ"), 520, 2);
     Label5 = MakeLabel(area, "Label5", QStringLiteral("ID"), 384, 19);
     Label6 = MakeLabel(area, "Label6", QStringLiteral("L/R"), 422, 19);
     Count = MakeLabel(area, "Count", QStringLiteral("NoisePosition"), 456, 19);
