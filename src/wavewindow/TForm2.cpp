@@ -60,6 +60,8 @@ void TForm2::cdViewClick() {
     // plays it); an input that has gone leaves no play time to show.
     WaveFile &wave = host_.CurrentWave();
     const bool inputRead = wave.ReadWaveHeader(run.logFolder + inputName, host_);
+    if (!inputRead)
+        wave = WaveFile(); // nothing of the previous file is read for this one
     channelCount = inputRead ? wave.channelCount : kEngineChannels;
     sourceFolder = run.logFolder;
     repairedFolder = run.outputFolder;
@@ -97,6 +99,7 @@ void TForm2::WaveFormW1Click() {
     shownFileName = path.mid(cut);
     WaveFile &wave = host_.CurrentWave();
     if (!wave.ReadWaveHeader(path, host_)) {
+        wave = WaveFile();
         host_.ShowMsg(QStringLiteral("Waveファイルフォーマットではありません。"));
         return;
     }

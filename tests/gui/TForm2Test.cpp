@@ -266,6 +266,7 @@ TEST_F(TForm2Test, AnInputThatHasGoneShowsSilenceAndNoPlayTime) {
     EXPECT_TRUE(wave->isVisible());
     EXPECT_EQ(wave->statusText(),
               QStringLiteral("InPut File Name: take.wav      Noise Count: 3"));
+    EXPECT_EQ(form->runner.wave.dataBytes, 0); // no header of another file stays current
     EXPECT_TRUE(BlueIn(QRect(0, 105, 331, 1)));
     EXPECT_FALSE(BlueIn(QRect(0, 0, 331, 104)));
     EXPECT_TRUE(messages.contains(QStringLiteral("ファイルのオープンに失敗しました。")));
