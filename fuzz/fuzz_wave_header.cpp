@@ -60,10 +60,11 @@ void CheckRoundTrip(const WaveFile &wave, const uint8_t *data, SilentMessages &m
     static const QString outPath = QStringLiteral("/tmp/fuzz_wave_out_%1.wav").arg(getpid());
     const int64_t bytes = int64_t(wave.sampleCount) * 2;
     {
-        FileHandle out = CreateOutputFile(outPath, false, messages);
+        AtomicFile out = CreateOutputFile(outPath, false, messages);
         Check(out.isOpen());
-        Check(wave.WriteWaveHeader(out, bytes));
-        Check(out.write(data + wave.dataOffset, bytes));
+        Check(wave.WriteWaveHeader(out.file(), bytes));
+        Check(out.file().write(data + wave.dataOffset, bytes));
+        Check(out.commit());
     }
     WaveFile again;
     Check(again.ReadWaveHeader(outPath, messages));

@@ -4,11 +4,13 @@
 // that the main window shares with the wave window; reaches the window only
 // through WindowPort.
 
+#include "batch/DetailLog.h"
 #include "batch/NoiseLog.h"
 #include "batch/RunStatus.h"
 #include "batch/WindowPort.h"
 #include "engine/ClickEngine.h"
 #include "settings/Settings.h"
+#include "wavefile/FileLock.h"
 #include "wavefile/WaveFile.h"
 
 #include <QByteArray>
@@ -33,6 +35,9 @@ public:
     QString outputName;   // name typed in edOutFile, extension forced to ".wav"
     QString outputPath;   // current output file
     QString logFolder;    // folder of the last run's logs, ending in the separator
+    // When set, the logs go here instead of the input folder (the batch
+    // command's --log-dir); ends in the separator.
+    QString fixedLogFolder;
     int32_t selectedAtStart = 0;
     int32_t problemFileCount = 0;
     QString lastRunKind; // "C" after a detection run started, "D" after a removal run
@@ -40,7 +45,7 @@ public:
     int32_t clickCounter = 0;
     bool stopRequested = false;
     bool running = false; // a run is in progress
-    QStringList detailLog;
+    DetailLog detailLog;
     QStringList summaryLog;
     QStringList previousSummary;
     WaveFile wave;         // the current file's header and measurements
@@ -52,6 +57,14 @@ public:
     void cdStopClick() { stopRequested = true; }
     // True when the last run shows its end message; a close during a run turns it off.
     bool showEndMessage = true;
+    // The batch command exports after the run: with this set, the log folder
+    // stays locked after the save until ReleaseLogLock, so it exports its own logs.
+    bool keepLogLock = false;
+    void ReleaseLogLock() { logLock_.unlock(); }
+    // Set when a log or the export could not be written; cleared when a run starts.
+    bool writeFailed = false;
+    // The last run's inputs and the outputs it wrote; the export never replaces them.
+    QStringList runFiles;
     void DetectRun();
     void RemoveRun();
     QString OutputNameFor(int32_t ordinal) const;
@@ -80,12 +93,16 @@ private:
     // Resets the grid; with files selected, starts the logs of a run of kind
     // "C" or "D" and returns true; otherwise tells the user and returns false.
     bool StartRun(const QString &kind);
+    // Locks the log folder for the run; false when another run holds it and
+    // the window does not wait (the user has been told).
+    bool LockLogFolder(const QString &folder);
     // A stop from outside that arrived between files: the file gets "Abort".
     bool StoppedBeforeFile(const QString &name);
     // One selected file of a removal run: its pass and its row; the pass's status.
     RunStatus RemoveOneFile(const QString &name);
 
     int32_t progressMax_ = 100; // pbRate's maximum as last set
+    FileLock logLock_;
     // inputName's logged form, worked out once per file rather than per click.
     QString loggedNameSource_;
     QString loggedName_;

@@ -49,17 +49,18 @@ int64_t ClickDump::FirstFrame() const {
 }
 
 bool WriteClickDump(const QString &dumpPath, const QString &samplePath, const ClickDump &dump,
-                    MessageSink &messages) {
+                    MessageSink &messages, const QStringList &keptFiles) {
     if (dump.channelCount < 1 || dump.channel < 0 || dump.channel >= dump.channelCount)
         return false; // no file on show
     WaveFile wave;
     const bool readable = wave.ReadWaveHeader(samplePath, messages);
-    FileHandle out = CreateOutputFile(dumpPath, false, messages, samplePath);
+    AtomicFile out = CreateChosenFile(dumpPath, keptFiles + QStringList{samplePath}, messages);
     if (!out.isOpen())
         return false;
-    const bool written = WriteText(out, dump.Heading() + QStringLiteral("\r\n")) &&
-                         WriteValues(out, readable ? &wave : nullptr, samplePath, dump, messages);
-    out.close();
+    const bool written =
+        WriteText(out.file(), dump.Heading() + QStringLiteral("\r\n")) &&
+        WriteValues(out.file(), readable ? &wave : nullptr, samplePath, dump, messages) &&
+        out.commit();
     if (!written)
         messages.ShowMsg(dumpPath + kWriteFailedSuffix);
     return written;

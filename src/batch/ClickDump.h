@@ -5,6 +5,7 @@
 #include "wavefile/MessageSink.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 struct ClickDump {
@@ -24,7 +25,9 @@ struct ClickDump {
 // dumpPath, replacing it. Frames the file does not hold are written as 0; a
 // sample file that cannot be opened gets its open notice and a dump of zeros.
 // Reads and writes in pieces, so memory stays bounded whatever the length.
-// A dump file that cannot be created gets the open notice, one that cannot be
-// written dumpPath + "の書き込みに失敗しました。"; both return false.
+// The dump replaces dumpPath (a link's target) only once complete, and never
+// when it is the sample file or one of keptFiles (the run's files and logs).
+// A dump file that cannot be created, or is refused, gets the open notice, one
+// that cannot be written dumpPath + "の書き込みに失敗しました。"; both return false.
 bool WriteClickDump(const QString &dumpPath, const QString &samplePath, const ClickDump &dump,
-                    MessageSink &messages);
+                    MessageSink &messages, const QStringList &keptFiles = {});

@@ -2,8 +2,9 @@
 // text file in the logs' code page.
 
 #include "batch/BatchRunner.h"
+#include "batch/LogLineReader.h"
 
-#include <QFile>
+#include "wavefile/FileSystem.h"
 
 namespace {
 
@@ -16,14 +17,29 @@ const QString kDetailHeader =
     QStringLiteral("\r\nDetail of Noise Check\r\nFileName\tID\tL/R\tNoisePostion\tTime\t"
                    "NoiseValue\tNoiseWidth\r\n");
 
-// Writes each whole record of lines as one tab-separated line; a partial record
-// at the end is left out. False if a write failed.
-bool WriteRecords(FileHandle &out, const QStringList &lines, qsizetype recordLines) {
-    for (qsizetype i = 0; i + recordLines <= lines.size(); i += recordLines) {
-        const QString line = lines.mid(i, recordLines).join(QLatin1Char('\t'));
-        if (!WriteText(out, line + QStringLiteral("\r\n")))
+// Writes each whole record of the log at path as one tab-separated line, the
+// log's own bytes joined by tabs; a partial record at the end is left out.
+// The log is read piece by piece, so its length costs no memory. complete is
+// false when the log could not be read or ended in a partial record; the
+// result is false if a write failed.
+bool WriteRecords(FileHandle &out, const QString &path, qsizetype recordLines, bool &complete) {
+    LogLineReader reader(path);
+    QByteArray record;
+    QByteArray line;
+    qsizetype inRecord = 0;
+    while (reader.NextLine(line)) {
+        record += line;
+        if (++inRecord < recordLines) {
+            record += '\t';
+            continue;
+        }
+        record += "\r\n";
+        if (!out.write(record.constData(), record.size()))
             return false;
+        record.clear();
+        inRecord = 0;
     }
+    complete = reader.isOpen() && !reader.failed() && inRecord == 0;
     return true;
 }
 
@@ -36,7 +52,9 @@ bool WriteText(FileHandle &out, const QString &text) {
 
 void BatchRunner::mExportClick() {
     const QString summaryPath = logFolder + kSummaryLogName;
-    if (logFolder.isEmpty() || !QFile::exists(summaryPath)) {
+    const QString detailPath = logFolder + kDetailLogName;
+    if (logFolder.isEmpty() || !FileSystem::EntryExists(summaryPath)) {
+        writeFailed = true;
         port.ShowMsg(kNoLog);
         return;
     }
@@ -45,24 +63,29 @@ void BatchRunner::mExportClick() {
                              QStringLiteral("Text File(.txt)|*.txt"), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
-    // Read before creating: the chosen file may be one of the logs themselves.
-    bool summaryRead = false;
-    bool detailRead = false;
-    const QStringList summary = ReadLogLines(summaryPath, &summaryRead);
-    const QStringList detail = ReadLogLines(logFolder + kDetailLogName, &detailRead);
-    FileHandle out = CreateOutputFile(path, false, port);
-    if (!out.isOpen())
+    // The export is written beside its target and renamed over it at the end,
+    // so it is never one of the files it is read from or the run worked on.
+    const QStringList kept =
+        runFiles + QStringList{summaryPath, detailPath, logFolder + kLogLockName};
+    AtomicFile out = CreateChosenFile(path, kept, port);
+    if (!out.isOpen()) {
+        writeFailed = true;
         return;
-    const bool written =
-        WriteText(out, kSummaryHeader) && WriteRecords(out, summary, kSummaryRecordLines) &&
-        WriteText(out, kDetailHeader) && WriteRecords(out, detail, kDetailRecordLines);
-    out.close();
+    }
+    bool summaryComplete = false;
+    bool detailComplete = false;
+    const bool written = WriteText(out.file(), kSummaryHeader) &&
+                         WriteRecords(out.file(), summaryPath, kSummaryRecordLines,
+                                      summaryComplete) &&
+                         WriteText(out.file(), kDetailHeader) &&
+                         WriteRecords(out.file(), detailPath, kDetailRecordLines,
+                                      detailComplete) &&
+                         out.commit();
     if (!written) {
+        writeFailed = true;
         port.ShowMsg(path + kWriteFailedSuffix);
         return;
     }
-    const bool complete = summaryRead && detailRead && summary.size() % kSummaryRecordLines == 0 &&
-                          detail.size() % kDetailRecordLines == 0;
-    if (!complete)
+    if (!summaryComplete || !detailComplete)
         port.ShowMsg(kIncompleteLog);
 }

@@ -5,14 +5,16 @@
 
 #include "batch/LogLineReader.h"
 #include "engine/ClickEngine.h"
+#include "wavefile/AtomicFile.h"
 
-#include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace {
 
 const char *const kLogCodec = "CP932";
+// Far beyond the logs a run writes for its files; a file larger is not read whole.
+constexpr int64_t kMaxLogReadBytes = int64_t{256} * 1024 * 1024;
 
 // True when the code point survives a trip through CP932 unchanged, so a name
 // written to a log reads back as the same text.
@@ -63,11 +65,14 @@ QString LoggedFileName(const QString &name) {
 QStringList ReadLogLines(const QString &path, bool *ok) {
     LogLineReader reader(path);
     QStringList lines;
+    int64_t total = 0;
     QByteArray line;
-    while (reader.NextLine(line))
+    while (total <= kMaxLogReadBytes && reader.NextLine(line)) {
+        total += line.size() + 1;
         lines << DecodeLogText(line);
+    }
     if (ok)
-        *ok = reader.isOpen() && !reader.failed();
+        *ok = reader.isOpen() && !reader.failed() && total <= kMaxLogReadBytes;
     return lines;
 }
 
@@ -87,10 +92,6 @@ bool WriteLogLines(const QString &path, const QStringList &lines) {
         bytes += EncodeLogText(line);
         bytes += "\r\n";
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    AtomicFile file = AtomicFile::Create(path);
+    return file.isOpen() && file.file().write(bytes.constData(), bytes.size()) && file.commit();
 }

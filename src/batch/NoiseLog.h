@@ -16,6 +16,9 @@ inline const QString kSummaryLogName = QStringLiteral("NoiseLog0.dat");
 inline const QString kDetailLogName = QStringLiteral("NoiseLog1.dat");
 // The wave window's temporary playback file, removed with the logs.
 inline const QString kPlaybackFileName = QStringLiteral("dozavarav.wav");
+// Locked by a run from the start of its logs to their save, so runs that share
+// a log folder (other windows, batch commands) never mix their logs.
+inline const QString kLogLockName = QStringLiteral("NoiseLog.lock");
 
 // The summary log holds one record of 4 lines per file: ordinal, file name,
 // click count, status.
@@ -38,9 +41,10 @@ QString ChannelLetter(int32_t index);
 QString LoggedFileName(const QString &name);
 // Reads a log or text file in CP932, split at CR LF, CR or LF (a final line end
 // gives no empty last line), through the regular-files-only open. ok is false
-// when the file could not be read.
+// when the file could not be read or is larger than any log a run writes.
 QStringList ReadLogLines(const QString &path, bool *ok = nullptr);
-// Writes lines in CP932, every line ended by CR LF; false if the write failed.
+// Writes lines in CP932, every line ended by CR LF, through a temporary file
+// renamed over path; false if the write failed.
 bool WriteLogLines(const QString &path, const QStringList &lines);
 // The bytes of text in the logs' code page (CP932), and back.
 QByteArray EncodeLogText(const QString &text);

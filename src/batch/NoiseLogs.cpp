@@ -20,9 +20,11 @@ void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32
         loggedName_ = LoggedFileName(inputName);
     }
     const int32_t frame = index / 2;
-    detailLog << loggedName_ << QString::number(id) << ChannelLetter(index)
-              << QString::number(frame) << FormatClickTime(frame)
-              << QString::number(static_cast<int16_t>(value)) << QString::number(width);
+    for (const QString &line :
+         {loggedName_, QString::number(id), ChannelLetter(index), QString::number(frame),
+          FormatClickTime(frame), QString::number(static_cast<int16_t>(value)),
+          QString::number(width)})
+        detailLog.append(line);
 }
 
 void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &status,
@@ -43,23 +45,29 @@ void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &st
 }
 
 void BatchRunner::PrepareLogFolder() {
-    if (logFolder != inputFolder && !logFolder.isEmpty()) {
+    const QString folder = fixedLogFolder.isEmpty() ? inputFolder : fixedLogFolder;
+    if (logFolder != folder && !logFolder.isEmpty()) {
         // Missing files are normal here; a failed removal leaves only litter.
         QFile::remove(logFolder + kSummaryLogName);
         QFile::remove(logFolder + kDetailLogName);
         QFile::remove(logFolder + kPlaybackFileName);
     }
     selectedAtStart = static_cast<int32_t>(port.SelectedFileNames().size());
-    logFolder = inputFolder;
+    logFolder = folder;
 }
 
 void BatchRunner::SaveLogs() {
     const QString detailPath = logFolder + kDetailLogName;
     const QString summaryPath = logFolder + kSummaryLogName;
-    if (!WriteLogLines(detailPath, detailLog))
+    if (!detailLog.Save(detailPath)) {
+        writeFailed = true;
         port.ShowMsg(detailPath + kWriteFailedSuffix);
-    if (!WriteLogLines(summaryPath, summaryLog))
+    }
+    if (!WriteLogLines(summaryPath, summaryLog)) {
+        writeFailed = true;
         port.ShowMsg(summaryPath + kWriteFailedSuffix);
-    detailLog.clear();
+    }
     summaryLog.clear();
+    if (!keepLogLock)
+        logLock_.unlock();
 }

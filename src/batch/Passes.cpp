@@ -18,6 +18,7 @@ const QString kNotWaveSuffix = QStringLiteral("はWaveファイルではあり�
 const QString kCannotProcessSuffix = QStringLiteral("はこのプログラムで処理できません。");
 const QString kReadFailedSuffix = QStringLiteral("の読み込みに失敗しました。");
 const QString kNoDriveSpaceMessage = QStringLiteral("ドライブの空き容量が不足しています。");
+const QString kNoOutputFolder = QStringLiteral("出力ファイルパスが設定されていません。");
 
 // The two buffers of a pass, allocated once per file and zero-filled. staging
 // holds the file's bytes, two per value, at the value indices of work.
@@ -104,23 +105,23 @@ RunStatus DetectBlocks(BatchRunner &runner, FileHandle &in, BlockBuffers &buffer
     return Status::OK;
 }
 
-// The removal loop. Every way out before the end leaves the output holding a
-// header that matches the values written.
+// The removal loop. Every way out before the end cuts the output to the values
+// written and rewrites its header to say so; truthful is false when that failed.
 RunStatus RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int64_t headerBytes,
-                     BlockBuffers &buffers) {
+                       BlockBuffers &buffers, bool &truthful) {
     const int32_t sampleCount = runner.wave.sampleCount;
     int32_t pos = 0;
     runner.stopRequested = false;
     while (pos < sampleCount) {
         const int32_t n = LoadBlock(in, runner.wave, pos, buffers);
         if (n < 0) {
-            FinishPartialOutput(out, runner.wave, headerBytes, pos);
+            truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
             runner.port.ShowMsg(runner.inputName + kReadFailedSuffix);
             return Status::InputFileOpenError;
         }
         CleanBlock(buffers.work.data(), n, pos, runner.thresholds, runner.clickCounter, &runner);
         if (!StoreBlock(out, n, buffers)) {
-            FinishPartialOutput(out, runner.wave, headerBytes, pos);
+            truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
             runner.port.ShowMsg(kNoDriveSpaceMessage);
             return Status::NoDriveSpace;
         }
@@ -128,7 +129,8 @@ RunStatus RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int
         runner.ShowProgress(0, 0, pos);
         runner.ShowClickCount();
         if (PumpAndTestStop(runner)) {
-            if (FinishPartialOutput(out, runner.wave, headerBytes, pos))
+            truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
+            if (truthful)
                 return Status::Abort;
             runner.port.ShowMsg(kNoDriveSpaceMessage);
             return Status::NoDriveSpace;
@@ -162,11 +164,10 @@ RunStatus BatchRunner::DetectPass() {
         port.ShowMsg(inputName + kNotWaveSuffix);
         return Status::NotWaveFile;
     }
-    if (!wave.ReadWaveHeader(inputPath, port))
-        return Status::WaveFileFormatError;
+    // Header and samples come through one open file, so they are one file's.
     FileHandle in = OpenForRead(inputPath, port);
-    if (!in.isOpen())
-        return Status::FileOpenError;
+    if (!in.isOpen() || !wave.ReadWaveHeader(in))
+        return Status::WaveFileFormatError;
     BlockBuffers buffers;
     ShowProgress(0, wave.sampleCount, 0);
     thresholds = SetDetectThresholds(settings);
@@ -181,33 +182,41 @@ RunStatus BatchRunner::RemovePass() {
         port.ShowMsg(inputName + kNotWaveSuffix);
         return Status::NotWaveFile;
     }
-    if (!wave.ReadWaveHeader(inputPath, port)) {
+    FileHandle in = OpenForRead(inputPath, port);
+    if (!in.isOpen() || !wave.ReadWaveHeader(in)) {
         port.ShowMsg(inputName + kCannotProcessSuffix);
         return Status::WaveFileFormatError;
     }
-    FileHandle in = OpenForRead(inputPath, port);
-    if (!in.isOpen())
-        return Status::InputFileOpenError;
+    // An empty folder setting is not taken as the current folder.
+    if (outputFolder.isEmpty()) {
+        port.ShowMsg(kNoOutputFolder);
+        return Status::WriteFileOpenError;
+    }
     // The input is passed along so that an output naming it is refused, never deleted.
-    FileHandle out = CreateOutputFile(outputPath, settings.ckOverW, port, inputPath);
+    AtomicFile out = CreateOutputFile(outputPath, settings.ckOverW, port, inputPath);
     if (!out.isOpen())
         return Status::WriteFileOpenError;
-    if (!HasDriveSpace(inputPath, outputFolder)) {
-        in.close();
-        out.close();
-        port.ShowMsg(kNoDriveSpaceMessage);
-        return Status::NoDriveSpace;
-    }
     // The header first declares every value; a pass that ends early rewrites it.
-    const bool headerWritten = wave.WriteWaveHeader(out, int64_t{wave.sampleCount} * kValueBytes);
-    const int64_t headerBytes = out.size();
-    if (!headerWritten || headerBytes < 0) {
-        FinishPartialOutput(out, wave, 0, 0);
+    // An output that cannot even take its header is not left behind: an empty
+    // or headless .wav would only trouble the next program that opens it.
+    if (!HasDriveSpace(inputPath, outputFolder) ||
+        !wave.WriteWaveHeader(out.file(), int64_t{wave.sampleCount} * kValueBytes)) {
+        out.abandon();
         port.ShowMsg(kNoDriveSpaceMessage);
         return Status::NoDriveSpace;
     }
     ShowProgress(0, wave.sampleCount, 0);
     thresholds = SetRemoveThresholds(settings);
     BlockBuffers buffers;
-    return RemoveBlocks(*this, in, out, headerBytes, buffers);
+    bool truthful = true;
+    const RunStatus status =
+        RemoveBlocks(*this, in, out.file(), out.file().size(), buffers, truthful);
+    // Finished, stopped or cut short with a truthful header: the output takes
+    // its name. One whose header could not be made true is not left behind.
+    if (truthful && out.commit())
+        return status;
+    out.abandon();
+    if (status != Status::NoDriveSpace)
+        port.ShowMsg(kNoDriveSpaceMessage);
+    return Status::NoDriveSpace;
 }

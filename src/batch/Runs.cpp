@@ -5,7 +5,6 @@
 #include "batch/OutputName.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 
@@ -13,6 +12,8 @@ const QString kNothingSelected = QStringLiteral("ファイルが選択されて�
 const QString kNoOutputName = QStringLiteral("出力ファイル名を指定してください");
 const QString kRemovalFinished = QStringLiteral("終了しました。");
 const QString kWavSuffix = QStringLiteral(".wav");
+const QString kLogFolderBusy =
+    QStringLiteral("他の処理がこのフォルダのログを使用中です。終了してから実行してください。");
 
 // Marks the run in progress for as long as it lives, on every way out.
 class RunningScope {
@@ -89,12 +90,30 @@ bool BatchRunner::StartRun(const QString &kind) {
         port.ShowMsg(kNothingSelected);
         return false;
     }
+    if (!LockLogFolder(fixedLogFolder.isEmpty() ? inputFolder : fixedLogFolder))
+        return false;
     lastRunKind = kind;
     PrepareLogFolder();
     runOrdinal = 1;
-    detailLog.clear();
+    writeFailed = false;
+    runFiles.clear();
+    detailLog.Begin(logFolder + kDetailLogName);
     summaryLog.clear();
     return true;
+}
+
+bool BatchRunner::LockLogFolder(const QString &folder) {
+    const QString lockPath = folder + kLogLockName;
+    FileLock::Result result = logLock_.tryLock(lockPath);
+    if (result == FileLock::Result::Busy && port.WaitForLogFolder(folder))
+        result = logLock_.waitLock(lockPath, [this] { return port.StopRequestedExternally(); });
+    // A folder where no lock file can be made cannot take the logs either;
+    // the run goes on and its save reports that.
+    if (result != FileLock::Result::Busy)
+        return true;
+    if (!port.StopRequestedExternally())
+        port.ShowMsg(kLogFolderBusy);
+    return false;
 }
 
 bool BatchRunner::StoppedBeforeFile(const QString &name) {
@@ -114,6 +133,7 @@ void BatchRunner::DetectRun() {
             break;
         inputName = name;
         inputPath = inputFolder + name;
+        runFiles << inputPath;
         const RunStatus status = DetectPass();
         const bool found = status == Status::OK && clickCounter != 0;
         AddFileRow(runOrdinal, clickCounter, found ? Status::NoiseDetect : status, name);
@@ -131,6 +151,7 @@ RunStatus BatchRunner::RemoveOneFile(const QString &name) {
     inputName = name;
     inputPath = inputFolder + name;
     outputPath = OutputPathFor(runOrdinal);
+    runFiles << inputPath << outputPath;
     const RunStatus status = RemovePass();
     RunStatus rowStatus = status;
     if (status == Status::OK) {
@@ -146,9 +167,7 @@ void BatchRunner::RemoveRun() {
     RunningScope scope(running);
     if (!StartRun(QStringLiteral("D")))
         return;
-    previousSummary.clear();
-    if (QFile::exists(logFolder + kSummaryLogName))
-        previousSummary = ReadLogLines(logFolder + kSummaryLogName);
+    previousSummary = ReadLogLines(logFolder + kSummaryLogName);
     for (const QString &name : port.SelectedFileNames()) {
         if (StoppedBeforeFile(name))
             break;

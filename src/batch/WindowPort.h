@@ -47,6 +47,13 @@ public:
     // after each block's pump, so a request between files is not lost.
     virtual bool StopRequestedExternally() const { return false; }
 
+    // Another run holds the log folder's lock. True to wait for it (after
+    // telling the user so); false to start nothing (the run then says why).
+    virtual bool WaitForLogFolder(const QString &folder) {
+        (void)folder;
+        return false;
+    }
+
     // edFile: the selected items' texts (file names without folder), in list order.
     virtual QStringList SelectedFileNames() const = 0;
     // ckMakeFile: detail records are kept only while it is checked.

@@ -16,6 +16,8 @@ bool TakeValue(BatchOptions &o, const QString &option, const QString &value) {
         o.outDir = value;
     else if (option == QLatin1String("--export"))
         o.exportPath = value;
+    else if (option == QLatin1String("--log-dir"))
+        o.logDir = value;
     else
         return false;
     return true;
@@ -83,11 +85,10 @@ ParseResult ParseBatchArguments(const QStringList &args) {
         } else if (a == QLatin1String("--")) {
             onlyFiles = true;
         } else if (TakeFlag(o, a)) {
-        } else if (a == QLatin1String("--settings") || a == QLatin1String("--name") ||
-                   a == QLatin1String("--out-dir") || a == QLatin1String("--export")) {
-            if (i + 1 >= args.size())
-                return Usage(QStringLiteral("option %1 needs a value").arg(a));
-            TakeValue(o, a, args[++i]);
+        } else if (i + 1 < args.size() && TakeValue(o, a, args[i + 1])) {
+            ++i;
+        } else if (i + 1 >= args.size() && TakeValue(o, a, QString())) {
+            return Usage(QStringLiteral("option %1 needs a value").arg(a));
         } else {
             return Usage(QStringLiteral("unknown option: %1").arg(a));
         }
@@ -109,14 +110,18 @@ QString BatchUsageText() {
         "\n"
         "Finds (detect) or repairs (remove) click noise in 16-bit stereo PCM WAV files,\n"
         "exactly as the Norvatel window's buttons do. All FILEs must be in one folder;\n"
-        "the noise logs %1 and %2 are left there.\n"
+        "the noise logs %1 and %2 are left there (or in --log-dir).\n"
+        "Runs that share a log folder take turns: a run waits while another holds it.\n"
         "\n"
         "options:\n"
         "  --settings PATH   settings file to read (default: RizivozeR.ini in the\n"
         "                    current folder; defaults when missing); never written\n"
         "  --name NAME       output file name (turns automatic naming off)\n"
         "  --out-dir DIR     write outputs into DIR instead of the input folder\n"
-        "  --use-detection   skip files the previous run in the folder found clean\n"
+        "  --log-dir DIR     keep the logs in DIR, so parallel jobs over one folder keep\n"
+        "                    their own logs\n"
+        "  --use-detection   skip files the previous run found clean (its logs are read\n"
+        "                    from the log folder)\n"
         "  --no-detail       keep no per-click detail log\n"
         "  --overwrite       replace existing output files (otherwise they are kept)\n"
         "  --export PATH     write the tab-separated log export to PATH (- for stdout)\n"
@@ -124,7 +129,8 @@ QString BatchUsageText() {
         "\n"
         "Each file's result goes to standard output as: ordinal, file name, click count,\n"
         "status (tab-separated); messages go to standard error.\n"
-        "Exit status: 0 all files fine, 1 a file failed or the run was stopped,\n"
+        "Exit status: 0 all files fine, 1 a file failed, the run was stopped, or a log,\n"
+        "the export or a result line could not be written,\n"
         "2 usage error or the run could not start.\n")
         .arg(kSummaryLogName, kDetailLogName);
 }

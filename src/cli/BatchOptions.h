@@ -13,6 +13,7 @@ struct BatchOptions {
     QString settingsPath;        // empty: RizivozeR.ini in the current folder
     std::optional<QString> name; // typed output name (automatic naming off)
     std::optional<QString> outDir;
+    std::optional<QString> logDir; // the logs' folder instead of the input folder
     bool useDetection = false;
     bool noDetail = false;
     bool overwrite = false;

@@ -22,10 +22,22 @@ QString OneLine(QString text) {
     return text;
 }
 
-void Print(std::FILE *f, const QString &text) {
+// False when the text could not be written (a closed pipe, a full disk).
+bool Print(std::FILE *f, const QString &text) {
     const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f);
-    std::fflush(f);
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f) ==
+                         size_t(bytes.size());
+    return std::fflush(f) == 0 && written;
+}
+
+// A field of a tab-separated result line: control characters (a tab or a line
+// end in a file name) become "?", as in the logs, so every row stays one line.
+QString Field(QString text) {
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0))
+            c = QLatin1Char('?');
+    }
+    return text;
 }
 
 } // namespace
@@ -38,8 +50,10 @@ void ConsolePort::InstallStopSignals() {
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool ConsolePort::StopSignalled() {
@@ -92,8 +106,16 @@ void ConsolePort::SetResultRow(int32_t ordinal, const QString &ordinalText, cons
         return;
     rowsWritten_ = ordinal;
     statuses_ << status;
-    Print(out_, ordinalText + QLatin1Char('\t') + name + QLatin1Char('\t') + count +
-                    QLatin1Char('\t') + status.text() + QLatin1Char('\n'));
+    if (!Print(out_, ordinalText + QLatin1Char('\t') + Field(name) + QLatin1Char('\t') + count +
+                         QLatin1Char('\t') + Field(status.text()) + QLatin1Char('\n')))
+        outputFailed_ = true;
+}
+
+bool ConsolePort::WaitForLogFolder(const QString &folder) {
+    ClearProgress();
+    Print(err_, QStringLiteral("norvatel-batch: another run is using the logs in %1; waiting for it\n")
+                    .arg(Field(folder)));
+    return true;
 }
 
 void ConsolePort::DrawProgress() {

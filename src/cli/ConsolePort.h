@@ -1,7 +1,7 @@
 #pragma once
 // The batch command's window: messages and progress on standard error, one
 // result row per file on standard output, the selection and check boxes from
-// the command line, and stop requests from SIGINT and SIGTERM.
+// the command line, and stop requests from SIGINT, SIGTERM and SIGHUP.
 
 #include "batch/WindowPort.h"
 
@@ -24,7 +24,9 @@ public:
 
     ConsolePort(Choices choices, std::FILE *out, std::FILE *err);
 
-    // Installs SIGINT and SIGTERM handlers that raise the stop flag.
+    // Installs SIGINT, SIGTERM and SIGHUP handlers that raise the stop flag, and
+    // ignores SIGPIPE and SIGXFSZ: a closed output or a file-size limit fails
+    // the write in question and the run goes on to save what it can.
     static void InstallStopSignals();
     static bool StopSignalled();
 
@@ -42,6 +44,7 @@ public:
     void SetStopEnabled(bool) override {}
     void ProcessPendingEvents() override {}
     bool StopRequestedExternally() const override { return StopSignalled(); }
+    bool WaitForLogFolder(const QString &folder) override;
     QStringList SelectedFileNames() const override { return choices_.selectedFiles; }
     bool MakeFileChecked() const override { return choices_.makeDetail; }
     bool UseDetectionChecked() const override { return choices_.useDetection; }
@@ -50,6 +53,8 @@ public:
     // Statuses of the rows written so far, in order.
     const QList<RunStatus> &statuses() const { return statuses_; }
     int messageCount() const { return messageCount_; }
+    // True when a result row could not be written to standard output.
+    bool outputFailed() const { return outputFailed_; }
 
 private:
     void DrawProgress();
@@ -65,4 +70,5 @@ private:
     int32_t rowsWritten_ = 0;
     QList<RunStatus> statuses_;
     int messageCount_ = 0;
+    bool outputFailed_ = false;
 };

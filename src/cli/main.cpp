@@ -20,14 +20,23 @@ void PrintErr(const QString &text) {
     std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
 }
 
+QString SettingsPath(const BatchOptions &o) {
+    return o.settingsPath.isEmpty()
+               ? QDir::current().filePath(QString::fromLatin1(kSettingsFileName))
+               : o.settingsPath;
+}
+
 // The settings the run works with: the file's, then the command line's overrides.
-// The overwrite question is always asked; --overwrite answers it.
-Settings EffectiveSettings(const BatchOptions &o, bool *ok) {
-    const QString path = o.settingsPath.isEmpty()
-                             ? QDir::current().filePath(QString::fromLatin1(kSettingsFileName))
-                             : o.settingsPath;
-    *ok = o.settingsPath.isEmpty() || QFileInfo::exists(path);
-    Settings s = LoadSettingsFile(path).settings;
+// The overwrite question is always asked; --overwrite answers it. problem names
+// a settings file that cannot be used (not found when named, not text).
+Settings EffectiveSettings(const BatchOptions &o, QString *problem) {
+    const QString path = SettingsPath(o);
+    const LoadedSettings loaded = LoadSettingsFile(path);
+    if (!o.settingsPath.isEmpty() && !QFileInfo::exists(path))
+        *problem = QStringLiteral("settings file not found: %1").arg(path);
+    else if (!loaded.fileUsable)
+        *problem = QStringLiteral("settings file is not a text file it can read: %1").arg(path);
+    Settings s = loaded.settings;
     if (o.name)
         s.ckAuto = false;
     if (o.outDir) {
@@ -51,22 +60,35 @@ ConsolePort::Choices ChoicesFor(const BatchOptions &o, const QString &exportTarg
 }
 
 // The export goes through the run's own export, which asks its save dialog for
-// a file; for standard output it writes a temporary file that is then copied.
+// a file; for standard output it writes a temporary file that is then copied
+// piece by piece.
 bool CopyToStdout(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = f.readAll();
-    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) ==
-               size_t(bytes.size()) &&
-           std::fflush(stdout) == 0;
+    FileHandle file = FileHandle::OpenRead(path);
+    QByteArray piece(64 * 1024, '\0');
+    int64_t got = 0;
+    while (file.isOpen() && (got = file.read(piece.data(), piece.size())) > 0) {
+        if (std::fwrite(piece.constData(), 1, size_t(got), stdout) != size_t(got))
+            return false;
+    }
+    return file.isOpen() && got == 0 && std::fflush(stdout) == 0;
+}
+
+QString FolderPath(const QString &folder) {
+    QString path = QFileInfo(folder).absoluteFilePath();
+    if (!path.endsWith(QDir::separator()))
+        path += QDir::separator();
+    return path;
 }
 
 int Run(const BatchOptions &o) {
-    bool settingsFound = false;
-    Settings settings = EffectiveSettings(o, &settingsFound);
-    if (!settingsFound) {
-        PrintErr(QStringLiteral("norvatel-batch: settings file not found: %1").arg(o.settingsPath));
+    QString settingsProblem;
+    Settings settings = EffectiveSettings(o, &settingsProblem);
+    if (!settingsProblem.isEmpty()) {
+        PrintErr(QStringLiteral("norvatel-batch: ") + settingsProblem);
+        return kExitUsage;
+    }
+    if (o.logDir && !QFileInfo(*o.logDir).isDir()) {
+        PrintErr(QStringLiteral("norvatel-batch: log folder not found: %1").arg(*o.logDir));
         return kExitUsage;
     }
     if (o.mode == BatchOptions::Mode::Remove && !settings.ckAuto && !o.name) {
@@ -81,20 +103,23 @@ int Run(const BatchOptions &o) {
                                                   : *o.exportPath;
     ConsolePort port(ChoicesFor(o, exportTarget), stdout, stderr);
     BatchRunner runner(settings, port);
-    runner.inputFolder = QFileInfo(o.files.first()).absolutePath();
-    if (!runner.inputFolder.endsWith(QDir::separator()))
-        runner.inputFolder += QDir::separator();
+    runner.inputFolder = FolderPath(QFileInfo(o.files.first()).absolutePath());
+    if (o.logDir)
+        runner.fixedLogFolder = FolderPath(*o.logDir);
+    runner.keepLogLock = true;
     ConsolePort::InstallStopSignals();
     if (o.mode == BatchOptions::Mode::Detect)
         runner.cdCheckClick();
     else
         runner.cdDelClick();
+    bool failed = ConsolePort::StopSignalled();
     if (o.exportPath) {
         runner.mExportClick();
-        if (exportToStdout && !CopyToStdout(exportTarget))
-            return kExitFailed;
+        if (exportToStdout && !runner.writeFailed && !CopyToStdout(exportTarget))
+            failed = true;
     }
-    bool failed = ConsolePort::StopSignalled();
+    runner.ReleaseLogLock();
+    failed = failed || runner.writeFailed || port.outputFailed();
     for (const RunStatus &status : port.statuses())
         failed = failed || status.isFailure();
     return failed ? kExitFailed : kExitOk;

@@ -1,9 +1,13 @@
 #include "IniFile.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "wavefile/AtomicFile.h"
+
+#include <algorithm>
 
 namespace {
+
+// A settings file is a few kilobytes; anything this large is not one.
+constexpr int64_t kMaxIniBytes = 1 << 20;
 
 // The name inside "[name]" as raw bytes, or nullopt when the line is no section
 // header. Only ASCII bytes are looked at, so a line in any ASCII-compatible
@@ -45,36 +49,50 @@ QString FirstLine(const QString &value) {
 
 IniFile::LoadResult IniFile::load(const QString &path) {
     lines_.clear();
-    crlf_ = false;
-    QFile file(path);
-    if (!file.exists())
+    newEol_ = "\n";
+    QByteArray bytes;
+    switch (ReadWholeFile(path, kMaxIniBytes, bytes)) {
+    case WholeFile::Missing:
         return LoadResult::Missing;
-    if (!file.open(QIODevice::ReadOnly))
+    case WholeFile::Unreadable:
+    case WholeFile::TooLarge:
         return LoadResult::Failed;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return LoadResult::Failed;
+    case WholeFile::Read:
+        break;
+    }
+    if (!IsText(bytes))
+        return LoadResult::NotText;
     setBytes(bytes);
     return LoadResult::Loaded;
+}
+
+bool IniFile::IsText(const QByteArray &bytes) {
+    // UTF-16 starts with its byte order mark or holds a zero byte in every
+    // ASCII character; binary files hold zero and other control bytes.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return false;
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto b = uint8_t(c);
+        return b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != 0x0c && b != 0x1a;
+    });
 }
 
 void IniFile::setBytes(const QByteArray &bytes) {
     QByteArrayView body(bytes);
     if (body.startsWith("\xEF\xBB\xBF")) // byte order mark of UTF-8 editors
         body = body.sliced(3);
-    crlf_ = body.contains("\r\n");
     lines_.clear();
+    newEol_ = body.contains("\r\n") ? "\r\n" : body.contains('\r') ? "\r" : "\n";
     while (!body.isEmpty()) {
-        const qsizetype nl = body.indexOf('\n');
-        Line line;
-        line.bytes = (nl < 0 ? body : body.first(nl)).toByteArray();
-        body = nl < 0 ? QByteArrayView() : body.sliced(nl + 1);
-        if (nl >= 0)
-            line.eol = "\n";
-        if (nl >= 0 && line.bytes.endsWith('\r')) {
-            line.bytes.chop(1);
-            line.eol = "\r\n";
-        }
+        qsizetype end = 0;
+        while (end < body.size() && body[end] != '\n' && body[end] != '\r')
+            ++end;
+        Line line{body.first(end).toByteArray(), {}};
+        qsizetype eolLength = end < body.size() ? 1 : 0;
+        if (body.sliced(end).startsWith("\r\n"))
+            eolLength = 2;
+        line.eol = body.sliced(end, eolLength).toByteArray();
+        body = body.sliced(end + eolLength);
         lines_.append(line);
     }
 }
@@ -85,7 +103,7 @@ QByteArray IniFile::bytes() const {
         out += lines_[i].bytes;
         // A last line without a line end gets one only when lines follow it.
         const bool last = i + 1 == lines_.size();
-        out += lines_[i].eol.isEmpty() && !last ? newEol() : lines_[i].eol;
+        out += lines_[i].eol.isEmpty() && !last ? newEol_ : lines_[i].eol;
     }
     return out;
 }
@@ -139,8 +157,8 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
     const QByteArray line = key.toUtf8() + '=' + FirstLine(value).toUtf8();
     const int header = findSection(section);
     if (header < 0) {
-        lines_.append(Line{'[' + section.toUtf8() + ']', newEol()});
-        lines_.append(Line{line, newEol()});
+        lines_.append(Line{'[' + section.toUtf8() + ']', newEol_});
+        lines_.append(Line{line, newEol_});
         return;
     }
     const int existing = findKey(header, key);
@@ -153,18 +171,11 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
     int insertAt = sectionEnd(header);
     while (insertAt > header + 1 && lines_[insertAt - 1].bytes.trimmed().isEmpty())
         --insertAt;
-    lines_.insert(insertAt, Line{line, newEol()});
+    lines_.insert(insertAt, Line{line, newEol_});
 }
 
 bool IniFile::save(const QString &path) const {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    AtomicFile file = AtomicFile::Create(path);
     const QByteArray out = bytes();
-    if (file.write(out) != out.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return file.isOpen() && file.file().write(out.constData(), out.size()) && file.commit();
 }

@@ -16,15 +16,19 @@
 
 class IniFile {
 public:
-    enum class LoadResult { Loaded, Missing, Failed };
+    enum class LoadResult { Loaded, Missing, Failed, NotText };
 
     // Reads path. A missing file leaves the object empty and is no error;
-    // Failed means the file exists but could not be read.
+    // Failed means the file exists but could not be read (not a regular file,
+    // larger than any settings file); NotText that it holds UTF-16 or binary
+    // bytes, which no line of a profile file can be. Either leaves the object empty.
     LoadResult load(const QString &path);
 
     // Takes bytes as the contents of a file (used by load). A leading UTF-8
-    // byte order mark is dropped.
+    // byte order mark is dropped. Lines end at LF, CR LF or a lone CR.
     void setBytes(const QByteArray &bytes);
+    // True when bytes can be the contents of a profile file.
+    static bool IsText(const QByteArray &bytes);
     // The whole file exactly as it would be written.
     QByteArray bytes() const;
 
@@ -41,9 +45,8 @@ public:
     void setValue(const QString &section, const QString &key, const QString &value);
 
     // Writes the file through a temporary file in the same folder and renames it
-    // (or writes directly where the folder does not allow that). Returns false
-    // when any part of the write failed; the old file is then left alone where
-    // the platform allows.
+    // over path (a link at path is replaced, not written through). Returns false
+    // when any part of the write failed; the old file is then left alone.
     bool save(const QString &path) const;
 
 private:
@@ -53,13 +56,9 @@ private:
 
     struct Line {
         QByteArray bytes; // without its line end
-        QByteArray eol;   // "\n", "\r\n", or empty for a last line without one
+        QByteArray eol;   // "\n", "\r\n", "\r", or empty for a last line without one
     };
 
-    QByteArray newEol() const {
-        return crlf_ ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
-    }
-
     QList<Line> lines_;
-    bool crlf_ = false; // new lines take the line ends the file came with
+    QByteArray newEol_ = "\n"; // new lines take the line ends the file came with
 };

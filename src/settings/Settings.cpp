@@ -161,8 +161,10 @@ LoadedSettings LoadSettings(const QString &startFolder) {
 LoadedSettings LoadSettingsFile(const QString &iniPath) {
     IniFile ini;
     // An unreadable file is treated like a missing one: every key gives its default.
-    ini.load(iniPath);
+    const IniFile::LoadResult result = ini.load(iniPath);
     LoadedSettings out;
+    out.fileUsable =
+        result != IniFile::LoadResult::Failed && result != IniFile::LoadResult::NotText;
     ReadBrowserPlace(ini, out);
     const Settings defaults = Settings::Defaults();
     Settings &s = out.settings;
@@ -179,12 +181,17 @@ bool SaveSettings(const QString &startFolder, const Settings &settings, const QS
     const QString path = SettingsFilePath(startFolder);
     IniFile ini;
     // Writing over a file we could not read would lose the lines we keep for others.
-    if (ini.load(path) == IniFile::LoadResult::Failed)
+    const IniFile::LoadResult loaded = ini.load(path);
+    if (loaded == IniFile::LoadResult::Failed || loaded == IniFile::LoadResult::NotText)
         return false;
     ini.setValue(kPath, QStringLiteral("Drive"), drive);
     ini.setValue(kPath, QStringLiteral("Folder"), folder);
     WriteSettei(ini, settings);
     return ini.save(path);
+}
+
+QString UnusableSettingsMessage(const QString &iniPath) {
+    return iniPath + QStringLiteral("\r\nは設定ファイルとして読み込めません。標準の設定を使います。");
 }
 
 int32_t IniTextToInt(const QString &text, int32_t defaultValue) {

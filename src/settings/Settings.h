@@ -48,7 +48,14 @@ struct LoadedSettings {
     std::optional<QString> restoreFolder;
     // The volume root to select with it (the root of the volume holding restoreFolder).
     QString drive;
+    // False when a settings file is there but is no text the program can read
+    // (UTF-16, binary, a device, a FIFO): the defaults are used, and the file
+    // is the user's to mend, so it is not written at exit.
+    bool fileUsable = true;
 };
+
+// What the program says, once at start, about a settings file it cannot use.
+QString UnusableSettingsMessage(const QString &iniPath);
 
 // Reads startFolder/RizivozeR.ini; a missing file, section or key gives defaults.
 LoadedSettings LoadSettings(const QString &startFolder);

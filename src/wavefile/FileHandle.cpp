@@ -1,6 +1,6 @@
 #include "wavefile/FileHandle.h"
+#include "wavefile/FileSystem.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -29,14 +29,6 @@ template <typename Call> int64_t TransferAll(int64_t size, Call call) {
         done += n;
     }
     return done;
-}
-
-int OpenRetrying(const QByteArray &path, int flags, mode_t mode = 0) {
-    int fd;
-    do {
-        fd = ::open(path.constData(), flags, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
 }
 
 // Only regular files are inputs: a directory or a device named *.wav is not
@@ -68,9 +60,7 @@ FileHandle &FileHandle::operator=(FileHandle &&other) noexcept {
 }
 
 FileHandle FileHandle::OpenRead(const QString &path) {
-    if (path.isEmpty())
-        return FileHandle();
-    const int fd = OpenRetrying(QFile::encodeName(path), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = FileSystem::Open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return FileHandle();
     FileHandle handle(fd);
@@ -80,10 +70,7 @@ FileHandle FileHandle::OpenRead(const QString &path) {
 }
 
 FileHandle FileHandle::CreateNew(const QString &path) {
-    if (path.isEmpty())
-        return FileHandle();
-    const int fd =
-        OpenRetrying(QFile::encodeName(path), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = FileSystem::Open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     return fd < 0 ? FileHandle() : FileHandle(fd);
 }
 
@@ -133,4 +120,29 @@ int64_t FileHandle::size() const {
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return -1;
     return int64_t(st.st_size);
+}
+
+bool FileHandle::sync() {
+    return fd_ >= 0 && ::fsync(fd_) == 0;
+}
+
+WholeFile ReadWholeFile(const QString &path, int64_t maxBytes, QByteArray &bytes) {
+    bytes.clear();
+    FileHandle file = FileHandle::OpenRead(path);
+    if (!file.isOpen())
+        return FileSystem::EntryExists(path) ? WholeFile::Unreadable : WholeFile::Missing;
+    const int64_t size = file.size();
+    if (size < 0)
+        return WholeFile::Unreadable;
+    if (size > maxBytes)
+        return WholeFile::TooLarge;
+    // One byte more than the size: a file that grew meanwhile is caught, not cut.
+    bytes.resize(qsizetype(size) + 1);
+    const int64_t got = file.read(bytes.data(), size + 1);
+    if (got < 0 || got > maxBytes) {
+        bytes.clear();
+        return got < 0 ? WholeFile::Unreadable : WholeFile::TooLarge;
+    }
+    bytes.resize(qsizetype(got));
+    return WholeFile::Read;
 }

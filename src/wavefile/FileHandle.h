@@ -2,6 +2,7 @@
 // A file descriptor that closes itself. Operations report failure by their
 // result; nothing throws. Offsets and sizes are 64-bit byte counts.
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 
@@ -14,7 +15,9 @@ public:
     FileHandle(const FileHandle &) = delete;
     FileHandle &operator=(const FileHandle &) = delete;
 
-    // Opens for reading; others may read and write the file meanwhile.
+    // Opens a regular file for reading; others may read and write it meanwhile.
+    // Anything else (a directory, a device, a FIFO) gives a closed handle at
+    // once: the open never waits for a writer.
     static FileHandle OpenRead(const QString &path);
     // Creates a new empty file for writing (fails if it exists).
     static FileHandle CreateNew(const QString &path);
@@ -33,8 +36,19 @@ public:
     int64_t readAt(int64_t offset, void *buffer, int64_t size) const;
     // The file's length in bytes, or -1.
     int64_t size() const;
+    // Waits until the written bytes are on the disk; false if they could not be.
+    bool sync();
+
+    // Takes over an open descriptor.
+    explicit FileHandle(int fd) : fd_(fd) {}
 
 private:
-    explicit FileHandle(int fd) : fd_(fd) {}
     int fd_ = -1;
 };
+
+// How reading a whole file went.
+enum class WholeFile { Read, Missing, Unreadable, TooLarge };
+
+// Reads a whole regular file of at most maxBytes into bytes, through OpenRead,
+// so a FIFO or a device never blocks the reader or fills its memory.
+WholeFile ReadWholeFile(const QString &path, int64_t maxBytes, QByteArray &bytes);

@@ -1,13 +1,11 @@
 #include "wavefile/WaveFile.h"
 
 #include "wavefile/ByteReader.h"
+#include "wavefile/FileSystem.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <limits>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 const char *const kOpenFailedMessage = "ファイルのオープンに失敗しました。";
 
@@ -88,18 +86,32 @@ bool ReadFormat(const FileHandle &file, int64_t fileSize, WaveHeader &h) {
 }
 
 bool IsSameFile(const QString &a, const QString &b) {
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    struct stat sa, sb;
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
-        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    const auto ida = FileSystem::IdentityOf(a);
+    return ida && ida == FileSystem::IdentityOf(b);
+}
+
+bool IsOneOf(const QString &path, const QStringList &files) {
+    return std::any_of(files.begin(), files.end(),
+                       [&](const QString &f) { return IsSameFile(path, f); });
+}
+
+void ShowOpenFailed(MessageSink &messages) {
+    messages.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
 }
 
 FileHandle OpenFailed(MessageSink &messages) {
-    messages.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
+    ShowOpenFailed(messages);
     return FileHandle();
+}
+
+AtomicFile CreateFailed(MessageSink &messages) {
+    ShowOpenFailed(messages);
+    return AtomicFile();
+}
+
+AtomicFile CreateOrFail(const QString &path, MessageSink &messages) {
+    AtomicFile out = AtomicFile::Create(path);
+    return out.isOpen() ? std::move(out) : CreateFailed(messages);
 }
 
 } // namespace
@@ -134,9 +146,11 @@ std::optional<DataChunkLocation> FindDataChunk(const FileHandle &file, int64_t f
 }
 
 bool WaveFile::ReadWaveHeader(const QString &path, MessageSink &messages) {
-    FileHandle file = OpenForRead(path, messages);
-    if (!file.isOpen())
-        return false;
+    const FileHandle file = OpenForRead(path, messages);
+    return file.isOpen() && ReadWaveHeader(file);
+}
+
+bool WaveFile::ReadWaveHeader(const FileHandle &file) {
     const int64_t size = file.size();
     if (size < 0 || size > kMaxFileSize)
         return false;
@@ -222,39 +236,38 @@ FileHandle OpenForRead(const QString &path, MessageSink &messages) {
     return file.isOpen() ? std::move(file) : OpenFailed(messages);
 }
 
-FileHandle CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
+AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
                             const QString &protectedInput) {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st;
-    const bool exists = ::lstat(native.constData(), &st) == 0;
+    const bool exists = FileSystem::EntryExists(path);
     if (exists && confirm &&
         messages.ShowMsg(QString::fromUtf8(kOverwriteQuestion), true) == MsgAnswer::No)
-        return FileHandle();
+        return AtomicFile();
     // Deleting an open file succeeds here, so nothing but this test keeps a
     // pass from wiping out its own input under another name or a link. It
     // comes after the question, so the user is asked as for any existing file.
     if (IsSameFile(path, protectedInput))
-        return OpenFailed(messages);
-    if (exists && ::unlink(native.constData()) != 0)
-        return OpenFailed(messages);
-    FileHandle out = FileHandle::CreateNew(path);
-    return out.isOpen() ? std::move(out) : OpenFailed(messages);
+        return CreateFailed(messages);
+    if (exists && !FileSystem::Remove(path))
+        return CreateFailed(messages);
+    return CreateOrFail(path, messages);
+}
+
+AtomicFile CreateChosenFile(const QString &path, const QStringList &protectedFiles,
+                            MessageSink &messages) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    const QString target = canonical.isEmpty() ? path : canonical;
+    if (info.isDir() || IsOneOf(target, protectedFiles))
+        return CreateFailed(messages);
+    return CreateOrFail(target, messages);
 }
 
 bool HasDriveSpace(const QString &inputPath, const QString &outputFolder) {
-    struct statvfs vfs;
-    if (outputFolder.isEmpty() || ::statvfs(QFile::encodeName(outputFolder).constData(), &vfs) != 0)
+    const int64_t freeBytes = FileSystem::FreeBytes(outputFolder);
+    if (freeBytes < 0)
         return false;
-    const uint64_t blocks = vfs.f_bavail;
-    const uint64_t blockSize = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
-    const uint64_t maxFree = uint64_t(std::numeric_limits<int64_t>::max());
-    const int64_t freeBytes = (blockSize && blocks > maxFree / blockSize)
-                                  ? int64_t(maxFree)
-                                  : int64_t(blocks * blockSize);
     // An input that cannot be looked at counts as empty: its pass fails on
     // reading it, which reports the real trouble better than "no space".
-    struct stat st;
-    const int64_t inputBytes =
-        ::stat(QFile::encodeName(inputPath).constData(), &st) == 0 ? int64_t(st.st_size) : 0;
+    const int64_t inputBytes = std::max<int64_t>(FileSystem::SizeOf(inputPath), 0);
     return freeBytes - inputBytes > kSpaceMarginBytes;
 }

@@ -7,10 +7,12 @@
 // the first value of the data chunk (left values at even indices); a frame is
 // one left and one right value.
 
+#include "wavefile/AtomicFile.h"
 #include "wavefile/FileHandle.h"
 #include "wavefile/MessageSink.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -63,6 +65,9 @@ public:
     // Validates the file and sets the fields above. An open failure shows the
     // open notice; a rejected file yields false with no message.
     bool ReadWaveHeader(const QString &path, MessageSink &messages);
+    // The same on an open file, which a pass then reads its samples from: the
+    // header and the samples are of one file even if the name is reused meanwhile.
+    bool ReadWaveHeader(const FileHandle &file);
 
     // Reads count values from value index start of path (the file most recently
     // read by ReadWaveHeader) into dest, cut at the end of the data. Values past
@@ -86,12 +91,21 @@ bool HasWaveExtension(const QString &path);
 // kOpenFailedMessage and returns a closed handle.
 FileHandle OpenForRead(const QString &path, MessageSink &messages);
 
-// Creates the output file. If it exists and confirm is set, asks the overwrite
-// question (No: closed handle, no notice). An existing file is then deleted.
-// A path that is the same file as protectedInput (by identity, whatever the
-// spelling or link) is never deleted or truncated: the open notice, closed handle.
-FileHandle CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
+// Creates the output file of a removal pass. If it exists and confirm is set,
+// asks the overwrite question (No: closed file, no notice). An existing file is
+// then deleted, so the disk needs no room for both, and the output is written
+// under its temporary name until committed. A path that is the same file as
+// protectedInput (by identity, whatever the spelling or link) is never deleted
+// or truncated: the open notice, closed file.
+AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
                             const QString &protectedInput = QString());
+
+// Creates a file the user picked in a save dialog (the export, the dump). A
+// link is followed, as the user meant its target; the file is replaced when
+// committed. A file that is one of protectedFiles (by identity: the run's
+// inputs, logs and outputs) or a folder is refused with the open notice.
+AtomicFile CreateChosenFile(const QString &path, const QStringList &protectedFiles,
+                            MessageSink &messages);
 
 // True when the free space of the volume holding outputFolder, less the size of
 // the input file, exceeds 1,000,000 bytes.

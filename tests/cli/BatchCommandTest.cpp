@@ -186,32 +186,63 @@ std::pair<uint32_t, int64_t> DeclaredAndActual(const QString &path) {
     return {declared, f.size() - 44};
 }
 
-TEST_F(BatchCommandTest, SigintDuringARemovalLeavesAValidPartialFile) {
-    // A long file: 120 MB of data, so the stop lands in the middle of it.
-    const int64_t dataBytes = 120LL * 1000 * 1000;
-    testwav::Layout layout;
-    layout.declaredDataSize = int32_t(dataBytes);
-    const std::string header = testwav::MakeWavBytes(std::string(), layout);
-    testwav::WriteFile(Path("long.wav").toStdString(), header);
-    ASSERT_TRUE(QFile::resize(Path("long.wav"), qint64(header.size()) + dataBytes));
+// The bytes written so far under the output's temporary name, or -1 when there is none.
+int64_t UnfinishedBytes(const QDir &dir) {
+    const QFileInfoList found =
+        dir.entryInfoList({QStringLiteral("long_won.wav.unfinished-*")}, QDir::Files);
+    return found.isEmpty() ? -1 : found.first().size();
+}
 
+class SignalTest : public BatchCommandTest, public ::testing::WithParamInterface<int> {
+protected:
+    // Starts a removal of a long file and returns once some blocks are written.
+    void StartLongRemoval(QProcess &p) {
+        // A long file: 120 MB of data, so the signal lands in the middle of it.
+        const int64_t dataBytes = 120LL * 1000 * 1000;
+        testwav::Layout layout;
+        layout.declaredDataSize = int32_t(dataBytes);
+        const std::string header = testwav::MakeWavBytes(std::string(), layout);
+        testwav::WriteFile(Path("long.wav").toStdString(), header);
+        ASSERT_TRUE(QFile::resize(Path("long.wav"), qint64(header.size()) + dataBytes));
+        p.setWorkingDirectory(dir_.path());
+        p.start(QStringLiteral(NORVATEL_BATCH_EXE), {"remove", Path("long.wav")});
+        ASSERT_TRUE(p.waitForStarted());
+        for (int i = 0; i < 50000 && UnfinishedBytes(QDir(dir_.path())) < 2000000; ++i)
+            QThread::usleep(200);
+        ASSERT_GE(UnfinishedBytes(QDir(dir_.path())), 2000000);
+    }
+};
+
+// SIGINT, SIGTERM and SIGHUP stop the run: the partial output takes its name
+// with a header that says how much it holds, and the logs are saved.
+TEST_P(SignalTest, AStopSignalLeavesAValidPartialFile) {
     QProcess p;
-    p.setWorkingDirectory(dir_.path());
-    p.start(QStringLiteral(NORVATEL_BATCH_EXE), {"remove", Path("long.wav")});
-    ASSERT_TRUE(p.waitForStarted());
-    // Wait until the output holds some processed blocks, then interrupt.
-    for (int i = 0; i < 20000 && QFileInfo(Path("long_won.wav")).size() < 2000000; ++i)
-        QThread::usleep(200);
-    ::kill(pid_t(p.processId()), SIGINT);
+    StartLongRemoval(p);
+    ::kill(pid_t(p.processId()), GetParam());
     ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 1);
     const QString rows = QString::fromLocal8Bit(p.readAllStandardOutput());
     EXPECT_EQ(rows, "1\tlong.wav\t0\tAbort\n");
     const auto [declared, actual] = DeclaredAndActual(Path("long_won.wav"));
     EXPECT_GT(actual, 0);
-    EXPECT_LT(actual, dataBytes);
+    EXPECT_LT(actual, 120LL * 1000 * 1000);
     EXPECT_EQ(int64_t(declared), actual);
+    EXPECT_EQ(UnfinishedBytes(QDir(dir_.path())), -1);
     EXPECT_EQ(ReadLogLines(Path("NoiseLog0.dat")), (QStringList{"1", "long.wav", "0", "Abort"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(StopSignals, SignalTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
+
+// A killed run leaves only its temporary file: no output under the final name
+// whose header claims more than it holds.
+TEST_F(SignalTest, AKilledRunLeavesOnlyTheTemporaryFile) {
+    QProcess p;
+    StartLongRemoval(p);
+    p.kill();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_FALSE(QFileInfo::exists(Path("long_won.wav")));
+    EXPECT_GT(UnfinishedBytes(QDir(dir_.path())), 0);
 }
 
 } // namespace

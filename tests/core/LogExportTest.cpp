@@ -4,9 +4,12 @@
 #include "support/RunnerFixture.h"
 #include "support/TestWav.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -112,11 +115,36 @@ TEST_F(LogExportTest, IncompleteLogsExportWholeRecordsAndSaySo) {
     }
 }
 
-TEST_F(LogExportTest, ExportOntoTheSummaryLogStillHoldsTheSummary) {
+// The export never replaces a file of the run, whatever name leads to it; a
+// link to another file is followed, as the user meant its target.
+TEST_F(LogExportTest, ExportRefusesTheRunsFilesAndFollowsALinkToAnother) {
     PutLogs({"1", "a.wav", "0", "OK"}, {});
-    port.saveFileAnswer = folder + "NoiseLog0.dat";
+    testwav::WriteFile((folder + "a.wav").toStdString(), "input");
+    runner.runFiles = {folder + "a.wav"};
+    ASSERT_TRUE(QFile::link(folder + "a.wav", folder + "to-input.txt"));
+    ASSERT_EQ(::link((folder + "a.wav").toLocal8Bit(), (folder + "hard.txt").toLocal8Bit()), 0);
+    ASSERT_TRUE(QDir(folder).mkdir("sub"));
+    for (const QString name : {"NoiseLog0.dat", "NoiseLog1.dat", "a.wav", "to-input.txt",
+                               "hard.txt", "sub", "missing/x.txt"}) {
+        SCOPED_TRACE(name.toStdString());
+        port.saveFileAnswer = folder + name;
+        runner.writeFailed = false;
+        runner.mExportClick();
+        EXPECT_TRUE(runner.writeFailed);
+    }
+    EXPECT_EQ(testwav::ReadFile((folder + "a.wav").toStdString()), "input");
+    EXPECT_EQ(ReadLogLines(folder + "NoiseLog0.dat"), (QStringList{"1", "a.wav", "0", "OK"}));
+    EXPECT_EQ(port.messages, QStringList(7, QString::fromUtf8("ファイルのオープンに失敗しました。")));
+
+    testwav::WriteFile((folder + "mine.txt").toStdString(), "old");
+    ASSERT_TRUE(QFile::link(folder + "mine.txt", folder + "link.txt"));
+    port.saveFileAnswer = folder + "link.txt";
+    runner.writeFailed = false;
     runner.mExportClick();
-    EXPECT_EQ(Exported(), kSummaryHead + "1\ta.wav\t0\tOK\r\n" + kDetailHead);
+    EXPECT_FALSE(runner.writeFailed);
+    EXPECT_TRUE(QFileInfo(folder + "link.txt").isSymLink());
+    EXPECT_EQ(testwav::ReadFile((folder + "mine.txt").toStdString()),
+              kSummaryHead + "1\ta.wav\t0\tOK\r\n" + kDetailHead);
 }
 
 TEST_F(LogExportTest, ExportAfterADetectionRun) {

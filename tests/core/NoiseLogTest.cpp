@@ -83,7 +83,7 @@ TEST_F(NoiseLogTest, ClickRecordHoldsSevenFields) {
     runner.AddClickRecord(2, 5, 0x18000, 0); // value taken as signed 16-bit
     const QStringList expected{"song.wav", "1", "L", "0", "00H 00M 00S 000mS", "1200",   "2",
                                "song.wav", "2", "R", "2", "00H 00M 00S 000mS", "-32768", "0"};
-    EXPECT_EQ(runner.detailLog, expected);
+    EXPECT_EQ(runner.detailLog.lines(), expected);
 }
 
 TEST_F(NoiseLogTest, ClickRecordSkippedForIdZeroOrUncheckedBox) {
@@ -98,8 +98,8 @@ TEST_F(NoiseLogTest, LogMaxTakesOneRecordBeyondTheLimit) {
     for (int32_t id = 1; id <= 1005; ++id)
         runner.AddClickRecord(id, id * 2, 5, 1);
     ASSERT_EQ(runner.detailLog.size(), 7007);
-    EXPECT_EQ(runner.detailLog[7000], "f");
-    EXPECT_EQ(runner.detailLog[7001], "1001");
+    EXPECT_EQ(runner.detailLog.lines()[7000], "f");
+    EXPECT_EQ(runner.detailLog.lines()[7001], "1001");
 }
 
 TEST_F(NoiseLogTest, LogMaxLimitDoesNotOverflow) {

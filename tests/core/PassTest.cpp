@@ -65,7 +65,7 @@ TEST_F(PassTest, DetectionFindsClicksAcrossBlockBoundaries) {
     UseInput("a.wav", testwav::MakeWav(Signal(120000, spikes)));
     EXPECT_EQ(runner.DetectPass(), Status::OK);
     EXPECT_EQ(runner.clickCounter, 4);
-    EXPECT_EQ(LoggedIndices(runner.detailLog), spikes);
+    EXPECT_EQ(LoggedIndices(runner.detailLog.lines()), spikes);
     EXPECT_EQ(port.passLabels, std::vector<bool>{false});
     EXPECT_EQ(port.clickCountTexts.front(), "0");
     EXPECT_EQ(port.progressMax, 240000);
@@ -82,10 +82,10 @@ TEST_F(PassTest, DetectionAndRemovalWithEqualThresholdsFindTheSameClicks) {
     const std::vector<int16_t> input = Signal(150000, {10, 99999, 131071, 262150, 299999});
     UseInput("a.wav", testwav::MakeWav(input));
     ASSERT_EQ(runner.DetectPass(), Status::OK);
-    const QStringList detected = runner.detailLog;
+    const QStringList detected = runner.detailLog.lines();
     runner.detailLog.clear();
     ASSERT_EQ(runner.RemovePass(), Status::OK);
-    EXPECT_EQ(runner.detailLog, detected);
+    EXPECT_EQ(runner.detailLog.lines(), detected);
     EXPECT_EQ(runner.clickCounter, 5);
     EXPECT_EQ(port.passLabels, (std::vector<bool>{false, true}));
 
@@ -276,12 +276,12 @@ TEST_F(PassTest, LookAheadPastTheFileEndReadsZeroBytes) {
     for (const auto &[ending, reference] : pairs) {
         UseInput("ref.wav", reference);
         ASSERT_EQ(runner.DetectPass(), Status::OK);
-        const QStringList expected = runner.detailLog;
+        const QStringList expected = runner.detailLog.lines();
         runner.detailLog.clear();
         UseInput("ref.wav", ending);
         ASSERT_EQ(runner.DetectPass(), Status::OK);
-        EXPECT_EQ(runner.detailLog, expected);
-        EXPECT_EQ(LoggedIndices(runner.detailLog).back(), int32_t(values.size()) - 2);
+        EXPECT_EQ(runner.detailLog.lines(), expected);
+        EXPECT_EQ(LoggedIndices(runner.detailLog.lines()).back(), int32_t(values.size()) - 2);
         runner.detailLog.clear();
     }
 }

@@ -116,10 +116,11 @@ TEST(HasWaveExtension, LooksAtFourCharactersFromTheLastDot) {
 
 TEST_F(WaveIoTest, CreateOutputFileMakesANewEmptyFile) {
     const QString path = dir.filePath("out.wav");
-    FileHandle out = CreateOutputFile(path, true, messages);
+    AtomicFile out = CreateOutputFile(path, true, messages);
     ASSERT_TRUE(out.isOpen());
-    EXPECT_TRUE(out.write("abc", 3));
-    out.close();
+    EXPECT_TRUE(out.file().write("abc", 3));
+    EXPECT_FALSE(QFile::exists(path)); // under its final name only when complete
+    EXPECT_TRUE(out.commit());
     EXPECT_EQ(Read(path), "abc");
     EXPECT_TRUE(messages.questions.isEmpty());
     EXPECT_TRUE(messages.notices.isEmpty());
@@ -131,15 +132,15 @@ TEST_F(WaveIoTest, CreateOutputFileAsksBeforeReplacing) {
     EXPECT_FALSE(CreateOutputFile(path, true, messages).isOpen());
     EXPECT_EQ(Read(path), "old");
     EXPECT_TRUE(messages.notices.isEmpty());
-    FileHandle out = CreateOutputFile(path, true, messages);
+    AtomicFile out = CreateOutputFile(path, true, messages);
     EXPECT_TRUE(out.isOpen());
-    EXPECT_EQ(Read(path), "");
+    EXPECT_FALSE(QFile::exists(path)); // deleted at create time, so no room is needed for both
     EXPECT_EQ(messages.questions, QStringList(2, kOverwrite));
-    out.close();
+    out.abandon();
 
     Write("old", "out.wav");
     EXPECT_TRUE(CreateOutputFile(path, false, messages).isOpen());
-    EXPECT_EQ(Read(path), "");
+    EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(messages.questions.size(), 2); // no question without confirm
 }
 
@@ -200,10 +201,10 @@ protected:
     std::string Output(const std::string &input, int64_t bytes) {
         EXPECT_TRUE(wave.ReadWaveHeader(Write(input), messages));
         const QString path = dir.filePath("out.wav");
-        FileHandle out = CreateOutputFile(path, false, messages);
-        EXPECT_TRUE(wave.WriteWaveHeader(out, bytes));
-        EXPECT_TRUE(out.write(std::string(size_t(bytes), '\0').data(), bytes));
-        out.close();
+        AtomicFile out = CreateOutputFile(path, false, messages);
+        EXPECT_TRUE(wave.WriteWaveHeader(out.file(), bytes));
+        EXPECT_TRUE(out.file().write(std::string(size_t(bytes), '\0').data(), bytes));
+        EXPECT_TRUE(out.commit());
         return Read(path);
     }
     static uint32_t U32(const std::string &b, size_t at) {
@@ -254,19 +255,20 @@ TEST_F(WaveHeaderWriteTest, PadsAnOddFormatBody) {
 TEST_F(WaveHeaderWriteTest, RewriteAfterAStop) {
     ASSERT_TRUE(wave.ReadWaveHeader(Write(testwav::MakeWav(Ramp(100))), messages));
     const QString path = dir.filePath("out.wav");
-    FileHandle out = CreateOutputFile(path, false, messages);
+    AtomicFile created = CreateOutputFile(path, false, messages);
+    FileHandle &out = created.file();
     ASSERT_TRUE(wave.WriteWaveHeader(out, 200));
     ASSERT_TRUE(out.write(std::string(40, '\2').data(), 40));
     ASSERT_TRUE(out.seek(0));
     ASSERT_TRUE(wave.WriteWaveHeader(out, 40));
-    out.close();
+    ASSERT_TRUE(created.commit());
     const std::string bytes = Read(path);
     ASSERT_EQ(bytes.size(), 84u);
     EXPECT_EQ(U32(bytes, 4), 76u);
     EXPECT_EQ(U32(bytes, 40), 40u);
     EXPECT_FALSE(wave.WriteWaveHeader(out, 10)); // closed
-    FileHandle again = CreateOutputFile(path, false, messages);
-    EXPECT_FALSE(wave.WriteWaveHeader(again, -2));
+    AtomicFile again = CreateOutputFile(path, false, messages);
+    EXPECT_FALSE(wave.WriteWaveHeader(again.file(), -2));
 }
 
 } // namespace

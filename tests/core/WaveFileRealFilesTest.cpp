@@ -79,10 +79,11 @@ protected:
     // Writes header + values the way a removal pass does.
     QString WriteOutput(const std::vector<int16_t> &values) {
         const QString path = dir.filePath("out.wav");
-        FileHandle out = CreateOutputFile(path, false, messages);
+        AtomicFile out = CreateOutputFile(path, false, messages);
         const std::string bytes = testwav::SampleBytes(values);
-        EXPECT_TRUE(wave.WriteWaveHeader(out, int64_t(bytes.size())));
-        EXPECT_TRUE(out.write(bytes.data(), int64_t(bytes.size())));
+        EXPECT_TRUE(wave.WriteWaveHeader(out.file(), int64_t(bytes.size())));
+        EXPECT_TRUE(out.file().write(bytes.data(), int64_t(bytes.size())));
+        EXPECT_TRUE(out.commit());
         return path;
     }
 };

@@ -1,0 +1,68 @@
+#include "batch/DetailLog.h"
+#include "batch/BatchRunner.h"
+
+namespace {
+
+// Lines are written in pieces of about this size.
+constexpr qsizetype kFlushBytes = 256 * 1024;
+
+QStringList SplitLines(const QByteArray &bytes) {
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype end; (end = bytes.indexOf("\r\n", start)) >= 0; start = end + 2)
+        lines << DecodeLogText(bytes.mid(start, end - start));
+    return lines;
+}
+
+} // namespace
+
+void DetailLog::Begin(const QString &target) {
+    clear();
+    file_ = AtomicFile::Create(target);
+    failed_ = !file_.isOpen();
+}
+
+void DetailLog::append(const QString &line) {
+    ++lineCount_;
+    if (failed_)
+        return;
+    pending_ += EncodeLogText(line);
+    pending_ += "\r\n";
+    if (pending_.size() >= kFlushBytes && file_.isOpen())
+        Flush();
+}
+
+bool DetailLog::Flush() {
+    if (!failed_ && !file_.file().write(pending_.constData(), pending_.size()))
+        failed_ = true;
+    pending_.clear();
+    return !failed_;
+}
+
+void DetailLog::clear() {
+    file_.abandon();
+    pending_.clear();
+    lineCount_ = 0;
+    failed_ = false;
+}
+
+QStringList DetailLog::lines() {
+    QByteArray bytes;
+    if (file_.isOpen()) {
+        const int64_t written = file_.file().size();
+        bytes.resize(qsizetype(std::max<int64_t>(written, 0)));
+        if (file_.file().readAt(0, bytes.data(), bytes.size()) != bytes.size())
+            bytes.clear();
+    }
+    return SplitLines(bytes + pending_);
+}
+
+bool DetailLog::Save(const QString &path) {
+    if (!file_.isOpen() && !failed_) {
+        file_ = AtomicFile::Create(path);
+        failed_ = !file_.isOpen();
+    }
+    const bool saved = Flush() && file_.target() == path && file_.commit();
+    clear();
+    return saved;
+}

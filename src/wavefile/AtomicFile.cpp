@@ -1,0 +1,82 @@
+#include "wavefile/AtomicFile.h"
+#include "wavefile/FileSystem.h"
+
+#include <QRandomGenerator>
+#include <cerrno>
+#include <fcntl.h>
+#include <utility>
+
+namespace {
+
+const QString kUnfinishedMark = QStringLiteral(".unfinished-");
+constexpr int kNameTries = 64;
+
+QString RandomTag() {
+    static const char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QString tag;
+    for (int i = 0; i < 6; ++i)
+        tag += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(62)]);
+    return tag;
+}
+
+} // namespace
+
+AtomicFile::~AtomicFile() {
+    abandon();
+}
+
+AtomicFile::AtomicFile(AtomicFile &&other) noexcept
+    : file_(std::move(other.file_)), target_(std::move(other.target_)),
+      temporary_(std::exchange(other.temporary_, QString())) {}
+
+AtomicFile &AtomicFile::operator=(AtomicFile &&other) noexcept {
+    if (this != &other) {
+        abandon();
+        file_ = std::move(other.file_);
+        target_ = std::move(other.target_);
+        temporary_ = std::exchange(other.temporary_, QString());
+    }
+    return *this;
+}
+
+AtomicFile AtomicFile::Create(const QString &target) {
+    AtomicFile atomic;
+    if (target.isEmpty())
+        return atomic;
+    // Several runs may write the same target at once: each gets its own name.
+    for (int i = 0; i < kNameTries; ++i) {
+        const QString temporary = target + kUnfinishedMark + RandomTag();
+        const int fd =
+            FileSystem::Open(temporary, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) {
+            atomic.file_ = FileHandle(fd);
+            atomic.target_ = target;
+            atomic.temporary_ = temporary;
+            return atomic;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    return atomic;
+}
+
+bool AtomicFile::commit() {
+    if (!file_.isOpen())
+        return false;
+    const bool synced = file_.sync();
+    file_.close();
+    if (!synced || !FileSystem::Rename(temporary_, target_)) {
+        abandon();
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
+void AtomicFile::abandon() {
+    file_.close();
+    if (!temporary_.isEmpty())
+        FileSystem::Remove(temporary_);
+    temporary_.clear();
+}

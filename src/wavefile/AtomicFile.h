@@ -1,0 +1,40 @@
+#pragma once
+// A file the program writes as a whole: it is written under a temporary name in
+// the target's folder ("take1_won.wav.unfinished-Xy12Ab") and renamed over the
+// target only when complete. Readers of the target never see a half-written
+// file; a process killed meanwhile leaves only the temporary file, whose name
+// says what it is. An entry at the target (a link too) is replaced, never
+// written through.
+
+#include "wavefile/FileHandle.h"
+
+#include <QString>
+
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    ~AtomicFile(); // abandons a file that was not committed
+    AtomicFile(AtomicFile &&other) noexcept;
+    AtomicFile &operator=(AtomicFile &&other) noexcept;
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    // Creates the temporary file for target; a closed object when it cannot.
+    static AtomicFile Create(const QString &target);
+
+    bool isOpen() const { return file_.isOpen(); }
+    FileHandle &file() { return file_; }
+    const QString &target() const { return target_; }
+    const QString &temporaryPath() const { return temporary_; }
+
+    // Puts the written bytes on the disk and renames the file over the target.
+    // On failure the temporary file is removed and the target left as it was.
+    bool commit();
+    // Removes the temporary file; the target is left as it was.
+    void abandon();
+
+private:
+    FileHandle file_;
+    QString target_;
+    QString temporary_;
+};

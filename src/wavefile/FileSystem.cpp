@@ -1,0 +1,74 @@
+#include "wavefile/FileSystem.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace FileSystem {
+
+namespace {
+
+// The one place a path becomes the bytes of a system call.
+QByteArray Native(const QString &path) {
+    return QFile::encodeName(path);
+}
+
+} // namespace
+
+int Open(const QString &path, int flags, mode_t mode) {
+    if (path.isEmpty())
+        return -1;
+    const QByteArray native = Native(path);
+    int fd;
+    do {
+        fd = ::open(native.constData(), flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool EntryExists(const QString &path) {
+    struct stat st;
+    return !path.isEmpty() && ::lstat(Native(path).constData(), &st) == 0;
+}
+
+std::optional<FileId> IdentityOf(const QString &path) {
+    struct stat st;
+    if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileId{st.st_dev, st.st_ino};
+}
+
+int64_t SizeOf(const QString &path) {
+    struct stat st;
+    if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0)
+        return -1;
+    return int64_t(st.st_size);
+}
+
+bool Remove(const QString &path) {
+    return !path.isEmpty() && ::unlink(Native(path).constData()) == 0;
+}
+
+bool Rename(const QString &from, const QString &to) {
+    return !from.isEmpty() && !to.isEmpty() &&
+           ::rename(Native(from).constData(), Native(to).constData()) == 0;
+}
+
+int64_t FreeBytes(const QString &folder) {
+    struct statvfs vfs;
+    if (folder.isEmpty() || ::statvfs(Native(folder).constData(), &vfs) != 0)
+        return -1;
+    const uint64_t blocks = vfs.f_bavail;
+    const uint64_t blockSize = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
+    const uint64_t maxFree = uint64_t(std::numeric_limits<int64_t>::max());
+    if (blockSize && blocks > maxFree / blockSize)
+        return int64_t(maxFree);
+    return int64_t(blocks * blockSize);
+}
+
+} // namespace FileSystem

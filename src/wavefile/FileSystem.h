@@ -1,0 +1,35 @@
+#pragma once
+// The system calls the program makes on paths. Each turns the path into the
+// bytes the system takes in one place, so every file operation sees a name the
+// same way. Nothing throws; failures are reported by the result.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <sys/types.h>
+
+namespace FileSystem {
+
+// What makes two names the same file, whatever their spelling or links.
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileId &) const = default;
+};
+
+// open(2), repeated when a signal interrupts it; -1 on failure.
+int Open(const QString &path, int flags, mode_t mode = 0);
+// True when a directory entry of that name exists (a dangling link counts).
+bool EntryExists(const QString &path);
+// The file a path names, links followed; nullopt when there is none.
+std::optional<FileId> IdentityOf(const QString &path);
+// The file's length in bytes, links followed; -1 when it cannot be looked at.
+int64_t SizeOf(const QString &path);
+// Removes the directory entry (a link itself, never what it points to).
+bool Remove(const QString &path);
+// Renames from over to in one step; an entry at to (a link too) is replaced.
+bool Rename(const QString &from, const QString &to);
+// Bytes free to this user on the volume holding folder; -1 when unknown.
+int64_t FreeBytes(const QString &folder);
+
+} // namespace FileSystem
