@@ -202,4 +202,5 @@ private:
     QString shownFolder_;
     bool closeAfterRun_ = false; // a close arrived while a run was going on
     bool exitStepsDone_ = false;
+    bool settingsFileUsable_ = true; // false: the settings file is not written at exit
 };

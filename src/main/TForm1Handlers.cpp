@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -38,6 +39,14 @@ void TForm1::FormCreate() {
     runner.logFolder.clear();
     const LoadedSettings loaded = LoadSettings(startFolder);
     settings = loaded.settings;
+    // Told once, as soon as the window runs; at exit the file is left as the
+    // user has it.
+    settingsFileUsable_ = loaded.fileUsable;
+    if (!settingsFileUsable_) {
+        const QString text = UnusableSettingsMessage(
+            QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)));
+        QTimer::singleShot(0, this, [this, text] { ShowMsg(text); });
+    }
     bool shown = false;
     if (loaded.restoreFolder) {
         SelectDrive(loaded.drive.isEmpty() ? VolumeRootOf(*loaded.restoreFolder) : loaded.drive);
@@ -168,7 +177,8 @@ void TForm1::FormClose() {
 }
 
 void TForm1::RunExitSteps() {
-    if (!SaveSettings(startFolder, settings, cbDrive1->currentText(), shownFolder_))
+    if (settingsFileUsable_ &&
+        !SaveSettings(startFolder, settings, cbDrive1->currentText(), shownFolder_))
         ShowMsg(QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)) +
                 QStringLiteral("\r\nに設定を保存できませんでした。"));
     // An empty logFolder means the folder shown, which is the current directory.

@@ -15,6 +15,10 @@
 
 #include <cmath>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -172,6 +176,133 @@ TEST_F(BatchCommandTest, LogsAndExportMatchTheWindowsRun) {
 
     const Result toStdout = Run({"detect", "--export", "-", Path("clicks.wav"), Path("clean.wav")});
     EXPECT_TRUE(toStdout.rows.contains("Detail of Noise Check\r"));
+}
+
+// Links, FIFOs and devices where the run looks for its logs, settings or
+// export: nothing is written through a link, nothing waits on a FIFO, and a
+// file the run worked on is never the export.
+TEST_F(BatchCommandTest, HostileNamesNeitherLoseDataNorHang) {
+    const QByteArray clean = Bytes("clean.wav");
+    ASSERT_TRUE(QFile::link(Path("clean.wav"), Path("NoiseLog1.dat")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("NoiseLog0.dat")).constData(), 0600), 0);
+    Result r = Run({"remove", "--use-detection", "--export", Path("clean.wav"), Path("clean.wav"),
+                    Path("clicks.wav")});
+    EXPECT_EQ(r.exitCode, 1); // the export was refused
+    EXPECT_EQ(r.rows.size(), 2);
+    EXPECT_EQ(Bytes("clean.wav"), clean);
+    EXPECT_FALSE(QFileInfo(Path("NoiseLog1.dat")).isSymLink());
+    EXPECT_EQ(ReadLogLines(Path("NoiseLog1.dat")).size(), 3 * 7);
+    EXPECT_EQ(ReadLogLines(Path("NoiseLog0.dat")).size(), 2 * 4);
+
+    QDir(dir_.path()).mkdir("folder");
+    ASSERT_TRUE(QFile::link(Path("clicks.wav"), Path("link.txt")));
+    for (const QString &target : {Path("folder"), Path("none/x.txt"), Path("link.txt")}) {
+        r = Run({"detect", "--export", target, Path("clicks.wav")});
+        EXPECT_EQ(r.exitCode, 1) << target.toStdString();
+    }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.ini")).constData(), 0600), 0);
+    for (const QString &settings : {Path("fifo.ini"), QStringLiteral("/dev/zero")}) {
+        r = Run({"detect", "--settings", settings, Path("clean.wav")});
+        EXPECT_EQ(r.exitCode, 2) << settings.toStdString();
+        EXPECT_TRUE(r.rows.isEmpty());
+    }
+}
+
+// A log that cannot be written, or a standard output that fails, makes the
+// exit status 1 but never stops the run: every file is still processed.
+TEST_F(BatchCommandTest, UnwrittenLogsAndOutputGiveExitOne) {
+    QDir(dir_.path()).mkdir("NoiseLog0.dat"); // a folder where the summary should go
+    Result r = Run({"detect", Path("clean.wav")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.rows, QStringList{"1\tclean.wav\t0\tOK"});
+    QDir(dir_.path()).rmdir("NoiseLog0.dat");
+
+    const QByteArray clean = Path("clean.wav").toLocal8Bit();
+    const QByteArray clicks = Path("clicks.wav").toLocal8Bit();
+    for (const bool closedPipe : {true, false}) {
+        SCOPED_TRACE(closedPipe ? "closed pipe" : "full device");
+        QFile::remove(Path("NoiseLog0.dat"));
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int out = closedPipe ? fds[1] : ::open("/dev/full", O_WRONLY);
+            ::dup2(out, 1);
+            ::close(fds[0]);
+            ::execl(NORVATEL_BATCH_EXE, NORVATEL_BATCH_EXE, "detect", clean.constData(),
+                    clicks.constData(), static_cast<char *>(nullptr));
+            ::_exit(99);
+        }
+        ::close(fds[0]); // nobody reads: the first row meets a closed pipe
+        ::close(fds[1]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        EXPECT_EQ(ReadLogLines(Path("NoiseLog0.dat")).size(), 2 * 4);
+    }
+}
+
+// Result lines stay one line per file whatever the name holds.
+TEST_F(BatchCommandTest, ControlCharactersInNamesPrintAsQuestionMarks) {
+    Write("a\tb\rc.wav", Tone(2000));
+    const Result r = Run({"detect", Path("a\tb\rc.wav")});
+    EXPECT_EQ(r.rows, QStringList{"1\ta?b?c.wav\t0\tOK"});
+}
+
+// Settings files with CR-only or CR LF line ends read as LF ones do; one that
+// is not text stops the command before it starts.
+TEST_F(BatchCommandTest, SettingsFilesReadAlikeWhateverTheirLineEnds) {
+    testwav::WriteFile(Path("cr.ini").toStdString(), "[Settei]\rckAuto=false\r");
+    Result r = Run({"remove", "--settings", Path("cr.ini"), Path("clean.wav")});
+    EXPECT_EQ(r.exitCode, 2); // automatic naming off and no --name
+    EXPECT_TRUE(r.err.contains("no output name")) << r.err.toStdString();
+
+    testwav::WriteFile(Path("utf16.ini").toStdString(), std::string("\xFF\xFE[\0S\0]\0", 8));
+    r = Run({"detect", "--settings", Path("utf16.ini"), Path("clean.wav")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("not a text file")) << r.err.toStdString();
+
+    // An empty output-folder setting names the setting rather than writing here.
+    testwav::WriteFile(Path("nofolder.ini").toStdString(),
+                       "[Settei]\r\nckSameDir=false\r\noutPath=\r\n");
+    r = Run({"remove", "--settings", Path("nofolder.ini"), Path("clean.wav")});
+    EXPECT_EQ(r.rows, QStringList{"1\tclean.wav\t0\tWrite File Open Error"});
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8("出力ファイルパス"))) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Path("clean_won.wav")));
+}
+
+// Runs over one folder: with --log-dir each keeps its own logs; sharing one,
+// a run waits for the other's logs to be saved and says so.
+TEST_F(BatchCommandTest, RunsSharingAFolderKeepTheirLogsApart) {
+    QDir(dir_.path()).mkdir("logs");
+    Result r = Run({"detect", "--log-dir", Path("logs"), Path("clean.wav"), Path("clicks.wav")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(Path("NoiseLog0.dat")));
+    EXPECT_EQ(ReadLogLines(Path("logs/NoiseLog1.dat")).size(), 3 * 7);
+    r = Run({"remove", "--use-detection", "--log-dir", Path("logs"), Path("clean.wav")});
+    EXPECT_EQ(r.rows, QStringList{"1\tclean.wav\t0\tPass No Noise"});
+
+    // This test holds the folder's lock as another run would.
+    const int fd = ::open(QFile::encodeName(Path("NoiseLog.lock")).constData(), O_RDWR | O_CREAT,
+                          0600);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    ASSERT_EQ(::fcntl(fd, F_SETLK, &lock), 0);
+    QProcess p;
+    p.setReadChannel(QProcess::StandardError);
+    p.start(QStringLiteral(NORVATEL_BATCH_EXE), {"detect", Path("clean.wav")});
+    ASSERT_TRUE(p.waitForStarted());
+    QByteArray err;
+    while (!err.contains("waiting") && p.waitForReadyRead(10000))
+        err += p.readAllStandardError();
+    EXPECT_TRUE(err.contains("waiting")) << err.toStdString();
+    EXPECT_EQ(p.state(), QProcess::Running);
+    EXPECT_FALSE(QFileInfo::exists(Path("NoiseLog0.dat")));
+    ::close(fd);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_EQ(ReadLogLines(Path("NoiseLog0.dat")), (QStringList{"1", "clean.wav", "0", "OK"}));
 }
 
 // The data size a header declares, and the bytes that follow a 44-byte header.

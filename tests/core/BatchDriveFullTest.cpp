@@ -5,6 +5,7 @@
 #include "support/RecordingPort.h"
 #include "support/TestWav.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <csignal>
 #include <functional>
@@ -17,17 +18,18 @@ namespace {
 
 constexpr rlim_t kFileSizeLimit = 400000; // room for one block of output, not two
 
-// Runs body in a child whose files may not grow past kFileSizeLimit (with
+// Runs body in a child whose files may not grow past limit (with
 // SIGXFSZ ignored, so an oversized write fails instead of killing it), and
 // returns the text the body produced, or an empty text if the child failed.
-std::string RunWithFileSizeLimit(const std::function<std::string()> &body) {
+std::string RunWithFileSizeLimit(const std::function<std::string()> &body,
+                                 rlim_t limitBytes = kFileSizeLimit) {
     int fds[2];
     if (::pipe(fds) != 0)
         return {};
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(fds[0]);
-        const rlimit limit{kFileSizeLimit, kFileSizeLimit};
+        const rlimit limit{limitBytes, limitBytes};
         std::signal(SIGXFSZ, SIG_IGN);
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
             ::_exit(2);
@@ -93,6 +95,27 @@ TEST_F(BatchDriveFullTest, FailedWriteEndsThePassWithATruthfulHeader) {
     ASSERT_GE(output.size(), 44u);
     EXPECT_EQ(DataSizeField(output), 131072 * 2);
     EXPECT_EQ(output.size(), 44u + 131072 * 2);
+}
+
+// An output that cannot even take its header is not left behind: a file that
+// is no WAV would trouble the next program that opens it.
+TEST_F(BatchDriveFullTest, HeaderThatCannotBeWrittenLeavesNoOutput) {
+    testwav::WriteFile((folder + "big.wav").toStdString(), Wav(1000));
+    const std::string transcript = RunWithFileSizeLimit(
+        [this] {
+            Settings settings = Settings::Defaults();
+            RecordingPort port;
+            BatchRunner runner(settings, port);
+            runner.inputName = "big.wav";
+            runner.inputPath = folder + "big.wav";
+            runner.outputFolder = folder;
+            runner.outputPath = folder + "out.wav";
+            const QString status = runner.RemovePass();
+            return (port.messages.join('|') + "#" + status).toStdString();
+        },
+        20);
+    EXPECT_EQ(transcript, "ドライブの空き容量が不足しています。#No Drive Space");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"big.wav"});
 }
 
 TEST_F(BatchDriveFullTest, FullDriveEndsTheRunAfterThatFile) {

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -284,6 +286,42 @@ TEST_F(BatchRunTest, ClosingDuringARunSavesLogsWithoutEndMessage) {
     EXPECT_TRUE(port.messages.isEmpty());
     EXPECT_FALSE(runner.running);
     EXPECT_EQ(Log("NoiseLog0.dat"), "1\r\na.wav\r\n1\r\nAbort\r\n");
+}
+
+// Another process holding the log folder's lock: the window's run starts
+// nothing and says why; a run that waits (the batch command's) starts as soon
+// as the other is done, so two runs never mix their logs.
+TEST_F(BatchRunTest, ARunWhoseLogFolderIsBusyWaitsOrStartsNothing) {
+    Put("a.wav", testwav::MakeWav(std::vector<int16_t>(200, 0)));
+    port.selectedNames = {"a.wav"};
+    int locked[2], release[2];
+    ASSERT_EQ(::pipe(locked), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FileLock lock;
+        char c = lock.tryLock(folder + kLogLockName) == FileLock::Result::Locked ? 'L' : '-';
+        if (::write(locked[1], &c, 1) == 1)
+            (void)::read(release[0], &c, 1); // holds the lock until told
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(locked[0], &c, 1), 1);
+    ASSERT_EQ(c, 'L');
+
+    runner.DetectRun();
+    EXPECT_EQ(port.messages, QStringList{QString::fromUtf8(
+                                 "他の処理がこのフォルダのログを使用中です。終了してから実行してください。")});
+    EXPECT_FALSE(QFile::exists(folder + "NoiseLog0.dat"));
+
+    port.messages.clear();
+    port.onWaitForLogs = [&] { EXPECT_EQ(::write(release[1], "x", 1), 1); };
+    runner.DetectRun();
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(ReadLogLines(folder + "NoiseLog0.dat"), (QStringList{"1", "a.wav", "0", "OK"}));
+    for (int fd : {locked[0], locked[1], release[0], release[1]})
+        ::close(fd);
 }
 
 } // namespace

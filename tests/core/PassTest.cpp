@@ -179,6 +179,14 @@ TEST_F(PassTest, OutputThatCannotBeCreatedLeavesTheInputAlone) {
     runner.outputPath = runner.inputFolder + "link.wav";
     EXPECT_EQ(runner.RemovePass(), Status::WriteFileOpenError);
     EXPECT_EQ(testwav::ReadFile(runner.inputPath.toStdString()), wav);
+
+    // An empty output-folder setting is not taken as the current folder.
+    port.messages.clear();
+    runner.outputFolder.clear();
+    runner.outputPath = "a_won.wav";
+    EXPECT_EQ(runner.RemovePass(), Status::WriteFileOpenError);
+    EXPECT_EQ(port.messages, QStringList{QString::fromUtf8("出力ファイルパスが設定されていません。")});
+    EXPECT_FALSE(QFile::exists("a_won.wav"));
 }
 
 TEST_F(PassTest, DeclinedOverwriteKeepsTheOldOutput) {

@@ -8,6 +8,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -110,6 +111,42 @@ TEST_F(SettingsFileTest, SaveReportsAnUnwritableFile) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     EXPECT_FALSE(SaveSettings(dir_.filePath("file"), Settings::Defaults(), "/", "/"));
+}
+
+// Old editors save with CR alone, Windows ones with CR LF: both read as LF
+// does, and a save keeps the file's own line ends.
+TEST_F(SettingsFileTest, EveryKindOfLineEndReadsAlike) {
+    for (const QByteArray eol : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE(eol.toStdString());
+        writeIni("[Settei]" + eol + "rdCL=3" + eol + "LogMax=7" + eol);
+        EXPECT_EQ(load().rdCL, 3);
+        EXPECT_EQ(load().LogMax, 7);
+        ASSERT_TRUE(SaveSettings(dir_.path(), load(), "/", "/"));
+        const QString rest = readIni().remove(QString::fromLatin1(eol));
+        EXPECT_FALSE(rest.contains('\r') || rest.contains('\n')) << rest.toStdString();
+        EXPECT_EQ(load().LogMax, 7);
+    }
+}
+
+// A file that is no text (UTF-16, binary) or no file at all (a FIFO, a
+// device) gives the defaults at once, is marked unusable and is never written.
+TEST_F(SettingsFileTest, AFileThatIsNotTextIsLeftAlone) {
+    const QByteArray utf16("\xFF\xFE[\0S\0e\0t\0t\0e\0i\0]\0", 20);
+    for (const QByteArray &bytes : {utf16, QByteArray("[Settei]\nrdCL=3\n\0\x01\x02", 20)}) {
+        writeIni(bytes);
+        const LoadedSettings loaded = LoadSettings(dir_.path());
+        EXPECT_FALSE(loaded.fileUsable);
+        EXPECT_EQ(loaded.settings, Settings::Defaults());
+        EXPECT_FALSE(SaveSettings(dir_.path(), Settings::Defaults(), "/", "/"));
+        QFile file(iniPath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), bytes);
+    }
+    ASSERT_TRUE(QFile::remove(iniPath()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(iniPath()).constData(), 0600), 0);
+    EXPECT_FALSE(LoadSettings(dir_.path()).fileUsable); // returns: the open does not wait
+    EXPECT_FALSE(LoadSettingsFile("/dev/zero").fileUsable);
+    EXPECT_TRUE(LoadSettings(dir_.filePath("none")).fileUsable); // missing is fine
 }
 
 TEST_F(SettingsFileTest, CheckPlayTimeNeedsABuffDipthKey) {

@@ -5,6 +5,8 @@
 #include "main/TForm3.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -60,6 +62,25 @@ TEST_F(SettingsPersistTest, DialogChangeIsSavedAtCloseAndUsedByTheNextRun) {
     Detect();
     EXPECT_EQ(ReadCp932Lines(DataPath(QStringLiteral("NoiseLog0.dat"))),
               (QStringList{"1", "spike.wav", "1", "Noise Detect"}));
+}
+
+// A settings file in UTF-16 (as some editors save it) cannot be read: the
+// window says so once, works with the defaults and leaves the file alone.
+TEST_F(SettingsPersistTest, ASettingsFileThatIsNotTextIsReportedOnceAndLeftAlone) {
+    const QString ini = QDir(start).filePath(QStringLiteral("RizivozeR.ini"));
+    const QString text = QStringLiteral("[Settei]\r\nrdCL=2\r\n");
+    QByteArray utf16("\xFF\xFE");
+    utf16 += QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    testwav::WriteFile(ini.toStdString(), utf16.toStdString());
+    StartWithoutWritingSettings();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->settings, Settings::Defaults());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(ini)) << messages[0].toStdString();
+    form->close();
+    form.reset();
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(ReadBytes(ini), utf16);
 }
 
 } // namespace

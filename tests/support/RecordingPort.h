@@ -30,6 +30,9 @@ public:
     // Called by every ProcessPendingEvents, with the number of pumps so far
     // (1 for the first). Tests raise stops or change files from here.
     std::function<void(int)> onPump;
+    // When set, the run waits for a log folder another run holds (as the batch
+    // command does) after calling it; otherwise it starts nothing (as the window).
+    std::function<void()> onWaitForLogs;
 
     // --- what the runs did ---
     QStringList messages; // every ShowMsg text, notices and questions alike
@@ -59,6 +62,11 @@ public:
         const MsgAnswer answer = questionAnswers.front();
         questionAnswers.pop_front();
         return answer;
+    }
+    bool WaitForLogFolder(const QString &) override {
+        if (onWaitForLogs)
+            onWaitForLogs();
+        return bool(onWaitForLogs);
     }
     QString AskSaveFileName(const QString &title, const QString &filter,
                             const QString &defaultSuffix) override {
