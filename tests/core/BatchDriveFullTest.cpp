@@ -75,21 +75,28 @@ protected:
     std::string Read(const QString &name) const {
         return testwav::ReadFile((folder + name).toStdString());
     }
+    // A removal pass of big.wav into out.wav under a file size limit: its
+    // messages and status.
+    std::string RemoveBigUnderLimit(rlim_t limit = kFileSizeLimit) const {
+        return RunWithFileSizeLimit(
+            [this] {
+                Settings settings = Settings::Defaults();
+                RecordingPort port;
+                BatchRunner runner(settings, port);
+                runner.inputName = "big.wav";
+                runner.inputPath = folder + "big.wav";
+                runner.outputFolder = folder;
+                runner.outputPath = folder + "out.wav";
+                const QString status = runner.RemovePass().text();
+                return (port.messages.join('|') + "#" + status).toStdString();
+            },
+            limit);
+    }
 };
 
 TEST_F(BatchDriveFullTest, FailedWriteEndsThePassWithATruthfulHeader) {
     testwav::WriteFile((folder + "big.wav").toStdString(), Wav(200000));
-    const std::string transcript = RunWithFileSizeLimit([this] {
-        Settings settings = Settings::Defaults();
-        RecordingPort port;
-        BatchRunner runner(settings, port);
-        runner.inputName = "big.wav";
-        runner.inputPath = folder + "big.wav";
-        runner.outputFolder = folder;
-        runner.outputPath = folder + "out.wav";
-        const QString status = runner.RemovePass().text();
-        return (port.messages.join('|') + "#" + status).toStdString();
-    });
+    const std::string transcript = RemoveBigUnderLimit();
     EXPECT_EQ(transcript, "ドライブの空き容量が不足しています。#No Drive Space");
     const std::string output = Read("out.wav");
     ASSERT_GE(output.size(), 44u);
@@ -101,19 +108,7 @@ TEST_F(BatchDriveFullTest, FailedWriteEndsThePassWithATruthfulHeader) {
 // is no WAV would trouble the next program that opens it.
 TEST_F(BatchDriveFullTest, HeaderThatCannotBeWrittenLeavesNoOutput) {
     testwav::WriteFile((folder + "big.wav").toStdString(), Wav(1000));
-    const std::string transcript = RunWithFileSizeLimit(
-        [this] {
-            Settings settings = Settings::Defaults();
-            RecordingPort port;
-            BatchRunner runner(settings, port);
-            runner.inputName = "big.wav";
-            runner.inputPath = folder + "big.wav";
-            runner.outputFolder = folder;
-            runner.outputPath = folder + "out.wav";
-            const QString status = runner.RemovePass();
-            return (port.messages.join('|') + "#" + status).toStdString();
-        },
-        20);
+    const std::string transcript = RemoveBigUnderLimit(20);
     EXPECT_EQ(transcript, "ドライブの空き容量が不足しています。#No Drive Space");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"big.wav"});
 }
