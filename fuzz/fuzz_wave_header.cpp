@@ -1,9 +1,14 @@
 // Feeds arbitrary bytes to the header reader as a file, then reads samples from
 // what it accepted, runs them through the click engine in two blocks the way a
 // detection pass does, and writes an output header for them, which must read
-// back with the same measurements.
+// back with the same measurements. The same bytes also go to the settings
+// reader and the log reader as files of theirs.
 
+#include "batch/BatchRunner.h"
+#include "batch/LogLineReader.h"
 #include "engine/ClickEngine.h"
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
 #include "wavefile/WaveFile.h"
 
 #include <QString>
@@ -104,11 +109,50 @@ void DetectInTwoBlocks(const std::vector<int16_t> &values, const Thresholds &thr
     }
 }
 
+// Whatever the file holds, every value is one the program can use, and a text
+// file the reader takes is written back exactly as read.
+void CheckSettingsReader(const QString &path, const uint8_t *data, size_t size) {
+    const LoadedSettings loaded = LoadSettingsFile(path);
+    const Settings &s = loaded.settings;
+    Check(s.rdCL >= 1 && s.rdCL <= 3 && s.rdWT >= 1 && s.rdWT <= 3);
+    Check(s.BuffDipth >= 2 && s.BuffDipth <= 16 && s.Arasa >= 1 && s.Arasa <= 32);
+    Check(s.WinTime >= 0 && s.WinTime < int32_t(kDisplayTimeFrames.size()));
+    Check(s.LogMax >= 0 && s.DumpTextLen >= 0 && s.CheckPlayTime >= 0 && s.CheckPlayTime <= 11);
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    Check(loaded.fileUsable == IniFile::IsText(bytes));
+    if (!loaded.fileUsable || bytes.startsWith("\xEF\xBB\xBF"))
+        return;
+    IniFile ini;
+    ini.setBytes(bytes);
+    Check(ini.bytes() == bytes);
+    ini.setValue(QStringLiteral("Settei"), QStringLiteral("LogMax"), QStringLiteral("5"));
+    IniFile again;
+    again.setBytes(ini.bytes());
+    Check(again.value(QStringLiteral("Settei"), QStringLiteral("LogMax")) == QStringLiteral("5"));
+}
+
+// The log reader's lines hold no line ends and, with them, make up the file.
+void CheckLogReader(const QString &path, size_t size) {
+    LogLineReader reader(path);
+    QByteArray line;
+    size_t total = 0;
+    while (reader.NextLine(line)) {
+        Check(!line.contains('\r') && !line.contains('\n'));
+        total += size_t(line.size());
+    }
+    Check(!reader.failed() && total <= size);
+    bool ok = false;
+    ReadLogLines(path, &ok);
+    Check(ok);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static const int inFd = MemoryFile("in");
     Fill(inFd, data, size);
+    CheckSettingsReader(PathOf(inFd), data, size);
+    CheckLogReader(PathOf(inFd), size);
     SilentMessages messages;
     WaveFile wave;
     if (!wave.ReadWaveHeader(PathOf(inFd), messages))
