@@ -326,8 +326,9 @@ int64_t UnfinishedBytes(const QDir &dir) {
 
 class SignalTest : public BatchCommandTest, public ::testing::WithParamInterface<int> {
 protected:
-    // Starts a removal of a long file and returns once some blocks are written.
-    void StartLongRemoval(QProcess &p) {
+    // Starts a removal of a long file and returns once some blocks are written;
+    // with shellArgs, through the shell, which gets the program and the file.
+    void StartLongRemoval(QProcess &p, const QStringList &shellArgs = {}) {
         // A long file: 120 MB of data, so the signal lands in the middle of it.
         const int64_t dataBytes = 120LL * 1000 * 1000;
         testwav::Layout layout;
@@ -336,8 +337,13 @@ protected:
         testwav::WriteFile(Path("long.wav").toStdString(), header);
         ASSERT_TRUE(QFile::resize(Path("long.wav"), qint64(header.size()) + dataBytes));
         p.setWorkingDirectory(dir_.path());
-        p.start(QStringLiteral(NORVATEL_BATCH_EXE), {"remove", Path("long.wav")});
+        if (shellArgs.isEmpty())
+            p.start(QStringLiteral(NORVATEL_BATCH_EXE), {"remove", Path("long.wav")});
+        else
+            p.start("/bin/sh", shellArgs + QStringList{NORVATEL_BATCH_EXE, Path("long.wav")});
         ASSERT_TRUE(p.waitForStarted());
+        if (!shellArgs.isEmpty())
+            return;
         for (int i = 0; i < 50000 && UnfinishedBytes(QDir(dir_.path())) < 2000000; ++i)
             QThread::usleep(200);
         ASSERT_GE(UnfinishedBytes(QDir(dir_.path())), 2000000);
@@ -364,6 +370,21 @@ TEST_P(SignalTest, AStopSignalLeavesAValidPartialFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StopSignals, SignalTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
+
+// A file-size limit fails the write instead of killing the run: the output
+// keeps what fitted, under its name, with a header that says so.
+TEST_F(SignalTest, AFileSizeLimitTakesTheFailedWritePath) {
+    QProcess p;
+    StartLongRemoval(p, {"-c", "ulimit -f 8000; exec \"$0\" remove \"$1\""});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(QString::fromLocal8Bit(p.readAllStandardOutput()), "1\tlong.wav\t0\tNo Drive Space\n");
+    const auto [declared, actual] = DeclaredAndActual(Path("long_won.wav"));
+    EXPECT_GT(actual, 0);
+    EXPECT_EQ(int64_t(declared), actual);
+    EXPECT_EQ(UnfinishedBytes(QDir(dir_.path())), -1);
+}
 
 // A killed run leaves only its temporary file: no output under the final name
 // whose header claims more than it holds.
