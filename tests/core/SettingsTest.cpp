@@ -131,8 +131,10 @@ TEST_F(SettingsFileTest, EveryKindOfLineEndReadsAlike) {
 // A file that is no text (UTF-16, binary) or no file at all (a FIFO, a
 // device) gives the defaults at once, is marked unusable and is never written.
 TEST_F(SettingsFileTest, AFileThatIsNotTextIsLeftAlone) {
-    const QByteArray utf16("\xFF\xFE[\0S\0e\0t\0t\0e\0i\0]\0", 20);
-    for (const QByteArray &bytes : {utf16, QByteArray("[Settei]\nrdCL=3\n\0\x01\x02", 20)}) {
+    static const char kUtf16[] = "\xFF\xFE[\0S\0e\0t\0t\0e\0i\0]\0";
+    static const char kBinary[] = "[Settei]\nrdCL=3\n\0\x01\x02";
+    for (const QByteArray &bytes : {QByteArray(kUtf16, sizeof kUtf16 - 1),
+                                    QByteArray(kBinary, sizeof kBinary - 1)}) {
         writeIni(bytes);
         const LoadedSettings loaded = LoadSettings(dir_.path());
         EXPECT_FALSE(loaded.fileUsable);
