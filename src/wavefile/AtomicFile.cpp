@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -50,6 +51,9 @@ AtomicFile AtomicFile::Create(const QString &target) {
         const int fd =
             FileSystem::Open(temporary, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0) {
+            // A file replaced keeps the permissions its owner gave it.
+            if (const auto mode = FileSystem::PermissionsOf(target))
+                (void)::fchmod(fd, *mode);
             atomic.file_ = FileHandle(fd);
             atomic.target_ = target;
             atomic.temporary_ = temporary;

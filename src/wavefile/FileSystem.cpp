@@ -50,6 +50,13 @@ int64_t SizeOf(const QString &path) {
     return int64_t(st.st_size);
 }
 
+std::optional<mode_t> PermissionsOf(const QString &path) {
+    struct stat st;
+    if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return st.st_mode & 07777;
+}
+
 bool Remove(const QString &path) {
     return !path.isEmpty() && ::unlink(Native(path).constData()) == 0;
 }

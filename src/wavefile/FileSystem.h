@@ -25,6 +25,8 @@ bool EntryExists(const QString &path);
 std::optional<FileId> IdentityOf(const QString &path);
 // The file's length in bytes, links followed; -1 when it cannot be looked at.
 int64_t SizeOf(const QString &path);
+// The permission bits of the regular file a path names, links followed.
+std::optional<mode_t> PermissionsOf(const QString &path);
 // Removes the directory entry (a link itself, never what it points to).
 bool Remove(const QString &path);
 // Renames from over to in one step; an entry at to (a link too) is replaced.

@@ -3,6 +3,7 @@
 #include "settings/IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -142,6 +143,30 @@ TEST(IniFileTest, SaveReportsAFileThatCannotBeWritten) {
     ini.setValue("A", "a", "1");
     EXPECT_FALSE(ini.save(dir.filePath("notafolder/t.ini")));
     EXPECT_FALSE(ini.save(dir.filePath("missing/t.ini")));
+}
+
+// The file is replaced as a whole: a link in its place is replaced, never
+// written through, and the file keeps the permissions its owner gave it.
+TEST(IniFileTest, SaveReplacesALinkAndKeepsPermissions) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString other = dir.filePath("other.wav"), ini = dir.filePath("t.ini");
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("RIFF") == 4);
+    file.close();
+    ASSERT_TRUE(QFile::link(other, ini));
+    IniFile saved;
+    saved.setValue("A", "a", "1");
+    ASSERT_TRUE(saved.save(ini));
+    EXPECT_FALSE(QFileInfo(ini).isSymLink());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "RIFF");
+    file.close();
+
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    ASSERT_TRUE(QFile::setPermissions(ini, mode));
+    ASSERT_TRUE(saved.save(ini));
+    EXPECT_EQ(QFile::permissions(ini) & QFileDevice::Permissions(0xF0FF), mode); // owner, group, others
 }
 
 } // namespace
