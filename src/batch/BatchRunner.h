@@ -96,6 +96,8 @@ private:
     // Locks the log folder for the run; false when another run holds it and
     // the window does not wait (the user has been told).
     bool LockLogFolder(const QString &folder);
+    // The export of the logs in logFolder to path, the folder locked.
+    void WriteExport(const QString &path);
     // A stop from outside that arrived between files: the file gets "Abort".
     bool StoppedBeforeFile(const QString &name);
     // One selected file of a removal run: its pass and its row; the pass's status.

@@ -51,9 +51,7 @@ bool WriteText(FileHandle &out, const QString &text) {
 }
 
 void BatchRunner::mExportClick() {
-    const QString summaryPath = logFolder + kSummaryLogName;
-    const QString detailPath = logFolder + kDetailLogName;
-    if (logFolder.isEmpty() || !FileSystem::EntryExists(summaryPath)) {
+    if (logFolder.isEmpty() || !FileSystem::EntryExists(logFolder + kSummaryLogName)) {
         writeFailed = true;
         port.ShowMsg(kNoLog);
         return;
@@ -63,8 +61,22 @@ void BatchRunner::mExportClick() {
                              QStringLiteral("Text File(.txt)|*.txt"), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
-    // The export is written beside its target and renamed over it at the end,
-    // so it is never one of the files it is read from or the run worked on.
+    // The two logs are read as one run left them, not while another run saves its own.
+    const bool lockedHere = !logLock_.isLocked();
+    if (lockedHere && !LockLogFolder(logFolder)) {
+        writeFailed = true;
+        return;
+    }
+    WriteExport(path);
+    if (lockedHere)
+        logLock_.unlock();
+}
+
+void BatchRunner::WriteExport(const QString &path) {
+    const QString summaryPath = logFolder + kSummaryLogName;
+    const QString detailPath = logFolder + kDetailLogName;
+    // Never one of the files the run read or wrote, nor a log it is made from;
+    // any other file is replaced only once the export is complete.
     const QStringList kept =
         runFiles + QStringList{summaryPath, detailPath, logFolder + kLogLockName};
     AtomicFile out = CreateChosenFile(path, kept, port);
