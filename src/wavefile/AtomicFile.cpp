@@ -11,6 +11,9 @@ namespace {
 
 const QString kUnfinishedMark = QStringLiteral(".unfinished-");
 constexpr int kNameTries = 64;
+// A name near the system's length limit has no room for the mark; its
+// temporary file takes this much of it instead.
+constexpr qsizetype kShortNameChars = 40;
 
 QString RandomTag() {
     static const char kLetters[] =
@@ -19,6 +22,20 @@ QString RandomTag() {
     for (int i = 0; i < 6; ++i)
         tag += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(62)]);
     return tag;
+}
+
+// Creates a new file named stem + the mark + a random tag; several runs may
+// write one target at once, and each gets its own name. -1 (errno set) when
+// no file could be made.
+int CreateUnique(const QString &stem, QString &temporary) {
+    for (int i = 0; i < kNameTries; ++i) {
+        temporary = stem + kUnfinishedMark + RandomTag();
+        const int fd =
+            FileSystem::Open(temporary, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 } // namespace
@@ -42,26 +59,23 @@ AtomicFile &AtomicFile::operator=(AtomicFile &&other) noexcept {
 }
 
 AtomicFile AtomicFile::Create(const QString &target) {
-    AtomicFile atomic;
     if (target.isEmpty())
-        return atomic;
-    // Several runs may write the same target at once: each gets its own name.
-    for (int i = 0; i < kNameTries; ++i) {
-        const QString temporary = target + kUnfinishedMark + RandomTag();
-        const int fd =
-            FileSystem::Open(temporary, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0) {
-            // A file replaced keeps the permissions its owner gave it.
-            if (const auto mode = FileSystem::PermissionsOf(target))
-                (void)::fchmod(fd, *mode);
-            atomic.file_ = FileHandle(fd);
-            atomic.target_ = target;
-            atomic.temporary_ = temporary;
-            return atomic;
-        }
-        if (errno != EEXIST)
-            break;
+        return AtomicFile();
+    QString temporary;
+    int fd = CreateUnique(target, temporary);
+    if (fd < 0 && errno == ENAMETOOLONG) {
+        const qsizetype nameStart = target.lastIndexOf(QLatin1Char('/')) + 1;
+        fd = CreateUnique(target.left(nameStart + kShortNameChars), temporary);
     }
+    if (fd < 0)
+        return AtomicFile();
+    // A file replaced keeps the permissions its owner gave it.
+    if (const auto mode = FileSystem::PermissionsOf(target))
+        (void)::fchmod(fd, *mode);
+    AtomicFile atomic;
+    atomic.file_ = FileHandle(fd);
+    atomic.target_ = target;
+    atomic.temporary_ = temporary;
     return atomic;
 }
 

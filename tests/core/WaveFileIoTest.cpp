@@ -122,6 +122,10 @@ TEST_F(WaveIoTest, CreateOutputFileMakesANewEmptyFile) {
     EXPECT_FALSE(QFile::exists(path)); // under its final name only when complete
     EXPECT_TRUE(out.commit());
     EXPECT_EQ(Read(path), "abc");
+    // A name with no room left for the temporary file's mark still works.
+    const QString longPath = dir.filePath(QString(251, 'n') + ".wav");
+    AtomicFile longOut = CreateOutputFile(longPath, true, messages);
+    EXPECT_TRUE(longOut.isOpen() && longOut.commit() && QFile::exists(longPath));
     EXPECT_TRUE(messages.questions.isEmpty());
     EXPECT_TRUE(messages.notices.isEmpty());
 }
