@@ -69,11 +69,6 @@ FileHandle FileHandle::OpenRead(const QString &path) {
     return handle;
 }
 
-FileHandle FileHandle::CreateNew(const QString &path) {
-    const int fd = FileSystem::Open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    return fd < 0 ? FileHandle() : FileHandle(fd);
-}
-
 void FileHandle::close() {
     if (fd_ >= 0) {
         // The descriptor is released even when close reports EINTR; retrying

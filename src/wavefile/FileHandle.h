@@ -19,8 +19,6 @@ public:
     // Anything else (a directory, a device, a FIFO) gives a closed handle at
     // once: the open never waits for a writer.
     static FileHandle OpenRead(const QString &path);
-    // Creates a new empty file for writing (fails if it exists).
-    static FileHandle CreateNew(const QString &path);
 
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
