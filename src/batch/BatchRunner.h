@@ -63,8 +63,11 @@ public:
     void ReleaseLogLock() { logLock_.unlock(); }
     // Set when a log or the export could not be written; cleared when a run starts.
     bool writeFailed = false;
-    // The last run's inputs and the outputs it wrote; the export never replaces them.
+    // The last run's inputs and the outputs it wrote.
     QStringList runFiles;
+    // What a file the user picks (the export, the dump) may never replace:
+    // runFiles, the logs and their lock file.
+    QStringList KeptFiles() const;
     void DetectRun();
     void RemoveRun();
     QString OutputNameFor(int32_t ordinal) const;

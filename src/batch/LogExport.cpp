@@ -50,6 +50,13 @@ bool WriteText(FileHandle &out, const QString &text) {
     return out.write(bytes.constData(), bytes.size());
 }
 
+QStringList BatchRunner::KeptFiles() const {
+    if (logFolder.isEmpty())
+        return runFiles;
+    return runFiles + QStringList{logFolder + kSummaryLogName, logFolder + kDetailLogName,
+                                  logFolder + kLogLockName};
+}
+
 void BatchRunner::mExportClick() {
     if (logFolder.isEmpty() || !FileSystem::EntryExists(logFolder + kSummaryLogName)) {
         writeFailed = true;
@@ -77,9 +84,7 @@ void BatchRunner::WriteExport(const QString &path) {
     const QString detailPath = logFolder + kDetailLogName;
     // Never one of the files the run read or wrote, nor a log it is made from;
     // any other file is replaced only once the export is complete.
-    const QStringList kept =
-        runFiles + QStringList{summaryPath, detailPath, logFolder + kLogLockName};
-    AtomicFile out = CreateChosenFile(path, kept, port);
+    AtomicFile out = CreateChosenFile(path, KeptFiles(), port);
     if (!out.isOpen()) {
         writeFailed = true;
         return;

@@ -233,7 +233,7 @@ void TForm2::NumericData1Click() {
         return;
     const ClickDump dump{shownFileName, noisePosition, host_.RunState().settings.DumpTextLen,
                          dumpChannel, channelCount};
-    WriteClickDump(path, ShownFilePath(), dump, host_);
+    WriteClickDump(path, ShownFilePath(), dump, host_, host_.RunState().KeptFiles());
 }
 
 // --- status, settings, closing ---

@@ -5,6 +5,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TestWav.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -82,9 +83,16 @@ TEST_F(ClickDumpTest, AFileThatCannotBeReadDumpsZerosAndWhatCannotBeWrittenIsSai
     const QString noFolder = dir.filePath(QStringLiteral("gone/dump.txt"));
     EXPECT_FALSE(WriteClickDump(noFolder, wav, ClickDump{"take1.wav", 50, 4}, messages));
     EXPECT_EQ(messages.notices.size(), 1);
-    // The wave file itself is never replaced by its dump.
+    // The wave file itself is never replaced by its dump, nor any file the
+    // run worked on, whatever name leads to it.
     EXPECT_FALSE(WriteClickDump(wav, wav, ClickDump{"take1.wav", 50, 4}, messages));
     EXPECT_EQ(testwav::ReadFile(wav.toStdString()), testwav::MakeWav(Ramp(100)));
+    const QString log = dir.filePath(QStringLiteral("NoiseLog1.dat"));
+    const QString link = dir.filePath(QStringLiteral("link.txt"));
+    testwav::WriteFile(log.toStdString(), "log");
+    ASSERT_TRUE(QFile::link(log, link));
+    EXPECT_FALSE(WriteClickDump(link, wav, ClickDump{"take1.wav", 50, 4}, messages, {log}));
+    EXPECT_EQ(testwav::ReadFile(log.toStdString()), "log");
 }
 
 } // namespace
