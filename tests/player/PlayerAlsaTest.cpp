@@ -140,10 +140,11 @@ protected:
     QTemporaryDir dir;
 };
 
-// 16-bit stereo with no all-zero frame, and no two neighbours alike.
+// 16-bit stereo with no all-zero frame, and no two neighbours alike. The
+// products are 64-bit: i * 104729 leaves int for i above 20505.
 std::vector<int16_t> TestSignal(int frames) {
     std::vector<int16_t> v;
-    for (int i = 0; i < frames; ++i) {
+    for (int64_t i = 0; i < frames; ++i) {
         v.push_back(int16_t(1 + (i * 7919) % 32000));
         v.push_back(int16_t(-1 - (i * 104729) % 32000));
     }
