@@ -262,6 +262,13 @@ AtomicFile CreateChosenFile(const QString &path, const QStringList &protectedFil
     return CreateOrFail(target, messages);
 }
 
+AtomicFile CreateWorkFile(const QString &path, const QStringList &protectedFiles,
+                          MessageSink &messages) {
+    if (IsOneOf(path, protectedFiles))
+        return CreateFailed(messages);
+    return CreateOrFail(path, messages);
+}
+
 bool HasDriveSpace(const QString &inputPath, const QString &outputFolder) {
     const int64_t freeBytes = FileSystem::FreeBytes(outputFolder);
     if (freeBytes < 0)

@@ -107,6 +107,14 @@ AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &mess
 AtomicFile CreateChosenFile(const QString &path, const QStringList &protectedFiles,
                             MessageSink &messages);
 
+// Creates a work file of the program's own (the preview's temporary file),
+// replaced when committed; an entry at path (a link too) is replaced, never
+// written through. A path that is one of protectedFiles by identity (the file
+// on show, the run's inputs) is refused with the open notice, as is one that
+// cannot be created.
+AtomicFile CreateWorkFile(const QString &path, const QStringList &protectedFiles,
+                          MessageSink &messages);
+
 // True when the free space of the volume holding outputFolder, less the size of
 // the input file, exceeds 1,000,000 bytes.
 bool HasDriveSpace(const QString &inputPath, const QString &outputFolder);
