@@ -3,10 +3,10 @@
 
 #include "engine/RepairPreviewBlock.h"
 #include "engine/Thresholds.h"
+#include "support/TestWav.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 namespace {
@@ -20,19 +20,6 @@ std::vector<int16_t> Constant(int32_t frames, int16_t left) {
     for (int32_t f = 0; f < frames; ++f) {
         v.push_back(left);
         v.push_back(int16_t(-left));
-    }
-    return v;
-}
-
-// Two tones, a little different in each channel, well below full scale.
-std::vector<int16_t> Music(int32_t frames) {
-    std::vector<int16_t> v;
-    for (int32_t f = 0; f < frames; ++f) {
-        const double t = f / 44100.0;
-        v.push_back(
-            int16_t(6000 * std::sin(2 * M_PI * 440 * t) + 2000 * std::sin(2 * M_PI * 97 * t)));
-        v.push_back(
-            int16_t(5000 * std::sin(2 * M_PI * 330 * t) - 2500 * std::sin(2 * M_PI * 61 * t)));
     }
     return v;
 }
@@ -83,7 +70,7 @@ TEST(RepairPreviewBlock, AShortBlockKeepsItsFadeOutAtTheEndAndFadesInFirst) {
 
 TEST(RepairPreviewBlock, AClickInTheMiddleIsRepairedAsTheRemovalPassRepairsIt) {
     const int32_t frames = 8000, count = 2 * frames, click = 2 * 4000;
-    auto input = Music(frames);
+    auto input = testwav::TwoTones(frames);
     input[click] = int16_t(input[click] + 15000); // a one-frame spike in the left channel
     const Thresholds removal = SetRemoveThresholds(Settings::Defaults());
 

@@ -1,6 +1,7 @@
 #pragma once
 // Builds WAV files byte by byte for the tests, so every header case is explicit.
 
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -91,6 +92,20 @@ inline std::vector<int16_t> SamplesAfter44(const std::string &bytes) {
     for (size_t i = 44; i + 1 < bytes.size(); i += 2)
         out.push_back(static_cast<int16_t>(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8)));
     return out;
+}
+
+// Interleaved 16-bit stereo like quiet music: two tones per channel, a
+// little different in each, well below full scale, with no clicks.
+inline std::vector<int16_t> TwoTones(int32_t frames) {
+    std::vector<int16_t> v;
+    for (int32_t f = 0; f < frames; ++f) {
+        const double t = f / 44100.0;
+        v.push_back(
+            int16_t(6000 * std::sin(2 * M_PI * 440 * t) + 2000 * std::sin(2 * M_PI * 97 * t)));
+        v.push_back(
+            int16_t(5000 * std::sin(2 * M_PI * 330 * t) - 2500 * std::sin(2 * M_PI * 61 * t)));
+    }
+    return v;
 }
 
 } // namespace testwav
