@@ -165,6 +165,13 @@ uint32_t TWavePlayer::QueueBlock(const void *block, int32_t frames, bool wait) {
     return lastResult_;
 }
 
+bool TWavePlayer::WaitNextSlot(int64_t timeoutMs) {
+    if (!deviceOpen_)
+        return false;
+    const Slot &slot = slots_[nextSlot_];
+    return !slot.inUse || device_->WaitDone(slot.header, timeoutMs);
+}
+
 int64_t TWavePlayer::QueuedPlayMs() const {
     const int64_t bytesPerSecond = int64_t(outputFormat.sampleRate) * outputBytesPerFrame_;
     if (bytesPerSecond <= 0)

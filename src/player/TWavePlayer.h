@@ -66,6 +66,10 @@ public:
     // for the slot at most the play time of the ring plus two seconds, and
     // answers kWaitTimedOut (changing nothing) when that runs out.
     uint32_t QueueBlock(const void *block, int32_t frames, bool wait);
+    // Waits at most timeoutMs for the slot QueueBlock fills next to finish
+    // playing; true when it is free (at once when it is not in use). A
+    // device that has stopped may answer false before the time is up.
+    bool WaitNextSlot(int64_t timeoutMs);
     // Closes the device and releases the ring. With reset, playback stops at
     // once; without it, the call returns after everything queued has played,
     // or after that play time plus two seconds when the device stops

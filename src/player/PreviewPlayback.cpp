@@ -1,0 +1,166 @@
+#include "player/PreviewPlayback.h"
+
+#include "engine/RepairPreviewBlock.h"
+#include "batch/WritePreviewFile.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr int32_t kFramesPerSecond = 44100;
+// How long one wait for a free device buffer lasts before the events are
+// processed again: short beside the shortest block (10 ms).
+constexpr int64_t kSlotWaitMs = 4;
+
+int32_t BlockFrames(const Settings &settings) {
+    const auto &blockTable = kDisplayTimeFrames;
+    return blockTable[size_t(std::clamp<int32_t>(settings.WinTime, 0, 5))];
+}
+
+} // namespace
+
+// One playback's buffers and positions.
+struct PreviewPlayback::Stream {
+    int32_t blockFrames = 0;    // b of a full block
+    int32_t valuesPerBlock = 0; // channels × b
+    int32_t totalFrames = 0;
+    int32_t position = 0; // frame of the block being read
+    int32_t coarseness = 0;
+    bool repair = false;
+    Thresholds thresholds;
+    int32_t repairedTotal = 0;
+    // The block as read: at least two 16-bit values per frame, so the picture
+    // never reads past it whatever the file's sample size.
+    std::vector<int16_t> block;
+    // The engine's buffer, zeroed once: history carries from block to block,
+    // the look-ahead is never filled from the file.
+    std::vector<int32_t> work;
+};
+
+PreviewPlayback::PreviewPlayback(TWavePlayer &player, PlaybackView &view, const Settings &settings)
+    : player_(player), view_(view), settings_(settings) {}
+
+int32_t PreviewPlayback::RepairedPlayFrames(const Settings &settings) {
+    const int32_t seconds = settings.CheckPlayTime != 0 ? settings.CheckPlayTime : 1;
+    return seconds * kFramesPerSecond;
+}
+
+int32_t PreviewPlayback::FramesBefore(int32_t noisePosition, int32_t n) {
+    return std::max(0, noisePosition - n);
+}
+
+void PreviewPlayback::PlayFrom(int32_t startFrame, bool liveRepair, const Thresholds &thresholds) {
+    Stream s;
+    s.blockFrames = BlockFrames(settings_);
+    s.coarseness = settings_.Arasa;
+    if (player_.fileName.isEmpty() || !player_.OpenFile())
+        return;
+    const int32_t channels = player_.bytesPerFrame / player_.bytesPerSample;
+    const int32_t blockBytes = player_.bytesPerFrame * s.blockFrames;
+    s.valuesPerBlock = channels * s.blockFrames;
+    s.totalFrames = player_.dataSize / player_.bytesPerFrame;
+    // The engine reads 16-bit stereo only; any other file plays as it is.
+    s.repair = liveRepair && player_.bytesPerSample == 2 && channels == kEngineChannels;
+    s.thresholds = thresholds;
+
+    const bool makeFile = view_.MakeFileChecked();
+    view_.SetMakeFileChecked(false);
+    if (s.coarseness < 31)
+        view_.DrawAxes(2, QString::number(s.blockFrames * 1000 / kFramesPerSecond) + "ms");
+    view_.ShowPositionLabel(true);
+    player_.SeekFrame(startFrame);
+    player_.outputFormat = player_.format;
+    player_.outputFormat.extraSize = 0;
+    s.block.assign(size_t(std::max(blockBytes / 2 + 1, 2 * s.blockFrames)), 0);
+    s.work.assign(size_t(s.valuesPerBlock + kHistoryValues + kLookAheadValues), 0);
+    player_.SetBufferCount(settings_.BuffDipth);
+    if (player_.OpenDevice(s.block.data(), s.blockFrames) == kSoundOk) {
+        s.position = startFrame;
+        PlayBlocks(s);
+    }
+    view_.ShowPositionLabel(false);
+    // Without a device this only releases the ring.
+    player_.CloseDevice(player_.stopPlayback);
+    player_.CloseFile();
+    view_.SetMakeFileChecked(makeFile);
+}
+
+void PreviewPlayback::PlayBlocks(Stream &s) {
+    player_.stopPlayback = false;
+    while (s.position < s.totalFrames) {
+        int32_t frames = s.blockFrames;
+        if (s.position + frames > s.totalFrames) {
+            std::fill(s.block.begin(), s.block.end(), int16_t{0});
+            frames = s.totalFrames - s.position;
+        }
+        if (player_.ReadFrames(s.block.data(), frames) < 0)
+            return; // the file has become unreadable: end as at its end
+        if (s.repair)
+            RepairLive(s);
+        view_.SetPositionText(QString::number(s.position) + "/" + QString::number(s.totalFrames));
+        view_.DrawWave(s.block.data(), frames * 2, s.coarseness, 2);
+        if (!QueueWhenFree(s, frames) || player_.stopPlayback)
+            return;
+        s.position += frames;
+    }
+}
+
+// The last, shorter block is cleaned over the full block, its tail silent.
+void PreviewPlayback::RepairLive(Stream &s) {
+    int32_t *values = s.work.data() + kHistoryValues;
+    std::copy_n(s.block.data(), s.valuesPerBlock, values);
+    int32_t clickCounter = 0;
+    s.repairedTotal +=
+        CleanBlock(s.work.data(), s.valuesPerBlock, 0, s.thresholds, clickCounter, nullptr);
+    view_.SetRepairCountText(QString::number(s.repairedTotal));
+    std::transform(values, values + s.valuesPerBlock, s.block.data(),
+                   [](int32_t v) { return int16_t(v); });
+}
+
+// A busy buffer is waited on; a device error is retried after the same short
+// wait, so a device that has gone away does not keep a processor busy either
+// (the user stops it).
+bool PreviewPlayback::QueueWhenFree(const Stream &s, int32_t frames) {
+    for (;;) {
+        view_.ProcessPendingEvents();
+        if (player_.stopPlayback)
+            return false;
+        const uint32_t result = player_.QueueBlock(s.block.data(), frames, false);
+        if (result == kSoundOk)
+            return true;
+        WaitBriefly(result == TWavePlayer::kSlotBusy);
+    }
+}
+
+// Returns when the next buffer has finished playing or after kSlotWaitMs,
+// whichever is first; never sooner, so even a device that has stopped
+// playing is polled only every few milliseconds.
+void PreviewPlayback::WaitBriefly(bool slotBusy) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSlotWaitMs);
+    if (slotBusy && player_.WaitNextSlot(kSlotWaitMs))
+        return;
+    std::this_thread::sleep_until(until);
+}
+
+void PreviewPlayback::PlayCleaned(const CleanedPlayRequest &request, const WaveFile &wave,
+                                  MessageSink &messages) {
+    const int32_t frames = RepairedPlayFrames(settings_);
+    const int32_t start = FramesBefore(request.noisePosition, frames / 2);
+    if (settings_.CheckPlayTime == 0) {
+        player_.fileName = request.sourcePath;
+        PlayFrom(start, true, request.removal);
+        return;
+    }
+    // Values the read does not deliver (past the end of the data) stay silent.
+    std::vector<int16_t> block(size_t(frames) * kEngineChannels, 0);
+    wave.ReadSamples(start * kEngineChannels, frames * kEngineChannels, request.sourcePath,
+                     block.data(), messages);
+    RepairPreviewBlock(block.data(), frames, request.removal);
+    if (!WritePreviewFile(block.data(), frames, request.tempPath, wave, request.protectedFiles,
+                          messages))
+        return;
+    player_.fileName = request.tempPath;
+    PlayFrom(0, false);
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The wave window's preview playback without the window: streams a wave file
+// from a start frame to its end, or until stopped, through the player's ring
+// of device buffers, drawing each block and showing the position as it goes;
+// optionally with the clicks removed block by block just before each block is
+// queued.
+//
+// Threads: the user-interface thread only. PlayFrom returns when playback has
+// ended. While it waits for a free device buffer it sleeps on that buffer a
+// few milliseconds at a time and processes pending events in between, so it
+// never keeps a processor busy and a stop (the player's stopPlayback, raised
+// by the stop items or the close box) is seen within a block's play time.
+
+#include "engine/ClickEngine.h"
+#include "player/PlaybackView.h"
+#include "player/TWavePlayer.h"
+#include "settings/Settings.h"
+#include "wavefile/MessageSink.h"
+#include "wavefile/WaveFile.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+// The click on show, for playback with its clicks removed.
+struct CleanedPlayRequest {
+    QString sourcePath;         // the input: sourceFolder + shownFileName
+    int32_t noisePosition = 0;  // the click's frame
+    Thresholds removal;         // the removal thresholds
+    QString tempPath;           // sourceFolder + "dozavarav.wav"
+    QStringList protectedFiles; // files the temporary file must never replace
+};
+
+class PreviewPlayback {
+public:
+    // settings is the owner's record, read afresh at every start, so a change
+    // made in the settings dialog applies to the next playback.
+    PreviewPlayback(TWavePlayer &player, PlaybackView &view, const Settings &settings);
+
+    // Plays the player's fileName from startFrame to the end, in blocks of
+    // the WinTime length through a ring of BuffDipth buffers. With liveRepair
+    // each block is cleaned with thresholds before it is queued, the engine's
+    // history carrying from block to block, and lbNCount counts the clicks
+    // removed. A file the player cannot open, or a device that does not open,
+    // plays nothing and says nothing.
+    void PlayFrom(int32_t startFrame, bool liveRepair, const Thresholds &thresholds = {});
+
+    // The input with its clicks removed, from half the repaired-play time
+    // before the click: live to the end of the file when CheckPlayTime is 0;
+    // otherwise CheckPlayTime seconds read through wave (the header of the
+    // input), repaired as a block of their own, written to the temporary file
+    // and played once. Nothing plays when the temporary file cannot be written.
+    void PlayCleaned(const CleanedPlayRequest &request, const WaveFile &wave,
+                     MessageSink &messages);
+
+    // Frames of repaired playback: CheckPlayTime seconds, or one second when it is 0.
+    static int32_t RepairedPlayFrames(const Settings &settings);
+    // The frame n frames before the click, or the first frame.
+    static int32_t FramesBefore(int32_t noisePosition, int32_t n);
+
+private:
+    struct Stream;
+
+    void PlayBlocks(Stream &stream);
+    void RepairLive(Stream &stream);
+    // Queues the block once a buffer is free; false when stopped meanwhile.
+    bool QueueWhenFree(const Stream &stream, int32_t frames);
+    void WaitBriefly(bool slotBusy);
+
+    TWavePlayer &player_;
+    PlaybackView &view_;
+    const Settings &settings_;
+};
