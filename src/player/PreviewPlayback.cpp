@@ -157,7 +157,12 @@ void PreviewPlayback::PlayCleaned(const CleanedPlayRequest &request, const WaveF
     std::vector<int16_t> block(size_t(frames) * kEngineChannels, 0);
     wave.ReadSamples(start * kEngineChannels, frames * kEngineChannels, request.sourcePath,
                      block.data(), messages);
+    // The engine reports to no log here, but the box is cleared around it as
+    // around every repair the user only listens to.
+    const bool makeFile = view_.MakeFileChecked();
+    view_.SetMakeFileChecked(false);
     RepairPreviewBlock(block.data(), frames, request.removal);
+    view_.SetMakeFileChecked(makeFile);
     if (!WritePreviewFile(block.data(), frames, request.tempPath, wave, request.protectedFiles,
                           messages))
         return;
