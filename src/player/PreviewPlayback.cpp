@@ -153,10 +153,13 @@ void PreviewPlayback::PlayCleaned(const CleanedPlayRequest &request, const WaveF
         PlayFrom(start, true, request.removal);
         return;
     }
-    // Values the read does not deliver (past the end of the data) stay silent.
+    // Values the read does not deliver (past the end of the data) stay
+    // silent; a file that delivers none (gone, or not the file whose header
+    // is current) plays nothing.
     std::vector<int16_t> block(size_t(frames) * kEngineChannels, 0);
-    wave.ReadSamples(start * kEngineChannels, frames * kEngineChannels, request.sourcePath,
-                     block.data(), messages);
+    if (wave.ReadSamples(start * kEngineChannels, frames * kEngineChannels, request.sourcePath,
+                         block.data(), messages) <= 0)
+        return;
     // The engine reports to no log here, but the box is cleared around it as
     // around every repair the user only listens to.
     const bool makeFile = view_.MakeFileChecked();

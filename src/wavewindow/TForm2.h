@@ -14,8 +14,10 @@
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
+class PreviewPlayback;
 class QAction;
 class QFrame;
 class QLabel;
@@ -114,6 +116,10 @@ public slots:
     void S2Click();
     void S3Click();
     void S4Click();
+    // Enables or disables every item that could start other work during a
+    // playback: Exit1, NextN1, BackB1, Option1, the grid, P1, S1, D1, P2,
+    // S2 and D2 (S3 and S4 are left alone).
+    void SetMenusEnabled(bool enabled);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -130,6 +136,10 @@ private:
     QAction *AddBarItem(const char *name, const QString &caption, bool visible);
     void ApplyMenuSet(MenuSet set);
     void ShowPicture();
+
+    // TForm2Play.cpp: plays with start hidden and stop shown in its place.
+    void PlayInPlaceOf(QAction *start, QAction *stop,
+                       const std::function<void(PreviewPlayback &)> &play);
 
     // TForm2.cpp
     bool ListClicks(const QString &fileName);

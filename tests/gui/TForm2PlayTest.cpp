@@ -1,0 +1,190 @@
+// The wave window's play and stop items on a scripted sound device: which
+// file each plays from which frame, the menus during and after a playback,
+// stopping and closing, and the repaired-block playback's temporary file.
+
+#include "TForm1Fixture.h"
+#include "player/FakeSoundOutput.h"
+#include "wavewindow/TForm2.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace {
+
+constexpr int kFrames = 30000;
+
+// Left: a quiet sine with clicks at frames 6000 and 26000; right: a ramp,
+// rising by one a frame from 0, so every frame played says where it stands
+// in the file.
+std::vector<int16_t> RampWithClicks() {
+    std::vector<int16_t> values = SineWithSpikes(kFrames, {2 * 6000, 2 * 26000});
+    for (int f = 0; f < kFrames; ++f)
+        values[size_t(2 * f + 1)] = int16_t(f);
+    return values;
+}
+
+class TForm2PlayTest : public TForm1Fixture {
+protected:
+    enum class Run { Detection, Removal };
+    // Runs on take.wav and opens the wave window on its first click.
+    void Open(Run kind, Settings s = Settings::Defaults()) {
+        WriteBytes(QStringLiteral("take.wav"), testwav::MakeWav(RampWithClicks()));
+        StartIn(s);
+        auto device = std::make_unique<FakeSoundOutput>(log);
+        wave = std::make_unique<TForm2>(*form, std::make_unique<TWavePlayer>(std::move(device)));
+        form->waveWindow = wave.get();
+        Select({QStringLiteral("take.wav")});
+        (kind == Run::Removal ? form->cdDel : form->cdCheck)->click();
+        form->StringGrid1->setCurrentCell(0, 1);
+        form->cdView->click();
+        messages.clear();
+    }
+
+    // Plays item; during the playback (at its first pump) notes the menus
+    // and runs then.
+    void Play(QAction *item, const std::function<void()> &then = {}) {
+        log.played.clear();
+        QTimer::singleShot(0, wave.get(), [this, then] {
+            during = Menus();
+            makeFileDuring = form->ckMakeFile->isChecked();
+            countShownDuring = wave->lbNCount->isVisible();
+            if (then)
+                then();
+        });
+        item->trigger();
+    }
+
+    // Shown items, with a "-" after those disabled; then the grid and Option1.
+    QStringList Menus() const {
+        QStringList items;
+        for (QAction *item : {wave->Exit1, wave->NextN1, wave->BackB1, wave->P1, wave->S1, wave->P2,
+                              wave->S2, wave->D1, wave->S4, wave->D2, wave->S3})
+            if (item->isVisible())
+                items << item->objectName() + (item->isEnabled() ? "" : "-");
+        items << (wave->StringGrid1->isEnabled() ? "grid" : "grid-");
+        items << (wave->Option1->menuAction()->isEnabled() ? "Option1" : "Option1-");
+        return items;
+    }
+
+    std::vector<int16_t> Heard() const {
+        std::vector<int16_t> values;
+        for (const auto &buffer : log.played)
+            for (size_t i = 0; i + 1 < buffer.size(); i += 2)
+                values.push_back(int16_t(buffer[i] | (buffer[i + 1] << 8)));
+        return values;
+    }
+    // The file frame the playback started at, read off the ramp.
+    int FirstFrame() const {
+        const auto heard = Heard();
+        return heard.size() < 2 ? -1 : heard[1];
+    }
+    // Whether the click at frame was heard as it is in the input.
+    bool ClickHeardAt(int frame) const {
+        const auto heard = Heard();
+        const size_t at = size_t(2 * (frame - FirstFrame()));
+        return at < heard.size() && heard[at] == 20000;
+    }
+
+    FakeDeviceLog log;
+    std::unique_ptr<TForm2> wave;
+    QStringList during;
+    bool makeFileDuring = true;
+    bool countShownDuring = false;
+};
+
+TEST_F(TForm2PlayTest, AfterADetectionRunPlayAndLiveRepairStartBeforeTheClick) {
+    Open(Run::Detection);
+    const QStringList idle{"Exit1", "NextN1", "BackB1", "P1", "D1", "grid", "Option1"};
+    ASSERT_EQ(Menus(), idle);
+    ASSERT_EQ(wave->noisePosition, 6000);
+
+    Play(wave->P1); // half a second before frame 6000 is before the start
+    EXPECT_EQ(during,
+              (QStringList{"Exit1-", "NextN1-", "BackB1-", "S1", "D1-", "grid-", "Option1-"}));
+    EXPECT_EQ(FirstFrame(), 0);
+    EXPECT_EQ(int(Heard().size()), 2 * kFrames);
+    EXPECT_EQ(Menus(), idle);
+
+    wave->NextN1->trigger(); // the click at 26000
+    Play(wave->P1);
+    EXPECT_EQ(FirstFrame(), 26000 - 22050);
+    EXPECT_TRUE(ClickHeardAt(26000));
+
+    Play(wave->D1);
+    EXPECT_EQ(during,
+              (QStringList{"Exit1-", "NextN1-", "BackB1-", "P1-", "S4", "grid-", "Option1-"}));
+    // From the same frame to the end (the zero history ramps the first frames).
+    EXPECT_EQ(int(Heard().size()), 2 * (kFrames - (26000 - 22050)));
+    EXPECT_NE(Heard()[2 * 22050], 20000); // the click
+    EXPECT_TRUE(countShownDuring);
+    EXPECT_FALSE(makeFileDuring);
+    EXPECT_GE(wave->lbNCount->text().toInt(), 1);
+    EXPECT_FALSE(wave->lbNCount->isVisible());
+    EXPECT_TRUE(form->ckMakeFile->isChecked());
+    EXPECT_EQ(Menus(), idle);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(TForm2PlayTest, AfterARemovalRunP2PlaysTheOutputAndD2TheInput) {
+    Settings s = Settings::Defaults();
+    s.CheckPlayTime = 4;
+    Open(Run::Removal, s);
+    wave->NextN1->trigger(); // the click at 26000
+    ASSERT_EQ(wave->noisePosition, 26000);
+
+    Play(wave->P2);
+    EXPECT_EQ(during,
+              (QStringList{"Exit1-", "NextN1-", "BackB1-", "S2", "D2-", "grid-", "Option1-"}));
+    EXPECT_EQ(FirstFrame(), 26000 - 22050);
+    EXPECT_FALSE(ClickHeardAt(26000)); // the repaired output
+
+    Play(wave->D2); // two seconds before the click: the start of the file
+    EXPECT_EQ(FirstFrame(), 0);
+    EXPECT_TRUE(ClickHeardAt(26000)); // the input
+    EXPECT_EQ(Menus(), (QStringList{"Exit1", "NextN1", "BackB1", "P2", "D2", "grid", "Option1"}));
+}
+
+TEST_F(TForm2PlayTest, StopAndCloseEndAPlaybackAndPutEverythingBack) {
+    Open(Run::Detection);
+    Play(wave->P1, [this] { wave->S1->trigger(); });
+    EXPECT_LT(int(Heard().size()), 2 * kFrames);
+    EXPECT_EQ(Menus(), (QStringList{"Exit1", "NextN1", "BackB1", "P1", "D1", "grid", "Option1"}));
+
+    Play(wave->D1, [this] { wave->close(); });
+    EXPECT_LT(int(Heard().size()), 2 * kFrames);
+    EXPECT_FALSE(wave->isVisible());
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(form->ckMakeFile->isChecked());
+    EXPECT_FALSE(wave->lbNCount->isVisible());
+    EXPECT_FALSE(wave->S4->isVisible());
+    EXPECT_TRUE(wave->Exit1->isEnabled());
+}
+
+TEST_F(TForm2PlayTest, ARepairedBlockIsWrittenAndPlayedOnceWithoutLogging) {
+    Settings s = Settings::Defaults();
+    s.CheckPlayTime = 1;
+    Open(Run::Detection, s);
+    const QByteArray detail = ReadBytes(DataPath("NoiseLog1.dat"));
+    Play(wave->D1);
+    // One second from half a second before the click at 6000, read past the
+    // end of the data as silence.
+    const QString temp = DataPath("dozavarav.wav");
+    ASSERT_EQ(QFileInfo(temp).size(), 44 + 44100 * 4);
+    const auto block = testwav::SamplesAfter44(testwav::ReadFile(temp.toStdString()));
+    EXPECT_EQ(Heard(), block);
+    EXPECT_EQ(block[2 * 10000 + 1], 10000); // frame 10000, unfaded
+    EXPECT_NE(block[2 * 6000], 20000);              // the click repaired
+    EXPECT_EQ(block[2 * 35000 + 1], 0);             // past the end of the data
+    EXPECT_EQ(wave->lbNCount->text(), "lbNCount");  // shown, never updated
+    EXPECT_TRUE(countShownDuring);
+    EXPECT_TRUE(form->ckMakeFile->isChecked());
+    EXPECT_EQ(ReadBytes(DataPath("NoiseLog1.dat")), detail);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+} // namespace
