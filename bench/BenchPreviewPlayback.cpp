@@ -1,21 +1,28 @@
 // The preview's cost while it plays, through the real playback loop
 // (PreviewPlayback) with live repair at the shortest block (441 frames, 10 ms)
 // and the finest drawing (Arasa 1):
-//  - block_work: everything between two queued blocks (read, live repair,
+//  - BlockWork: everything between two queued blocks (read, live repair,
 //    drawing, the queueing), on a device that takes every buffer at once, as
 //    time per block; the sound stutters when it nears the block's 10 ms;
-//  - playback_60s: the processor time of a whole 60-second playback on a
+//  - Playback60s: the processor time of a whole 60-second playback on a
 //    device that plays in real time, as a share of one core (the counter
-//    cpu_share); the wall time is the minute itself.
+//    cpu_share); the wall time is the minute itself. Playback60sDevice does
+//    the same through the default output device.
 // The device is a stand-in for the sound card (none here), so its own work is
-// not counted; what is counted is all the program does.
+// not counted; what is counted is all the program does, the drawing into a
+// picture the size of the wave window's included (offscreen without a display).
 
 #include "engine/Thresholds.h"
 #include "player/PreviewPlayback.h"
 #include "support/TestWav.h"
+#include "ui/ProgramFont.h"
+#include "wavewindow/WaveCanvas.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
+#include <QLabel>
+#include <QPixmap>
 #include <QTemporaryDir>
 #include <condition_variable>
 #include <deque>
@@ -117,24 +124,38 @@ private:
     std::thread thread_;
 };
 
-// Counts what a window would show; the drawing itself is the window's.
-class CountingView final : public PlaybackView {
+// The wave window's picture and labels as the window has them: the canvas
+// redrawn for every block and shown at once in a label, the position and the
+// count in labels of their own.
+class WindowLikeView final : public PlaybackView {
 public:
-    void ShowPositionLabel(bool) override {}
-    void SetPositionText(const QString &text) override { last_ = text; }
-    void SetRepairCountText(const QString &text) override { last_ = text; }
-    void DrawAxes(int32_t, const QString &) override {}
-    void DrawWave(const int16_t *values, int32_t count, int32_t, int32_t) override {
-        benchmark::DoNotOptimize(values[count - 1]);
+    WindowLikeView() : canvas_(QSize(361, 433), ProgramFont(11)) {
+        picture_.resize(361, 433);
+        picture_.show();
+        canvas_.repaint = [this] {
+            picture_.setPixmap(QPixmap::fromImage(canvas_.image()));
+            picture_.repaint();
+        };
+    }
+    void ShowPositionLabel(bool visible) override { position_.setVisible(visible); }
+    void SetPositionText(const QString &text) override { position_.setText(text); }
+    void SetRepairCountText(const QString &text) override { count_.setText(text); }
+    void DrawAxes(int32_t channels, const QString &label) override {
+        canvas_.DrawAxes(channels, label);
+    }
+    void DrawWave(const int16_t *values, int32_t count, int32_t coarseness,
+                  int32_t channels) override {
+        canvas_.DrawWave(values, count, coarseness, channels);
         ++blocks;
     }
-    void ProcessPendingEvents() override {}
+    void ProcessPendingEvents() override { QCoreApplication::processEvents(); }
     bool MakeFileChecked() const override { return true; }
     void SetMakeFileChecked(bool) override {}
     int64_t blocks = 0;
 
 private:
-    QString last_;
+    WaveCanvas canvas_;
+    QLabel picture_, position_, count_;
 };
 
 // 60 s of two tones with a click every half second.
@@ -174,7 +195,7 @@ struct Totals {
 Totals PlayEveryIteration(benchmark::State &state, std::unique_ptr<SoundOutput> device) {
     const Settings settings = ShortestBlocks();
     TWavePlayer player(std::move(device));
-    CountingView view;
+    WindowLikeView view;
     PreviewPlayback playback(player, view, settings);
     player.fileName = MusicFile();
     Totals t;
@@ -221,4 +242,13 @@ BENCHMARK(Playback60sDevice)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 
-BENCHMARK_MAIN();
+// The widgets need an application; without a display they draw offscreen.
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -9,12 +9,15 @@ void WindowPlaybackView::ShowPositionLabel(bool visible) {
     window_.lbCount->setVisible(visible);
 }
 
+// The labels size themselves to their text, as their design captions did.
 void WindowPlaybackView::SetPositionText(const QString &text) {
     window_.lbCount->setText(text);
+    window_.lbCount->adjustSize();
 }
 
 void WindowPlaybackView::SetRepairCountText(const QString &text) {
     window_.lbNCount->setText(text);
+    window_.lbNCount->adjustSize();
 }
 
 void WindowPlaybackView::DrawAxes(int32_t channelCount, const QString &label) {
