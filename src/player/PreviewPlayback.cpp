@@ -51,20 +51,28 @@ int32_t PreviewPlayback::FramesBefore(int32_t noisePosition, int32_t n) {
     return std::max(0, noisePosition - n);
 }
 
-void PreviewPlayback::PlayFrom(int32_t startFrame, bool liveRepair, const Thresholds &thresholds) {
-    Stream s;
+// Opens the player's file and sizes the stream's buffers for it.
+bool PreviewPlayback::OpenStream(Stream &s, bool liveRepair) {
     s.blockFrames = BlockFrames(settings_);
     s.coarseness = settings_.Arasa;
     if (player_.fileName.isEmpty() || !player_.OpenFile())
-        return;
+        return false;
     const int32_t channels = player_.bytesPerFrame / player_.bytesPerSample;
     const int32_t blockBytes = player_.bytesPerFrame * s.blockFrames;
     s.valuesPerBlock = channels * s.blockFrames;
     s.totalFrames = player_.dataSize / player_.bytesPerFrame;
     // The engine reads 16-bit stereo only; any other file plays as it is.
     s.repair = liveRepair && player_.bytesPerSample == 2 && channels == kEngineChannels;
-    s.thresholds = thresholds;
+    s.block.assign(size_t(std::max(blockBytes / 2 + 1, 2 * s.blockFrames)), 0);
+    s.work.assign(size_t(s.valuesPerBlock + kHistoryValues + kLookAheadValues), 0);
+    return true;
+}
 
+void PreviewPlayback::PlayFrom(int32_t startFrame, bool liveRepair, const Thresholds &thresholds) {
+    Stream s;
+    s.thresholds = thresholds;
+    if (!OpenStream(s, liveRepair))
+        return;
     const bool makeFile = view_.MakeFileChecked();
     view_.SetMakeFileChecked(false);
     if (s.coarseness < 31)
@@ -73,8 +81,6 @@ void PreviewPlayback::PlayFrom(int32_t startFrame, bool liveRepair, const Thresh
     player_.SeekFrame(startFrame);
     player_.outputFormat = player_.format;
     player_.outputFormat.extraSize = 0;
-    s.block.assign(size_t(std::max(blockBytes / 2 + 1, 2 * s.blockFrames)), 0);
-    s.work.assign(size_t(s.valuesPerBlock + kHistoryValues + kLookAheadValues), 0);
     player_.SetBufferCount(settings_.BuffDipth);
     if (player_.OpenDevice(s.block.data(), s.blockFrames) == kSoundOk) {
         s.position = startFrame;

@@ -62,6 +62,7 @@ public:
 private:
     struct Stream;
 
+    bool OpenStream(Stream &stream, bool liveRepair);
     void PlayBlocks(Stream &stream);
     void RepairLive(Stream &stream);
     // Queues the block once a buffer is free; false when stopped meanwhile.
