@@ -1,10 +1,13 @@
 #include "wavefile/FileSystem.h"
 
-#include <QFile>
+#include "wavefile/PathBytes.h"
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <limits>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -13,9 +16,10 @@ namespace FileSystem {
 
 namespace {
 
-// The one place a path becomes the bytes of a system call.
+// The one place a path becomes the bytes of a system call: the bytes the
+// name was read with, even where they are not UTF-8.
 QByteArray Native(const QString &path) {
-    return QFile::encodeName(path);
+    return PathToBytes(path);
 }
 
 } // namespace
@@ -55,6 +59,19 @@ std::optional<mode_t> PermissionsOf(const QString &path) {
     if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return st.st_mode & 07777;
+}
+
+bool IsFolder(const QString &path) {
+    struct stat st;
+    return !path.isEmpty() && ::stat(Native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+QString CanonicalPath(const QString &path) {
+    if (path.isEmpty())
+        return QString();
+    const std::unique_ptr<char, decltype(&std::free)> resolved(
+        ::realpath(Native(path).constData(), nullptr), &std::free);
+    return resolved ? PathFromBytes(resolved.get()) : QString();
 }
 
 bool Remove(const QString &path) {

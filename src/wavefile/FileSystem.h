@@ -27,6 +27,10 @@ std::optional<FileId> IdentityOf(const QString &path);
 int64_t SizeOf(const QString &path);
 // The permission bits of the regular file a path names, links followed.
 std::optional<mode_t> PermissionsOf(const QString &path);
+// True when path names a folder, links followed.
+bool IsFolder(const QString &path);
+// The path with every link, "." and ".." resolved; empty when it names nothing.
+QString CanonicalPath(const QString &path);
 // Removes the directory entry (a link itself, never what it points to).
 bool Remove(const QString &path);
 // Renames from over to in one step; an entry at to (a link too) is replaced.

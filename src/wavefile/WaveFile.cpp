@@ -3,7 +3,6 @@
 #include "wavefile/ByteReader.h"
 #include "wavefile/FileSystem.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <limits>
 
@@ -254,10 +253,9 @@ AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &mess
 
 AtomicFile CreateChosenFile(const QString &path, const QStringList &protectedFiles,
                             MessageSink &messages) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
+    const QString canonical = FileSystem::CanonicalPath(path);
     const QString target = canonical.isEmpty() ? path : canonical;
-    if (info.isDir() || IsOneOf(target, protectedFiles))
+    if (FileSystem::IsFolder(path) || IsOneOf(target, protectedFiles))
         return CreateFailed(messages);
     return CreateOrFail(target, messages);
 }
