@@ -5,6 +5,7 @@
 #include "batch/LogLineReader.h"
 
 #include "wavefile/FileSystem.h"
+#include "wavefile/PathBytes.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ void BatchRunner::WriteExport(const QString &path) {
                          out.commit();
     if (!written) {
         writeFailed = true;
-        port.ShowMsg(path + kWriteFailedSuffix);
+        port.ShowMsg(DisplayFileName(path) + kWriteFailedSuffix);
         return;
     }
     if (!summaryComplete || !detailComplete)

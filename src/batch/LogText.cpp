@@ -6,6 +6,8 @@
 #include "batch/LogLineReader.h"
 #include "engine/ClickEngine.h"
 #include "wavefile/AtomicFile.h"
+#include "wavefile/FileSystem.h"
+#include "wavefile/PathBytes.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -49,10 +51,16 @@ QString ChannelLetter(int32_t index) {
     return index % kEngineChannels == 0 ? QStringLiteral("L") : QStringLiteral("R");
 }
 
+void RemoveLogFiles(const QString &folder) {
+    for (const QString &name : {kSummaryLogName, kDetailLogName, kPlaybackFileName})
+        FileSystem::Remove(folder + name);
+}
+
 QString LoggedFileName(const QString &name) {
     QString logged;
     logged.reserve(name.size());
-    for (const char32_t codePoint : name.toUcs4()) {
+    // A name in Shift-JIS bytes is logged as the CP932 text it is.
+    for (const char32_t codePoint : DisplayFileName(name).toUcs4()) {
         const bool plainAscii = codePoint >= 0x20 && codePoint < 0x7f;
         if (plainAscii || (!IsControl(codePoint) && Cp932Holds(codePoint)))
             logged.append(QString::fromUcs4(&codePoint, 1));

@@ -20,6 +20,11 @@ inline const QString kPlaybackFileName = QStringLiteral("dozavarav.wav");
 // a log folder (other windows, batch commands) never mix their logs.
 inline const QString kLogLockName = QStringLiteral("NoiseLog.lock");
 
+// Deletes the two logs and the playback file in folder (ending in the
+// separator; empty: the current directory). Missing files are normal here; a
+// failed removal leaves only litter.
+void RemoveLogFiles(const QString &folder);
+
 // The summary log holds one record of 4 lines per file: ordinal, file name,
 // click count, status.
 inline constexpr qsizetype kSummaryRecordLines = 4;
@@ -36,8 +41,9 @@ inline const QString kWriteFailedSuffix = QStringLiteral("の書き込みに失�
 QString FormatClickTime(int64_t frame);
 // "L" for even value indices, "R" for odd ones.
 QString ChannelLetter(int32_t index);
-// A file name as the logs hold it: control characters and characters the
-// logs' code page (CP932) cannot hold become "?". Every lookup by name uses it.
+// A file name as the logs hold it: its DisplayFileName, in which control
+// characters and characters the logs' code page (CP932) cannot hold become
+// "?". Every lookup by name uses it.
 QString LoggedFileName(const QString &name);
 // Reads a log or text file in CP932, split at CR LF, CR or LF (a final line end
 // gives no empty last line), through the regular-files-only open. ok is false

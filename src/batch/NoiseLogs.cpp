@@ -3,7 +3,7 @@
 
 #include "batch/BatchRunner.h"
 
-#include <QFile>
+#include "wavefile/PathBytes.h"
 
 BatchRunner::BatchRunner(Settings &settings, WindowPort &port) : settings(settings), port(port) {}
 
@@ -36,8 +36,9 @@ void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &st
     }
     const QString ordinalText = QString::number(ordinal);
     const QString countText = QString::number(count);
-    // The grid shows the name as it is, so the wave window can open the file;
-    // the log holds the form that survives the log's code page and line splitting.
+    // The grid keeps the name with its bytes, so the wave window can open the
+    // file; the log holds the form that survives the log's code page and line
+    // splitting.
     port.SetResultRow(ordinal, ordinalText, name, countText, status);
     summaryLog << ordinalText << LoggedFileName(name) << countText << LoggedFileName(status.text());
     if (status != Status::OK)
@@ -46,12 +47,8 @@ void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &st
 
 void BatchRunner::PrepareLogFolder() {
     const QString folder = fixedLogFolder.isEmpty() ? inputFolder : fixedLogFolder;
-    if (logFolder != folder && !logFolder.isEmpty()) {
-        // Missing files are normal here; a failed removal leaves only litter.
-        QFile::remove(logFolder + kSummaryLogName);
-        QFile::remove(logFolder + kDetailLogName);
-        QFile::remove(logFolder + kPlaybackFileName);
-    }
+    if (logFolder != folder && !logFolder.isEmpty())
+        RemoveLogFiles(logFolder);
     selectedAtStart = static_cast<int32_t>(port.SelectedFileNames().size());
     logFolder = folder;
 }
@@ -61,11 +58,11 @@ void BatchRunner::SaveLogs() {
     const QString summaryPath = logFolder + kSummaryLogName;
     if (!detailLog.Save(detailPath)) {
         writeFailed = true;
-        port.ShowMsg(detailPath + kWriteFailedSuffix);
+        port.ShowMsg(DisplayFileName(detailPath) + kWriteFailedSuffix);
     }
     if (!WriteLogLines(summaryPath, summaryLog)) {
         writeFailed = true;
-        port.ShowMsg(summaryPath + kWriteFailedSuffix);
+        port.ShowMsg(DisplayFileName(summaryPath) + kWriteFailedSuffix);
     }
     summaryLog.clear();
     if (!keepLogLock)

@@ -4,6 +4,7 @@
 #include "batch/BatchRunner.h"
 #include "engine/Thresholds.h"
 #include "wavefile/ByteReader.h"
+#include "wavefile/PathBytes.h"
 
 #include <algorithm>
 #include <unistd.h>
@@ -86,7 +87,7 @@ RunStatus DetectBlocks(BatchRunner &runner, FileHandle &in, BlockBuffers &buffer
     while (pos < sampleCount) {
         const int32_t n = LoadBlock(in, runner.wave, pos, buffers);
         if (n < 0) {
-            runner.port.ShowMsg(runner.inputName + kReadFailedSuffix);
+            runner.port.ShowMsg(DisplayFileName(runner.inputName) + kReadFailedSuffix);
             return Status::FileOpenError;
         }
         CleanBlock(buffers.work.data(), n, pos, runner.thresholds, runner.clickCounter, &runner);
@@ -116,7 +117,7 @@ RunStatus RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int
         const int32_t n = LoadBlock(in, runner.wave, pos, buffers);
         if (n < 0) {
             truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
-            runner.port.ShowMsg(runner.inputName + kReadFailedSuffix);
+            runner.port.ShowMsg(DisplayFileName(runner.inputName) + kReadFailedSuffix);
             return Status::InputFileOpenError;
         }
         CleanBlock(buffers.work.data(), n, pos, runner.thresholds, runner.clickCounter, &runner);
@@ -161,7 +162,7 @@ RunStatus BatchRunner::DetectPass() {
     clickCounter = 0;
     ShowClickCount();
     if (!HasWaveExtension(inputPath)) {
-        port.ShowMsg(inputName + kNotWaveSuffix);
+        port.ShowMsg(DisplayFileName(inputName) + kNotWaveSuffix);
         return Status::NotWaveFile;
     }
     // Header and samples come through one open file, so they are one file's.
@@ -179,12 +180,12 @@ RunStatus BatchRunner::RemovePass() {
     clickCounter = 0;
     ShowClickCount();
     if (!HasWaveExtension(inputPath)) {
-        port.ShowMsg(inputName + kNotWaveSuffix);
+        port.ShowMsg(DisplayFileName(inputName) + kNotWaveSuffix);
         return Status::NotWaveFile;
     }
     FileHandle in = OpenForRead(inputPath, port);
     if (!in.isOpen() || !wave.ReadWaveHeader(in)) {
-        port.ShowMsg(inputName + kCannotProcessSuffix);
+        port.ShowMsg(DisplayFileName(inputName) + kCannotProcessSuffix);
         return Status::WaveFileFormatError;
     }
     // An empty folder setting is not taken as the current folder.

@@ -1,5 +1,7 @@
 #include "batch/RunStatus.h"
 
+#include "wavefile/PathBytes.h"
+
 RunStatus RunStatus::NoiseDeleteAt(const QString &outputName) {
     return RunStatus(Kind::NoiseDeleteAt, outputName);
 }
@@ -29,9 +31,9 @@ QString RunStatus::text() const {
     case Kind::NoiseDetect:
         return QStringLiteral("Noise Detect");
     case Kind::NoiseDeleteAt:
-        return QStringLiteral("Noise Delete at ") + outputName_;
+        return QStringLiteral("Noise Delete at ") + DisplayFileName(outputName_);
     case Kind::NoNoiseAt:
-        return QStringLiteral("NO Noise at ") + outputName_;
+        return QStringLiteral("NO Noise at ") + DisplayFileName(outputName_);
     case Kind::PassNoNoise:
         return QStringLiteral("Pass No Noise");
     }

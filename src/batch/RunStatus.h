@@ -30,7 +30,8 @@ public:
     static RunStatus NoNoiseAt(const QString &outputName);
 
     Kind kind() const { return kind_; }
-    // "OK", "Abort", ..., "Noise Delete at take1_won.wav", exactly as shown and logged.
+    // "OK", "Abort", ..., "Noise Delete at take1_won.wav", exactly as shown and
+    // logged; the output name in it is its DisplayFileName.
     QString text() const;
     // True for the failure words, Abort included: the file was not fully handled.
     bool isFailure() const;

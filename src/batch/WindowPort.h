@@ -30,8 +30,9 @@ public:
     // StringGrid1: back to five empty rows.
     virtual void ResetResultGrid() = 0;
     // StringGrid1: row count = ordinal; row ordinal - 1 gets the four texts and
-    // becomes the current row, scrolled into view and repainted; the status
-    // column shows status.text().
+    // becomes the current row, scrolled into view and repainted; the name
+    // column shows DisplayFileName(name) and keeps name itself, so the file can
+    // be opened from the row; the status column shows status.text().
     virtual void SetResultRow(int32_t ordinal, const QString &ordinalText, const QString &name,
                               const QString &count, const RunStatus &status) = 0;
 
@@ -54,7 +55,8 @@ public:
         return false;
     }
 
-    // edFile: the selected items' texts (file names without folder), in list order.
+    // edFile: the selected items' file names (without folder), in list order,
+    // with their bytes as the folder listing gave them (wavefile/PathBytes.h).
     virtual QStringList SelectedFileNames() const = 0;
     // ckMakeFile: detail records are kept only while it is checked.
     virtual bool MakeFileChecked() const = 0;

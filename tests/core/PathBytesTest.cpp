@@ -1,8 +1,11 @@
 // File names as bytes: every byte sequence survives the trip through the
-// program's path text, and is shown as UTF-8, as CP932 or with "?".
+// program's path text and is shown as UTF-8, as CP932 or with "?"; files so
+// named go through whole runs.
 
 #include "wavefile/PathBytes.h"
 #include "batch/BatchRunner.h"
+#include "support/NameKinds.h"
+#include "support/RunnerFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -53,4 +56,41 @@ TEST(PathBytesTest, ValidUtf8ReadsAsItsText) {
     const QString text = QString::fromUtf8("録音/テイク２.wav");
     EXPECT_EQ(PathFromBytes(text.toUtf8()), text);
     EXPECT_EQ(PathToBytes(text), text.toUtf8());
+}
+
+// Files on disk named in each kind: detected, repaired into outputs that keep
+// the input's bytes, logged readably, and found again in the log by the skip
+// rule of a removal run.
+class NamesOnDiskTest : public RunnerFixture {};
+
+TEST_F(NamesOnDiskTest, EveryKindOfNameIsDetectedRepairedAndSkippedWhenClean) {
+    runner.inputFolder = folder;
+    port.selectedNames = names::WriteAll(folder);
+    runner.cdCheckClick();
+    QStringList expectedSummary;
+    for (qsizetype i = 0; i < port.selectedNames.size(); ++i) {
+        const names::Kind &k = names::kKinds[i / 2];
+        const bool clicks = i % 2 == 0;
+        const QString shown = k.shownStem + (clicks ? "_a.wav" : "_b.wav");
+        expectedSummary << QString::number(i + 1) << shown << (clicks ? "2" : "0")
+                        << (clicks ? "Noise Detect" : "OK");
+        EXPECT_EQ(port.rows[size_t(i)].name, port.selectedNames[i]) << k.what;
+    }
+    EXPECT_EQ(ReadLogLines(folder + kSummaryLogName), expectedSummary);
+    EXPECT_EQ(port.messages.back(), QString::fromUtf8("問題ファイル数：  3\r\n\r\n終了します。"));
+
+    port.useDetectionChecked = true;
+    runner.cdDelClick();
+    for (qsizetype i = 0; i < port.selectedNames.size(); i += 2) {
+        const names::Kind &k = names::kKinds[i / 2];
+        SCOPED_TRACE(k.what);
+        EXPECT_EQ(port.rows[size_t(i)].status, "Noise Delete at " + k.shownStem + "_a_won.wav");
+        EXPECT_EQ(port.rows[size_t(i) + 1].status, "Pass No Noise");
+        const std::string output = names::ReadNamed(folder, k.stem + "_a_won.wav");
+        const std::vector<int16_t> values = testwav::SamplesAfter44(output);
+        ASSERT_EQ(values.size(), 8000u);
+        for (int index : names::kClickIndices)
+            EXPECT_NE(values[size_t(index)], 20000);
+        EXPECT_TRUE(names::ReadNamed(folder, k.stem + "_b_won.wav").empty());
+    }
 }
