@@ -1,5 +1,7 @@
 #include "ConsolePort.h"
 
+#include "wavefile/PathBytes.h"
+
 #include <csignal>
 #include <unistd.h>
 
@@ -30,9 +32,11 @@ bool Print(std::FILE *f, const QString &text) {
     return std::fflush(f) == 0 && written;
 }
 
-// A field of a tab-separated result line: control characters (a tab or a line
-// end in a file name) become "?", as in the logs, so every row stays one line.
-QString Field(QString text) {
+// A field of a tab-separated result line, a name shown by its display text:
+// control characters (a tab or a line end in a file name) become "?", as in
+// the logs, so every row stays one line.
+QString Field(const QString &name) {
+    QString text = DisplayFileName(name);
     for (QChar &c : text) {
         if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0))
             c = QLatin1Char('?');
@@ -124,7 +128,8 @@ void ConsolePort::DrawProgress() {
     const int32_t file = rowsWritten_;
     const QString name =
         file < choices_.selectedFiles.size() ? choices_.selectedFiles[file] : QString();
-    Print(err_, QStringLiteral("\r\033[K%1  %2  clicks %3").arg(name, rateText_, clickText_));
+    Print(err_,
+          QStringLiteral("\r\033[K%1  %2  clicks %3").arg(Field(name), rateText_, clickText_));
     progressShown_ = true;
 }
 

@@ -5,12 +5,16 @@
 #include "ConsolePort.h"
 #include "batch/BatchRunner.h"
 #include "settings/Settings.h"
+#include "wavefile/FileSystem.h"
+#include "wavefile/PathBytes.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +22,16 @@ enum Exit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 void PrintErr(const QString &text) {
     std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+}
+
+// path made absolute. A relative path is taken from the current directory as
+// the system names it: Qt's own reading of it loses the bytes of a folder name
+// that is not UTF-8 (an archive unpacked from Windows).
+QString AbsolutePath(const QString &path) {
+    const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+    if (QDir::isAbsolutePath(path) || !cwd)
+        return QFileInfo(path).absoluteFilePath();
+    return QFileInfo(PathFromBytes(cwd.get()) + QLatin1Char('/') + path).absoluteFilePath();
 }
 
 QString SettingsPath(const BatchOptions &o) {
@@ -32,10 +46,11 @@ QString SettingsPath(const BatchOptions &o) {
 Settings EffectiveSettings(const BatchOptions &o, QString *problem) {
     const QString path = SettingsPath(o);
     const LoadedSettings loaded = LoadSettingsFile(path);
-    if (!o.settingsPath.isEmpty() && !QFileInfo::exists(path))
-        *problem = QStringLiteral("settings file not found: %1").arg(path);
+    if (!o.settingsPath.isEmpty() && !FileSystem::IdentityOf(path))
+        *problem = QStringLiteral("settings file not found: %1").arg(DisplayFileName(path));
     else if (!loaded.fileUsable)
-        *problem = QStringLiteral("settings file is not a text file it can read: %1").arg(path);
+        *problem = QStringLiteral("settings file is not a text file it can read: %1")
+                       .arg(DisplayFileName(path));
     Settings s = loaded.settings;
     if (o.name)
         s.ckAuto = false;
@@ -74,7 +89,7 @@ bool CopyToStdout(const QString &path) {
 }
 
 QString FolderPath(const QString &folder) {
-    QString path = QFileInfo(folder).absoluteFilePath();
+    QString path = AbsolutePath(folder);
     if (!path.endsWith(QDir::separator()))
         path += QDir::separator();
     return path;
@@ -87,8 +102,9 @@ int Run(const BatchOptions &o) {
         PrintErr(QStringLiteral("norvatel-batch: ") + settingsProblem);
         return kExitUsage;
     }
-    if (o.logDir && !QFileInfo(*o.logDir).isDir()) {
-        PrintErr(QStringLiteral("norvatel-batch: log folder not found: %1").arg(*o.logDir));
+    if (o.logDir && !FileSystem::IsFolder(*o.logDir)) {
+        PrintErr(QStringLiteral("norvatel-batch: log folder not found: %1")
+                     .arg(DisplayFileName(*o.logDir)));
         return kExitUsage;
     }
     if (o.mode == BatchOptions::Mode::Remove && !settings.ckAuto && !o.name) {
@@ -103,7 +119,7 @@ int Run(const BatchOptions &o) {
                                                   : *o.exportPath;
     ConsolePort port(ChoicesFor(o, exportTarget), stdout, stderr);
     BatchRunner runner(settings, port);
-    runner.inputFolder = FolderPath(QFileInfo(o.files.first()).absolutePath());
+    runner.inputFolder = FolderPath(QFileInfo(AbsolutePath(o.files.first())).absolutePath());
     if (o.logDir)
         runner.fixedLogFolder = FolderPath(*o.logDir);
     runner.keepLogLock = true;
@@ -130,7 +146,7 @@ int Run(const BatchOptions &o) {
 int main(int argc, char **argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << QFile::decodeName(argv[i]);
+        args << PathFromBytes(argv[i]);
     const ParseResult parsed = ParseBatchArguments(args);
     switch (parsed.kind) {
     case ParseResult::Kind::Help:

@@ -1,9 +1,16 @@
 #include "main/FileBrowser.h"
 
-#include <QDir>
+#include "wavefile/PathBytes.h"
+
 #include <QFileInfo>
 #include <QSet>
 #include <QStorageInfo>
+#include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -30,6 +37,50 @@ bool IsUnderSystemTree(const QString &root) {
     return false;
 }
 
+enum class EntryKind { Folder, File };
+
+// Sorted by the text the user sees, without regard to case; names shown alike
+// keep the order of their bytes.
+void SortByShownName(QStringList &names) {
+    std::vector<std::pair<QString, QString>> keyed;
+    keyed.reserve(size_t(names.size()));
+    for (const QString &name : names)
+        keyed.emplace_back(DisplayFileName(name), name);
+    std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+        const int order = a.first.compare(b.first, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : PathToBytes(a.second) < PathToBytes(b.second);
+    });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        names[qsizetype(i)] = keyed[i].second;
+}
+
+// The visible entries of folder of one kind, read from the directory itself:
+// QDir leaves out every name that is not valid UTF-8, and those are the names
+// that archives made on Windows leave behind. A link counts as what it points
+// to; a broken link, a device or a pipe is neither kind.
+QStringList EntryNames(const QString &folder, EntryKind kind) {
+    QStringList names;
+    DIR *dir = ::opendir(PathToBytes(folder).constData());
+    if (dir == nullptr)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        struct stat st;
+        if (entry->d_name[0] == '.' || ::fstatat(::dirfd(dir), entry->d_name, &st, 0) != 0)
+            continue;
+        if (kind == EntryKind::Folder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode))
+            names << PathFromBytes(QByteArray(entry->d_name));
+    }
+    ::closedir(dir);
+    SortByShownName(names);
+    return names;
+}
+
+// The parent of path ("/" for a top-level folder).
+QString ParentFolder(const QString &path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
 } // namespace
 
 QStringList VolumeRoots() {
@@ -50,18 +101,35 @@ QStringList VolumeRoots() {
 }
 
 QString VolumeRootOf(const QString &folder) {
-    const QStorageInfo volume(folder);
+    // Qt loses the bytes of names that are not UTF-8 on its way to the file
+    // system, so ask about the nearest folder up whose path it can pass on:
+    // the same volume unless a mount point itself has such a name.
+    QString readable = folder;
+    while (HasForeignBytes(readable))
+        readable = ParentFolder(readable);
+    const QStorageInfo volume(readable);
     return volume.isValid() ? volume.rootPath() : QStringLiteral("/");
 }
 
 QStringList SubFolderNames(const QString &folder) {
-    return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    return EntryNames(folder, EntryKind::Folder);
 }
 
 QStringList WaveFileNames(const QString &folder) {
-    // Name filters match without regard to case unless QDir::CaseSensitive is given.
-    return QDir(folder).entryList({QStringLiteral("*.wav")}, QDir::Files,
-                                  QDir::Name | QDir::IgnoreCase);
+    QStringList names = EntryNames(folder, EntryKind::File);
+    names.removeIf([](const QString &name) {
+        return !name.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive);
+    });
+    return names;
+}
+
+bool IsFolder(const QString &path) {
+    struct stat st;
+    return ::stat(PathToBytes(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeCurrentFolder(const QString &folder) {
+    return ::chdir(PathToBytes(folder).constData()) == 0;
 }
 
 QString JoinPath(const QString &folder, const QString &name) {

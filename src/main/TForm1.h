@@ -66,6 +66,11 @@ public:
     void PrepareSaveDialog(const QString &title, const QString &filter,
                            const QString &defaultSuffix);
 
+    // The items of edFolder and edFile and the name cells of StringGrid1 show
+    // a name's DisplayFileName and keep the name itself, with its bytes
+    // (wavefile/PathBytes.h), under this role: open files by it, never by the text.
+    static constexpr int kNameRole = Qt::UserRole;
+
     // The folder shown by the folder and file lists (no trailing separator
     // except for the file-system root).
     QString shownFolder() const { return shownFolder_; }

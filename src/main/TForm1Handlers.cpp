@@ -6,6 +6,7 @@
 #include "batch/OutputName.h"
 #include "main/FileBrowser.h"
 #include "main/TAboutBox.h"
+#include "wavefile/PathBytes.h"
 #include "wavewindow/TForm2.h"
 
 #include <QCheckBox>
@@ -13,7 +14,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,7 +29,7 @@ namespace {
 QString AutoOutputPattern(int selectedCount, const QString &inputPath) {
     if (selectedCount >= 2)
         return QStringLiteral("?????") + kAutoOutputSuffix;
-    return AutoOutputName(QFileInfo(inputPath).fileName(), DotlessName::Drop);
+    return DisplayFileName(AutoOutputName(QFileInfo(inputPath).fileName(), DotlessName::Drop));
 }
 
 } // namespace
@@ -59,7 +59,7 @@ void TForm1::FormCreate() {
 
 bool TForm1::ShowFolder(const QString &folder) {
     const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
-    if (!QFileInfo(clean).isDir() || !QDir::setCurrent(clean))
+    if (!IsFolder(clean) || !MakeCurrentFolder(clean))
         return false;
     shownFolder_ = clean;
     SelectDrive(VolumeRootOf(clean));
@@ -96,7 +96,7 @@ void TForm1::edFolderActivated(QListWidgetItem *item) {
     if (item->text() == QStringLiteral(".."))
         ShowFolder(QFileInfo(shownFolder_).dir().absolutePath());
     else
-        ShowFolder(JoinPath(shownFolder_, item->text()));
+        ShowFolder(JoinPath(shownFolder_, item->data(kNameRole).toString()));
 }
 
 void TForm1::edFolderChange() {
@@ -108,7 +108,7 @@ void TForm1::edFileChange() {
     lbFNum->setText(QString::number(selectedCount));
     const QListWidgetItem *focused = edFile->currentItem();
     runner.inputPath = focused != nullptr && focused->isSelected()
-                           ? JoinPath(shownFolder_, focused->text())
+                           ? JoinPath(shownFolder_, focused->data(kNameRole).toString())
                            : QString();
     // The runs and the log folder need the listed folder even when the focus
     // rests on an unselected item (after a Ctrl-click), so it does not come
@@ -182,8 +182,7 @@ void TForm1::RunExitSteps() {
         ShowMsg(QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)) +
                 QStringLiteral("\r\nに設定を保存できませんでした。"));
     // An empty logFolder means the folder shown, which is the current directory.
-    for (const QString &name : {kSummaryLogName, kDetailLogName, kPlaybackFileName})
-        QFile::remove(runner.logFolder + name);
+    RemoveLogFiles(runner.logFolder);
 }
 
 // --- the runs: the runner does the work and drives this window through WindowPort ---

@@ -4,6 +4,7 @@
 #include "main/TForm1.h"
 
 #include "ui/MessageBox.h"
+#include "wavefile/PathBytes.h"
 #include "wavewindow/TForm2.h"
 
 #include <QCheckBox>
@@ -103,7 +104,8 @@ void TForm1::SetResultRow(int32_t ordinal, const QString &ordinalText, const QSt
     const int row = ordinal - 1;
     StringGrid1->setRowCount(ordinal);
     SetGridCell(row, 0, ordinalText);
-    SetGridCell(row, 1, name);
+    SetGridCell(row, 1, DisplayFileName(name));
+    StringGrid1->item(row, 1)->setData(kNameRole, name);
     SetGridCell(row, 2, count);
     SetGridCell(row, 3, status.text());
     SetGridCell(row, 4, QString());
@@ -143,7 +145,7 @@ QStringList TForm1::SelectedFileNames() const {
     QStringList names;
     for (int row = 0; row < edFile->count(); ++row)
         if (edFile->item(row)->isSelected())
-            names << edFile->item(row)->text();
+            names << edFile->item(row)->data(kNameRole).toString();
     return names;
 }
 

@@ -6,6 +6,7 @@
 #include "main/FileBrowser.h"
 #include "ui/Controls.h"
 #include "ui/ProgramFont.h"
+#include "wavefile/PathBytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,6 +53,12 @@ QAction *MakeAction(QObject *parent, const char *name, const QString &text) {
     auto *action = new QAction(text, parent);
     action->setObjectName(QString::fromLatin1(name));
     return action;
+}
+
+// An item showing name's display text and keeping name itself.
+void AddNameItem(QListWidget *list, const QString &name) {
+    auto *item = new QListWidgetItem(DisplayFileName(name), list);
+    item->setData(TForm1::kNameRole, name);
 }
 
 } // namespace
@@ -206,7 +213,7 @@ void TForm1::SelectDrive(const QString &root) {
 void TForm1::FillFolderList() {
     const QSignalBlocker blocker(edFolder);
     edFolder->clear();
-    auto *here = new QListWidgetItem(shownFolder_, edFolder);
+    auto *here = new QListWidgetItem(DisplayFileName(shownFolder_), edFolder);
     QFont bold = edFolder->font();
     bold.setBold(true);
     here->setFont(bold);
@@ -214,14 +221,15 @@ void TForm1::FillFolderList() {
     if (shownFolder_ != QStringLiteral("/"))
         new QListWidgetItem(QStringLiteral(".."), edFolder);
     for (const QString &name : SubFolderNames(shownFolder_))
-        new QListWidgetItem(name, edFolder);
+        AddNameItem(edFolder, name);
 }
 
 void TForm1::FillFileList() {
     {
         const QSignalBlocker blocker(edFile);
         edFile->clear();
-        edFile->addItems(WaveFileNames(shownFolder_));
+        for (const QString &name : WaveFileNames(shownFolder_))
+            AddNameItem(edFile, name);
         edFile->setCurrentRow(-1);
     }
     edFileChange();

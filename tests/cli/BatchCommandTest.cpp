@@ -2,6 +2,7 @@
 // statuses, its logs against the window's run, and stops by signal.
 
 #include "batch/BatchRunner.h"
+#include "support/NameKinds.h"
 #include "support/RecordingPort.h"
 #include "support/TestWav.h"
 
@@ -395,6 +396,43 @@ TEST_F(SignalTest, AKilledRunLeavesOnlyTheTemporaryFile) {
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_FALSE(QFileInfo::exists(Path("long_won.wav")));
     EXPECT_GT(UnfinishedBytes(QDir(dir_.path())), 0);
+}
+
+// Names of every kind reach the command as bytes, as a shell's glob passes them,
+// given relative to a current folder that is named in Shift-JIS itself. Rows
+// are compared without their ordinals: the glob's order is the shell's.
+TEST_F(BatchCommandTest, NamesOfEveryKindAreRunAndShownReadably) {
+    const QString folder = names::MakeShiftJisFolder(dir_.path());
+    names::WriteAll(folder);
+    const auto runOverGlob = [&](const QString &command) {
+        QProcess p;
+        p.setWorkingDirectory(dir_.path());
+        p.start("/bin/sh", {"-c", "cd ./*/ && exec \"$0\" " + command + " -- *_[ab].wav",
+                            QStringLiteral(NORVATEL_BATCH_EXE)});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        QStringList rows;
+        for (const QString &row : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
+            if (!row.isEmpty())
+                rows << row.section('\t', 1);
+        rows.sort();
+        return rows;
+    };
+    QStringList detected, removed;
+    for (const names::Kind &k : names::kKinds) {
+        detected << k.shownStem + "_a.wav\t2\tNoise Detect" << k.shownStem + "_b.wav\t0\tOK";
+        removed << k.shownStem + "_a.wav\t2\tNoise Delete at " + k.shownStem + "_a_won.wav"
+                << k.shownStem + "_b.wav\t0\tPass No Noise";
+    }
+    detected.sort();
+    removed.sort();
+    EXPECT_EQ(runOverGlob("detect"), detected);
+    EXPECT_EQ(runOverGlob("remove --use-detection"), removed);
+    for (const names::Kind &k : names::kKinds) {
+        EXPECT_EQ(names::ReadNamed(folder, k.stem + "_a_won.wav").size(), 44u + 16000u) << k.what;
+        EXPECT_TRUE(names::ReadNamed(folder, k.stem + "_b_won.wav").empty()) << k.what;
+    }
+    names::RemoveTree(folder);
 }
 
 } // namespace

@@ -61,7 +61,10 @@ TEST(PathBytesTest, ValidUtf8ReadsAsItsText) {
 // Files on disk named in each kind: detected, repaired into outputs that keep
 // the input's bytes, logged readably, and found again in the log by the skip
 // rule of a removal run.
-class NamesOnDiskTest : public RunnerFixture {};
+class NamesOnDiskTest : public RunnerFixture {
+protected:
+    void TearDown() override { names::RemoveTree(dir.path()); }
+};
 
 TEST_F(NamesOnDiskTest, EveryKindOfNameIsDetectedRepairedAndSkippedWhenClean) {
     runner.inputFolder = folder;

@@ -9,6 +9,9 @@
 #include <QByteArray>
 #include <QString>
 #include <cmath>
+#include <cstdio>
+#include <ftw.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace names {
@@ -26,6 +29,9 @@ inline const Kind kKinds[] = {
     // would not do: 0xE9 0x5F is a CP932 character.)
     {"neither", "mix\x80\xff", QStringLiteral("mix??")},
 };
+
+// A folder name in Shift-JIS bytes: 録音.
+inline const QByteArray kShiftJisFolder = "\x98\x5e\x89\xb9";
 
 // Value indices of the clicks in an "_a" file.
 inline const std::vector<int> kClickIndices = {1000, 3001};
@@ -56,9 +62,26 @@ inline QStringList WriteAll(const QString &folder) {
     return written;
 }
 
+// Makes the sub-folder of parent named by kShiftJisFolder; returns its path.
+inline QString MakeShiftJisFolder(const QString &parent) {
+    const QString folder = parent + '/' + PathFromBytes(kShiftJisFolder);
+    ::mkdir(PathToBytes(folder).constData(), 0777);
+    return folder;
+}
+
 // The bytes of folder/name, or empty when there is no such file.
 inline std::string ReadNamed(const QString &folder, const QByteArray &name) {
     return testwav::ReadFile((PathToBytes(folder) + '/' + name).toStdString());
+}
+
+inline int RemoveEntry(const char *path, const struct stat *, int, struct FTW *) {
+    return std::remove(path);
+}
+
+// Removes folder and everything in it. QTemporaryDir cannot: Qt loses the
+// bytes of names that are not UTF-8 on the way to the system.
+inline void RemoveTree(const QString &folder) {
+    ::nftw(PathToBytes(folder).constData(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 } // namespace names
