@@ -123,11 +123,6 @@ QStringList WaveFileNames(const QString &folder) {
     return names;
 }
 
-bool IsFolder(const QString &path) {
-    struct stat st;
-    return ::stat(PathToBytes(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool MakeCurrentFolder(const QString &folder) {
     return ::chdir(PathToBytes(folder).constData()) == 0;
 }

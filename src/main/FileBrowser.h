@@ -18,8 +18,6 @@ QStringList SubFolderNames(const QString &folder);
 // Names of folder's visible files ending in ".wav" in any letter case, sorted
 // as the sub-folders.
 QStringList WaveFileNames(const QString &folder);
-// True when path names a folder (or a link to one).
-bool IsFolder(const QString &path);
 // Makes folder the process's current directory; false when it cannot be entered.
 bool MakeCurrentFolder(const QString &folder);
 // folder + "/" + name, without doubling the separator at the root.

@@ -6,6 +6,7 @@
 #include "batch/OutputName.h"
 #include "main/FileBrowser.h"
 #include "main/TAboutBox.h"
+#include "wavefile/FileSystem.h"
 #include "wavefile/PathBytes.h"
 #include "wavewindow/TForm2.h"
 
@@ -59,7 +60,7 @@ void TForm1::FormCreate() {
 
 bool TForm1::ShowFolder(const QString &folder) {
     const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
-    if (!IsFolder(clean) || !MakeCurrentFolder(clean))
+    if (!FileSystem::IsFolder(clean) || !MakeCurrentFolder(clean))
         return false;
     shownFolder_ = clean;
     SelectDrive(VolumeRootOf(clean));

@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include "wavefile/AtomicFile.h"
+#include "wavefile/PathBytes.h"
 
 #include <algorithm>
 
@@ -150,11 +151,13 @@ std::optional<QString> IniFile::value(const QString &section, const QString &key
     if (line < 0)
         return std::nullopt;
     const QByteArray &bytes = lines_[line].bytes;
-    return QString::fromUtf8(bytes.mid(bytes.indexOf('=') + 1)).trimmed();
+    // Values are read and written like file names, so a remembered folder
+    // whose name is not UTF-8 comes back with its bytes.
+    return PathFromBytes(bytes.mid(bytes.indexOf('=') + 1)).trimmed();
 }
 
 void IniFile::setValue(const QString &section, const QString &key, const QString &value) {
-    const QByteArray line = key.toUtf8() + '=' + FirstLine(value).toUtf8();
+    const QByteArray line = key.toUtf8() + '=' + PathToBytes(FirstLine(value));
     const int header = findSection(section);
     if (header < 0) {
         lines_.append(Line{'[' + section.toUtf8() + ']', newEol_});

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "IniFile.h"
+#include "wavefile/FileSystem.h"
 
 #include <QDir>
 #include <QStorageInfo>
@@ -86,7 +87,7 @@ void ReadBrowserPlace(const IniFile &ini, LoadedSettings &out) {
     const QString folder = ReadText(ini, kPath, QStringLiteral("Folder"));
     if (folder == kNone || drive == kNone || folder.isEmpty() || drive.isEmpty())
         return;
-    if (!QDir(folder).exists() || !QDir(drive).exists())
+    if (!FileSystem::IsFolder(folder) || !FileSystem::IsFolder(drive))
         return;
     out.restoreFolder = folder;
     out.drive = QStorageInfo(folder).rootPath();

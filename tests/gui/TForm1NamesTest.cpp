@@ -65,7 +65,7 @@ TEST_F(TForm1NamesTest, NamesOfEveryKindAreListedShownAndRunFromTheWindow) {
     }
 }
 
-TEST_F(TForm1NamesTest, AFolderNamedInShiftJisIsEnteredAndHoldsItsRunsLogs) {
+TEST_F(TForm1NamesTest, AFolderNamedInShiftJisIsEnteredHoldsItsRunsLogsAndIsRemembered) {
     const QString folder = names::MakeShiftJisFolder(data);
     testwav::WriteFile((PathToBytes(folder) + "/take.wav").toStdString(), names::Wav({1000}));
     StartIn();
@@ -81,6 +81,11 @@ TEST_F(TForm1NamesTest, AFolderNamedInShiftJisIsEnteredAndHoldsItsRunsLogs) {
     EXPECT_EQ(GridColumn(3), QStringList{"Noise Detect"});
     EXPECT_FALSE(names::ReadNamed(folder, "NoiseLog0.dat").empty());
     EXPECT_FALSE(names::ReadNamed(folder, "NoiseLog1.dat").empty());
+
+    // Remembered at exit and shown again at the next start.
+    form->close();
+    StartWithoutWritingSettings();
+    EXPECT_EQ(form->shownFolder(), folder);
 }
 
 } // namespace
