@@ -47,7 +47,7 @@ TEST(PathBytesTest, NamesKeepTheirBytesAndAreShownAndLoggedReadably) {
         EXPECT_EQ(PathToBytes(path), c.bytes);
         EXPECT_EQ(PathToBytes(QStringLiteral("/data/") + path), "/data/" + c.bytes);
         EXPECT_EQ(DisplayFileName(path), c.shown);
-        // LOGGED
+        EXPECT_EQ(LoggedFileName(path), c.logged);
         EXPECT_EQ(HasForeignBytes(path), c.bytes.toStdString() != path.toStdString());
     }
 }
