@@ -2,6 +2,7 @@
 
 #include "batch/NoiseLog.h"
 #include "wavefile/FrameWindow.h"
+#include "wavefile/PathBytes.h"
 #include "wavefile/WaveFile.h"
 
 #include <algorithm>
@@ -38,10 +39,10 @@ bool WriteValues(FileHandle &out, const WaveFile *wave, const QString &samplePat
 } // namespace
 
 QString ClickDump::Heading() const {
-    return QStringLiteral("FileName:") + shownFileName + QStringLiteral(" Channel:") +
-           ChannelLetter(channel) + QStringLiteral("ch  NoisePosition:") +
-           QString::number(noisePosition) + QStringLiteral(" DumpLength:") +
-           QString::number(length);
+    return QStringLiteral("FileName:") + DisplayFileName(shownFileName) +
+           QStringLiteral(" Channel:") + ChannelLetter(channel) +
+           QStringLiteral("ch  NoisePosition:") + QString::number(noisePosition) +
+           QStringLiteral(" DumpLength:") + QString::number(length);
 }
 
 int64_t ClickDump::FirstFrame() const {
@@ -62,6 +63,6 @@ bool WriteClickDump(const QString &dumpPath, const QString &samplePath, const Cl
         WriteValues(out.file(), readable ? &wave : nullptr, samplePath, dump, messages) &&
         out.commit();
     if (!written)
-        messages.ShowMsg(dumpPath + kWriteFailedSuffix);
+        messages.ShowMsg(DisplayFileName(dumpPath) + kWriteFailedSuffix);
     return written;
 }

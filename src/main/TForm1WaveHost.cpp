@@ -15,14 +15,17 @@ QStringList TForm1::CurrentResultRow() const {
     const int row = StringGrid1->currentRow();
     for (int column = 0; column < StringGrid1->columnCount(); ++column) {
         const QTableWidgetItem *item = row >= 0 ? StringGrid1->item(row, column) : nullptr;
-        cells << (item != nullptr ? item->text() : QString());
+        // The name column gives the name itself, with its bytes, not its display text.
+        const QVariant cell =
+            item == nullptr ? QVariant() : item->data(column == 1 ? kNameRole : Qt::DisplayRole);
+        cells << cell.toString();
     }
     return cells;
 }
 
 QString TForm1::CurrentListFile() const {
     const QListWidgetItem *item = edFile->currentItem();
-    return item != nullptr ? JoinPath(shownFolder_, item->text()) : QString();
+    return item != nullptr ? JoinPath(shownFolder_, item->data(kNameRole).toString()) : QString();
 }
 
 bool TForm1::ViewButtonVisible() const {

@@ -7,6 +7,7 @@
 #include "batch/ClickDump.h"
 #include "batch/ClickList.h"
 #include "wavefile/FrameWindow.h"
+#include "wavefile/PathBytes.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -55,7 +56,8 @@ void TForm2::cdViewClick() {
     shownFileName = afterRemoval ? run.OutputNameFor(row.value(0).toInt()) : inputName;
     SetStatusText((afterRemoval ? QStringLiteral("OutPut File Name: ")
                                 : QStringLiteral("InPut File Name: ")) +
-                  shownFileName + QStringLiteral("      Noise Count: ") + row.value(2));
+                  DisplayFileName(shownFileName) + QStringLiteral("      Noise Count: ") +
+                  row.value(2));
     // The main window's header describes the input from here on (the preview
     // plays it); an input that has gone leaves no play time to show.
     WaveFile &wave = host_.CurrentWave();
@@ -94,7 +96,7 @@ void TForm2::WaveFormW1Click() {
         host_.ShowMsg(QStringLiteral("ファイルが選択されていません。"));
         return;
     }
-    SetStatusText(QStringLiteral("InPut File Name: ") + path);
+    SetStatusText(QStringLiteral("InPut File Name: ") + DisplayFileName(path));
     const qsizetype cut = path.lastIndexOf(QDir::separator()) + 1;
     shownFileName = path.mid(cut);
     WaveFile &wave = host_.CurrentWave();

@@ -18,8 +18,8 @@ public:
     // The runs' state: logFolder, outputFolder, lastRunKind, OutputNameFor,
     // the settings.
     virtual const BatchRunner &RunState() const = 0;
-    // The result grid's current row: ordinal, file name, click count, status
-    // (empty texts for an empty row).
+    // The result grid's current row: ordinal, file name (with its bytes, as
+    // the run was given it), click count, status (empty texts for an empty row).
     virtual QStringList CurrentResultRow() const = 0;
     // The full path of the file list's current file; empty when there is none.
     virtual QString CurrentListFile() const = 0;

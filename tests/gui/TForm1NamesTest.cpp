@@ -1,8 +1,10 @@
 // The main window over a folder holding file names of every kind: listed and
-// shown readably, run from the window's buttons, outputs named after the bytes.
+// shown readably, run from the window's buttons, outputs named after the bytes,
+// each file's clicks listed again by the wave window.
 
 #include "TForm1Fixture.h"
 #include "support/NameKinds.h"
+#include "wavewindow/TForm2.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -15,6 +17,7 @@ namespace {
 class TForm1NamesTest : public TForm1Fixture {
 protected:
     void TearDown() override {
+        wave.reset();
         TForm1Fixture::TearDown();
         names::RemoveTree(tmp.path());
     }
@@ -24,17 +27,33 @@ protected:
             column << form->edFile->item(row)->data(role).toString();
         return column;
     }
+    // Opens the wave window on the result grid's row; true when it lists the
+    // file's two clicks, names the file it shows by its display text and reads
+    // that file (no open notice; the play time is known).
+    bool WaveWindowListsClicks(int row, const QString &shownName) {
+        messages.clear();
+        form->StringGrid1->setCurrentCell(row, 1);
+        form->cdView->click();
+        const bool listed = wave->isVisible() && wave->StringGrid1->rowCount() == 2 &&
+                            wave->statusText().contains(" File Name: " + shownName + " ") &&
+                            wave->statusText().contains("PlayTime:") && messages.isEmpty();
+        wave->Exit1->trigger();
+        return listed;
+    }
     QStringList GridColumn(int column, int role = Qt::DisplayRole) const {
         QStringList cells;
         for (int row = 0; row < form->StringGrid1->rowCount(); ++row)
             cells << form->StringGrid1->item(row, column)->data(role).toString();
         return cells;
     }
+    std::unique_ptr<TForm2> wave;
 };
 
 TEST_F(TForm1NamesTest, NamesOfEveryKindAreListedShownAndRunFromTheWindow) {
     const QStringList written = names::WriteAll(data);
     StartIn();
+    wave = std::make_unique<TForm2>(*form);
+    form->waveWindow = wave.get();
     // Sorted by what is shown; each item keeps the name's bytes.
     const QStringList shown = {"mix??_a.wav",    "mix??_b.wav",  "テイク２_a.wav",
                                "テイク２_b.wav", "録音１_a.wav", "録音１_b.wav"};
@@ -53,12 +72,17 @@ TEST_F(TForm1NamesTest, NamesOfEveryKindAreListedShownAndRunFromTheWindow) {
     EXPECT_EQ(GridColumn(1, TForm1::kNameRole), kept);
     EXPECT_EQ(GridColumn(3),
               (QStringList{"Noise Detect", "OK", "Noise Detect", "OK", "Noise Detect", "OK"}));
+    for (int row : {0, 2, 4})
+        EXPECT_TRUE(WaveWindowListsClicks(row, shown[row])) << row;
 
     form->ckBYCheck->setChecked(true);
     form->cdDel->click();
     EXPECT_EQ(GridColumn(3), (QStringList{"Noise Delete at mix??_a_won.wav", "Pass No Noise",
                                           "Noise Delete at テイク２_a_won.wav", "Pass No Noise",
                                           "Noise Delete at 録音１_a_won.wav", "Pass No Noise"}));
+    for (int row : {0, 2, 4})
+        EXPECT_TRUE(WaveWindowListsClicks(row, QString(shown[row]).replace(".wav", "_won.wav")))
+            << row;
     for (const names::Kind &k : names::kKinds) {
         EXPECT_EQ(names::ReadNamed(data, k.stem + "_a_won.wav").size(), 44u + 16000u) << k.what;
         EXPECT_TRUE(names::ReadNamed(data, k.stem + "_b_won.wav").empty()) << k.what;
