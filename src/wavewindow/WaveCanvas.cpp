@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 // Pure colours, so the ring's AND with the picture gives exact results.
@@ -39,12 +41,24 @@ void WaveCanvas::DrawTimeAxis(QPainter &painter) const {
 
 void WaveCanvas::DrawLabel(QPainter &painter, int32_t x, int32_t y, int pointSize,
                            const QString &text) const {
-    QFont font = face_;
-    font.setPointSize(pointSize);
-    font.setStyleStrategy(QFont::NoAntialias);
+    const QFont font = LabelFont(pointSize);
     painter.setFont(font);
     UsePen(painter, Qt::black);
     painter.drawText(x, y + QFontMetrics(font, &image_).ascent(), text);
+}
+
+QFont WaveCanvas::LabelFont(int pointSize) const {
+    QFont font = face_;
+    font.setPointSize(pointSize);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+int32_t WaveCanvas::TimeLabelX(const QString &label) const {
+    // The label stands just right of the plot; a long one ("100ms", "500ms")
+    // is moved left only as far as it takes to stay whole in the picture.
+    const int32_t width = QFontMetrics(LabelFont(8), &image_).horizontalAdvance(label);
+    return std::min(plotWidth + 1, std::max(int32_t{0}, image_.width() - width));
 }
 
 void WaveCanvas::DrawPaneFrame(QPainter &painter, int32_t channel) const {
@@ -65,7 +79,7 @@ void WaveCanvas::DrawAxes(int32_t channelCount, const QString &label) {
     ClearPicture();
     QPainter painter(&image_);
     DrawTimeAxis(painter);
-    DrawLabel(painter, plotWidth + 1, axisY - 3, 8, label);
+    DrawLabel(painter, TimeLabelX(label), axisY - 3, 8, label);
     DrawLabel(painter, 1, axisY - 3, 8, QStringLiteral("0"));
     DrawLabel(painter, plotWidth + 4, paneHalfHeight, 9, QStringLiteral("L"));
     DrawLabel(painter, plotWidth + 4, 3 * paneHalfHeight + 10, 9, QStringLiteral("R"));

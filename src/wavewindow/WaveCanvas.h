@@ -50,6 +50,8 @@ private:
     // Text with its top-left corner at (x, y), at pointSize points of face.
     void DrawLabel(QPainter &painter, int32_t x, int32_t y, int pointSize, const QString &text) const;
     void DrawPaneFrame(QPainter &painter, int32_t channel) const;
+    QFont LabelFont(int pointSize) const;
+    int32_t TimeLabelX(const QString &label) const;
     void Repaint();
 
     QImage image_;

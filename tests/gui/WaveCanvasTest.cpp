@@ -91,4 +91,11 @@ TEST_F(WaveCanvasTest, WaveRedrawsOnlyThePlotAndCoarseness31DrawsNothing) {
     EXPECT_EQ(At(200, 105 - 3), kBlue);
 }
 
+TEST_F(WaveCanvasTest, ALongTimeLabelStaysWholeInsideThePicture) {
+    // "500ms" is wider than the 29-pixel strip right of the plot: it is moved
+    // left into the plot instead of being cut at the picture's edge.
+    canvas.DrawAxes(2, QStringLiteral("500ms"));
+    EXPECT_TRUE(AnyIn(QRect(321, 216, 10, 10), kBlack));
+}
+
 } // namespace
