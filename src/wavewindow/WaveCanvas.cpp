@@ -61,6 +61,10 @@ int32_t WaveCanvas::TimeLabelX(const QString &label) const {
     return std::min(plotWidth + 1, std::max(int32_t{0}, image_.width() - width));
 }
 
+void WaveCanvas::DrawTimeLabel(QPainter &painter) const {
+    DrawLabel(painter, TimeLabelX(timeLabel_), axisY - 3, 8, timeLabel_);
+}
+
 void WaveCanvas::DrawPaneFrame(QPainter &painter, int32_t channel) const {
     const int32_t h = paneHalfHeight;
     const int32_t top = channel * (2 * h + 10);
@@ -78,8 +82,9 @@ void WaveCanvas::DrawPaneFrame(QPainter &painter, int32_t channel) const {
 void WaveCanvas::DrawAxes(int32_t channelCount, const QString &label) {
     ClearPicture();
     QPainter painter(&image_);
+    timeLabel_ = label;
     DrawTimeAxis(painter);
-    DrawLabel(painter, TimeLabelX(label), axisY - 3, 8, label);
+    DrawTimeLabel(painter);
     DrawLabel(painter, 1, axisY - 3, 8, QStringLiteral("0"));
     DrawLabel(painter, plotWidth + 4, paneHalfHeight, 9, QStringLiteral("L"));
     DrawLabel(painter, plotWidth + 4, 3 * paneHalfHeight + 10, 9, QStringLiteral("R"));
@@ -97,6 +102,8 @@ void WaveCanvas::DrawWave(const int16_t *values, int32_t count, int32_t coarsene
     QPainter painter(&image_);
     painter.fillRect(QRect(0, 0, image_.width() - 30, image_.height()), Qt::white);
     DrawTimeAxis(painter);
+    // A long label reaches into the plot, so the clearing above took its left part.
+    DrawTimeLabel(painter);
     for (int32_t channel = 0; channel < channelCount && channel < count; ++channel) {
         const int32_t zero = ZeroLine(channel);
         UsePen(painter, Qt::black);

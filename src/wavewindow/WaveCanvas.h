@@ -32,9 +32,10 @@ public:
     // and "0" at its left, channel letters, and per pane the zero line, the
     // right edge and the amplitude labels.
     void DrawAxes(int32_t channelCount, const QString &label);
-    // Redraws the plot area (the label strip stays) with one polyline per
-    // channel over the first count interleaved values, every coarseness-th
-    // frame spread over the plot width. Coarseness above 30 draws nothing.
+    // Redraws the plot area (the label strip and the time label stay) with
+    // one polyline per channel over the first count interleaved values, every
+    // coarseness-th frame spread over the plot width. Coarseness above 30
+    // draws nothing.
     void DrawWave(const int16_t *values, int32_t count, int32_t coarseness, int32_t channelCount);
     // The red ring at the centre tick, at value's height, in the right pane
     // for side "R" and in the left pane otherwise. Drawn by AND with the
@@ -52,8 +53,10 @@ private:
     void DrawPaneFrame(QPainter &painter, int32_t channel) const;
     QFont LabelFont(int pointSize) const;
     int32_t TimeLabelX(const QString &label) const;
+    void DrawTimeLabel(QPainter &painter) const;
     void Repaint();
 
     QImage image_;
     QFont face_;
+    QString timeLabel_; // the last axes' label, drawn again with each wave
 };

@@ -93,9 +93,15 @@ TEST_F(WaveCanvasTest, WaveRedrawsOnlyThePlotAndCoarseness31DrawsNothing) {
 
 TEST_F(WaveCanvasTest, ALongTimeLabelStaysWholeInsideThePicture) {
     // "500ms" is wider than the 29-pixel strip right of the plot: it is moved
-    // left into the plot instead of being cut at the picture's edge.
+    // left into the plot instead of being cut at the picture's edge, and
+    // each block's wave, which clears the plot, leaves it whole.
     canvas.DrawAxes(2, QStringLiteral("500ms"));
-    EXPECT_TRUE(AnyIn(QRect(321, 216, 10, 10), kBlack));
+    const QRect labelStart(321, 216, 10, 10);
+    EXPECT_TRUE(AnyIn(labelStart, kBlack));
+    const QImage axes = canvas.image();
+    const std::vector<int16_t> silence = Flat(0, 0);
+    canvas.DrawWave(silence.data(), 256, 16, 2);
+    EXPECT_EQ(canvas.image().copy(labelStart), axes.copy(labelStart));
 }
 
 } // namespace
