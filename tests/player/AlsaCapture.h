@@ -28,7 +28,7 @@ namespace alsacapture {
 // Long enough for a slow CI machine, short enough that a hang fails the test.
 inline constexpr auto kChildLimit = std::chrono::seconds(60);
 
-// Runs play in a child with ALSA_CONFIG_PATH set to config and stderr sent to
+// Runs play in a child with ALSA_CONFIG_PATH set to config, JACK kept out, and stderr sent to
 // logPath (ALSA and JACK talk a lot while they look for devices). Returns the
 // child's exit code, or -1 when it had to be killed.
 inline int RunInChild(const QString &config, const QString &logPath,
@@ -42,6 +42,11 @@ inline int RunInChild(const QString &config, const QString &logPath,
         if (log >= 0)
             dup2(log, STDERR_FILENO);
         setenv("ALSA_CONFIG_PATH", config.toLocal8Bit().constData(), 1);
+        // PortAudio also offers a running JACK server's ports as devices; point
+        // JACK at a server that does not exist, so the test's ALSA device is
+        // the only one whether or not the machine runs JACK.
+        setenv("JACK_DEFAULT_SERVER", "norvatel-test-no-server", 1);
+        setenv("JACK_NO_START_SERVER", "1", 1);
         _exit(play());
     }
     if (pid < 0)
