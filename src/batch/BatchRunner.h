@@ -96,6 +96,8 @@ private:
     // Resets the grid; with files selected, starts the logs of a run of kind
     // "C" or "D" and returns true; otherwise tells the user and returns false.
     bool StartRun(const QString &kind);
+    // The folder a run keeps its logs in: fixedLogFolder, else the input folder.
+    QString RunLogFolder() const { return fixedLogFolder.isEmpty() ? inputFolder : fixedLogFolder; }
     // Locks the log folder for the run; false when another run holds it and
     // the window does not wait (the user has been told).
     bool LockLogFolder(const QString &folder);

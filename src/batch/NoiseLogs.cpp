@@ -46,7 +46,7 @@ void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &st
 }
 
 void BatchRunner::PrepareLogFolder() {
-    const QString folder = fixedLogFolder.isEmpty() ? inputFolder : fixedLogFolder;
+    const QString folder = RunLogFolder();
     if (logFolder != folder && !logFolder.isEmpty())
         RemoveLogFiles(logFolder);
     selectedAtStart = static_cast<int32_t>(port.SelectedFileNames().size());

@@ -90,7 +90,7 @@ bool BatchRunner::StartRun(const QString &kind) {
         port.ShowMsg(kNothingSelected);
         return false;
     }
-    if (!LockLogFolder(fixedLogFolder.isEmpty() ? inputFolder : fixedLogFolder))
+    if (!LockLogFolder(RunLogFolder()))
         return false;
     lastRunKind = kind;
     PrepareLogFolder();
