@@ -31,11 +31,11 @@ bool Cp932Holds(char32_t codePoint) {
     return !decoder.hasError() && back == text;
 }
 
-bool IsControl(char32_t codePoint) {
+} // namespace
+
+bool IsControlCharacter(char32_t codePoint) {
     return codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0);
 }
-
-} // namespace
 
 QString FormatClickTime(int64_t frame) {
     const int64_t totalMs = frame * 10 / 441;
@@ -62,7 +62,7 @@ QString LoggedFileName(const QString &name) {
     // A name in Shift-JIS bytes is logged as the CP932 text it is.
     for (const char32_t codePoint : DisplayFileName(name).toUcs4()) {
         const bool plainAscii = codePoint >= 0x20 && codePoint < 0x7f;
-        if (plainAscii || (!IsControl(codePoint) && Cp932Holds(codePoint)))
+        if (plainAscii || (!IsControlCharacter(codePoint) && Cp932Holds(codePoint)))
             logged.append(QString::fromUcs4(&codePoint, 1));
         else
             logged.append(QLatin1Char('?'));

@@ -41,6 +41,9 @@ inline const QString kWriteFailedSuffix = QStringLiteral("の書き込みに失�
 QString FormatClickTime(int64_t frame);
 // "L" for even value indices, "R" for odd ones.
 QString ChannelLetter(int32_t index);
+// A control character (C0, DEL or C1): one would split or garble a line, so
+// the logs and the batch command's result lines hold "?" in its place.
+bool IsControlCharacter(char32_t codePoint);
 // A file name as the logs hold it: its DisplayFileName, in which control
 // characters and characters the logs' code page (CP932) cannot hold become
 // "?". Every lookup by name uses it.

@@ -1,5 +1,6 @@
 #include "ConsolePort.h"
 
+#include "batch/NoiseLog.h"
 #include "wavefile/PathBytes.h"
 
 #include <csignal>
@@ -38,7 +39,7 @@ bool Print(std::FILE *f, const QString &text) {
 QString Field(const QString &name) {
     QString text = DisplayFileName(name);
     for (QChar &c : text) {
-        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0))
+        if (IsControlCharacter(c.unicode()))
             c = QLatin1Char('?');
     }
     return text;
