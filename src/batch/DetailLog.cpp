@@ -1,5 +1,8 @@
 #include "batch/DetailLog.h"
-#include "batch/BatchRunner.h"
+
+#include "batch/NoiseLog.h"
+
+#include <algorithm>
 
 namespace {
 
