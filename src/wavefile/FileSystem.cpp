@@ -22,6 +22,14 @@ QByteArray Native(const QString &path) {
     return PathToBytes(path);
 }
 
+// stat(2) of what path names, links followed; nullopt when it names nothing.
+std::optional<struct stat> StatOf(const QString &path) {
+    struct stat st;
+    if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0)
+        return std::nullopt;
+    return st;
+}
+
 } // namespace
 
 int Open(const QString &path, int flags, mode_t mode) {
@@ -41,29 +49,27 @@ bool EntryExists(const QString &path) {
 }
 
 std::optional<FileId> IdentityOf(const QString &path) {
-    struct stat st;
-    if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0)
+    const auto st = StatOf(path);
+    if (!st)
         return std::nullopt;
-    return FileId{st.st_dev, st.st_ino};
+    return FileId{st->st_dev, st->st_ino};
 }
 
 int64_t SizeOf(const QString &path) {
-    struct stat st;
-    if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0)
-        return -1;
-    return int64_t(st.st_size);
+    const auto st = StatOf(path);
+    return st ? int64_t(st->st_size) : -1;
 }
 
 std::optional<mode_t> PermissionsOf(const QString &path) {
-    struct stat st;
-    if (path.isEmpty() || ::stat(Native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    const auto st = StatOf(path);
+    if (!st || !S_ISREG(st->st_mode))
         return std::nullopt;
-    return st.st_mode & 07777;
+    return st->st_mode & 07777;
 }
 
 bool IsFolder(const QString &path) {
-    struct stat st;
-    return !path.isEmpty() && ::stat(Native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    const auto st = StatOf(path);
+    return st && S_ISDIR(st->st_mode);
 }
 
 QString CanonicalPath(const QString &path) {
