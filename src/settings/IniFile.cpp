@@ -62,7 +62,7 @@ IniFile::LoadResult IniFile::load(const QString &path) {
         break;
     }
     if (!IsText(bytes))
-        return LoadResult::NotText;
+        return LoadResult::Failed;
     setBytes(bytes);
     return LoadResult::Loaded;
 }

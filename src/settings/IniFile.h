@@ -16,12 +16,12 @@
 
 class IniFile {
 public:
-    enum class LoadResult { Loaded, Missing, Failed, NotText };
+    enum class LoadResult { Loaded, Missing, Failed };
 
     // Reads path. A missing file leaves the object empty and is no error;
     // Failed means the file exists but could not be read (not a regular file,
-    // larger than any settings file); NotText that it holds UTF-16 or binary
-    // bytes, which no line of a profile file can be. Either leaves the object empty.
+    // larger than any settings file) or holds UTF-16 or binary bytes, which no
+    // line of a profile file can be. It leaves the object empty.
     LoadResult load(const QString &path);
 
     // Takes bytes as the contents of a file (used by load). A leading UTF-8

@@ -161,11 +161,9 @@ LoadedSettings LoadSettings(const QString &startFolder) {
 
 LoadedSettings LoadSettingsFile(const QString &iniPath) {
     IniFile ini;
-    // An unreadable file is treated like a missing one: every key gives its default.
-    const IniFile::LoadResult result = ini.load(iniPath);
     LoadedSettings out;
-    out.fileUsable =
-        result != IniFile::LoadResult::Failed && result != IniFile::LoadResult::NotText;
+    // An unreadable file is treated like a missing one: every key gives its default.
+    out.fileUsable = ini.load(iniPath) != IniFile::LoadResult::Failed;
     ReadBrowserPlace(ini, out);
     const Settings defaults = Settings::Defaults();
     Settings &s = out.settings;
@@ -182,8 +180,7 @@ bool SaveSettings(const QString &startFolder, const Settings &settings, const QS
     const QString path = SettingsFilePath(startFolder);
     IniFile ini;
     // Writing over a file we could not read would lose the lines we keep for others.
-    const IniFile::LoadResult loaded = ini.load(path);
-    if (loaded == IniFile::LoadResult::Failed || loaded == IniFile::LoadResult::NotText)
+    if (ini.load(path) == IniFile::LoadResult::Failed)
         return false;
     ini.setValue(kPath, QStringLiteral("Drive"), drive);
     ini.setValue(kPath, QStringLiteral("Folder"), folder);
