@@ -31,14 +31,7 @@ template <typename Call> int64_t TransferAll(int64_t size, Call call) {
     return done;
 }
 
-// Only regular files are inputs: a directory or a device named *.wav is not
-// something to read samples from, and a FIFO would block the caller forever.
-// The open is non-blocking for that reason; the flag is cleared once the file
-// is known to be regular.
-bool IsRegularAndBlocking(int fd) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
+bool ClearNonBlocking(int fd) {
     const int flags = ::fcntl(fd, F_GETFL);
     return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
@@ -64,7 +57,11 @@ FileHandle FileHandle::OpenRead(const QString &path) {
     if (fd < 0)
         return FileHandle();
     FileHandle handle(fd);
-    if (!IsRegularAndBlocking(fd))
+    // Only regular files are inputs: a directory or a device named *.wav is not
+    // something to read samples from, and a FIFO would block the caller forever.
+    // The open is non-blocking for that reason; the flag is cleared once the
+    // file is known to be regular.
+    if (!handle.isRegular() || !ClearNonBlocking(fd))
         handle.close();
     return handle;
 }
@@ -115,6 +112,11 @@ int64_t FileHandle::size() const {
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
         return -1;
     return int64_t(st.st_size);
+}
+
+bool FileHandle::isRegular() const {
+    struct stat st;
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FileHandle::sync() {

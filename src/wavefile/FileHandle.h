@@ -34,6 +34,8 @@ public:
     int64_t readAt(int64_t offset, void *buffer, int64_t size) const;
     // The file's length in bytes, or -1.
     int64_t size() const;
+    // True when the handle is open on a regular file (no folder, device or FIFO).
+    bool isRegular() const;
     // Waits until the written bytes are on the disk; false if they could not be.
     bool sync();
 

@@ -3,18 +3,12 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 // Between tries of a waiting lock; short against a run, long against the CPU.
 constexpr useconds_t kRetryMicroseconds = 20000;
-
-bool IsRegular(int fd) {
-    struct stat st;
-    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-}
 
 } // namespace
 
@@ -26,7 +20,7 @@ FileLock::Result FileLock::tryLock(const QString &lockPath) {
     if (fd < 0)
         return Result::Unavailable;
     FileHandle file(fd);
-    if (!IsRegular(fd))
+    if (!file.isRegular())
         return Result::Unavailable;
     struct flock lock {};
     lock.l_type = F_WRLCK;
