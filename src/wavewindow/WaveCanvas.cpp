@@ -67,15 +67,15 @@ void WaveCanvas::DrawTimeLabel(QPainter &painter) const {
 
 void WaveCanvas::DrawPaneFrame(QPainter &painter, int32_t channel) const {
     const int32_t h = paneHalfHeight;
-    const int32_t top = channel * (2 * h + 10);
+    const int32_t zero = ZeroLine(channel);
     UsePen(painter, Qt::black);
-    painter.drawLine(0, top + h, plotWidth, top + h);
-    painter.drawLine(plotWidth, top, plotWidth, top + 2 * h);
+    painter.drawLine(0, zero, plotWidth, zero);
+    painter.drawLine(plotWidth, zero - h, plotWidth, zero + h);
     for (int32_t k = 1; k <= 3; ++k) {
         const int32_t offset = h * 10000 * k / 32767;
         const QString amount = QString::number(10000 * k);
-        DrawLabel(painter, plotWidth + 1, top + h - offset, 6, amount);
-        DrawLabel(painter, plotWidth + 1, top + h + offset, 6, QLatin1Char('-') + amount);
+        DrawLabel(painter, plotWidth + 1, zero - offset, 6, amount);
+        DrawLabel(painter, plotWidth + 1, zero + offset, 6, QLatin1Char('-') + amount);
     }
 }
 
@@ -100,7 +100,7 @@ void WaveCanvas::DrawWave(const int16_t *values, int32_t count, int32_t coarsene
         return;
     const int32_t step = coarseness * channelCount;
     QPainter painter(&image_);
-    painter.fillRect(QRect(0, 0, image_.width() - 30, image_.height()), Qt::white);
+    painter.fillRect(QRect(0, 0, plotWidth, image_.height()), Qt::white);
     DrawTimeAxis(painter);
     // A long label reaches into the plot, so the clearing above took its left part.
     DrawTimeLabel(painter);
@@ -124,7 +124,7 @@ void WaveCanvas::DrawWave(const int16_t *values, int32_t count, int32_t coarsene
 void WaveCanvas::MarkClick(const QString &side, int32_t value) {
     const int32_t h = paneHalfHeight;
     const int32_t x = 64 * plotWidth / 128;
-    const int32_t zero = side == QStringLiteral("R") ? 3 * h + 10 : h;
+    const int32_t zero = ZeroLine(side == QStringLiteral("R") ? 1 : 0);
     const int32_t y = zero - value * h / 32767;
     QPainter painter(&image_);
     painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
