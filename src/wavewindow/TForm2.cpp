@@ -184,24 +184,24 @@ void TForm2::NoNextData() {
     activateWindow();
 }
 
-void TForm2::StringGrid1DblClick() {
-    const int row = StringGrid1->currentRow();
-    const QString position = Cell(row, kPositionColumn);
-    if (position.isEmpty())
-        return;
+bool TForm2::ShowListedClick(int row) {
+    if (Cell(row, kPositionColumn).isEmpty())
+        return false;
     TakeRow(row);
     ShowClick();
-    QGuiApplication::clipboard()->setText(position);
+    return true;
+}
+
+void TForm2::StringGrid1DblClick() {
+    const int row = StringGrid1->currentRow();
+    if (ShowListedClick(row))
+        QGuiApplication::clipboard()->setText(Cell(row, kPositionColumn));
 }
 
 bool TForm2::StringGrid1KeyPress(QChar key) {
     if (key != QChar(13) && key != QChar(10))
         return false;
-    const int row = StringGrid1->currentRow();
-    if (!Cell(row, kPositionColumn).isEmpty()) {
-        TakeRow(row);
-        ShowClick();
-    }
+    ShowListedClick(StringGrid1->currentRow());
     return true;
 }
 

@@ -148,6 +148,8 @@ private:
     // Shows row's click; at either end of the list says there is no more.
     void StepTo(int row);
     void NoNextData();
+    // Shows row's click when the row lists one; false for an empty row.
+    bool ShowListedClick(int row);
     void FormClose();
     QString Cell(int row, int column) const;
     void SetCell(int row, int column, const QString &text);
