@@ -110,7 +110,7 @@ void TForm2::WaveFormW1Click() {
     sourceFolder = path.left(cut);
     noisePosition = 0;
     ClearList();
-    canvas->DrawAxes(2, QStringLiteral("2.9ms"));
+    canvas->DrawAxes(2, WaveCanvas::kClickViewLabel);
     ShowOpened();
     ApplyMenuSet(MenuSet::FileMode);
     setWindowTitle(QStringLiteral("Wave Window"));

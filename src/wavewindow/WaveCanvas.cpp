@@ -135,6 +135,6 @@ void WaveCanvas::MarkClick(const QString &side, int32_t value) {
 }
 
 void WaveCanvas::DrawClickView(const int16_t *values, int32_t count, int32_t channelCount) {
-    DrawAxes(channelCount, QStringLiteral("2.9ms"));
+    DrawAxes(channelCount, kClickViewLabel);
     DrawWave(values, count, 1, channelCount);
 }

@@ -41,7 +41,9 @@ public:
     // for side "R" and in the left pane otherwise. Drawn by AND with the
     // picture, so the waveform shows through it.
     void MarkClick(const QString &side, int32_t value);
-    // The click view: axes labelled "2.9ms", then every frame of the block.
+    // The click view's time label: its 128 frames last 2.9 ms.
+    static inline const QString kClickViewLabel = QStringLiteral("2.9ms");
+    // The click view: axes labelled kClickViewLabel, then every frame of the block.
     void DrawClickView(const int16_t *values, int32_t count, int32_t channelCount);
 
 private:
