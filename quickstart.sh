@@ -2,7 +2,9 @@
 # Norvatel quick start for Debian 12, run as root from the repository folder.
 #   ./quickstart.sh run    install what is missing, build, start the program
 #   ./quickstart.sh test   install what is missing, build, run every test
-#                          (also the core's tests under ASan and UBSan)
+#                          (also the core's tests under ASan and UBSan), then
+#                          start the program as "run" does, on a virtual
+#                          display, and close it again
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 top=$PWD
@@ -13,7 +15,12 @@ packages=(cmake ninja-build g++ clang pkg-config
           qt6-base-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           portaudio19-dev libasound2-plugins
-          fonts-noto-cjk sox ffmpeg xvfb xauth)
+          fonts-noto-cjk sox ffmpeg xvfb xauth xdotool openbox)
+
+# Where the run command builds the program and from where it starts it: every
+# build folder puts its programs in bin/.
+run_build=build
+program=bin/norvatel
 
 install_missing() {
     local missing=()
@@ -29,22 +36,92 @@ install_missing() {
 
 configure_and_build() { # dir, extra cmake options...
     local dir=$1; shift
+    # A compiler cache, where one is installed, makes a second build quick.
+    if command -v ccache >/dev/null; then set -- -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"; fi
     cmake -S "$top" -B "$top/$dir" -G Ninja "$@" >/dev/null
     cmake --build "$top/$dir" -j "$jobs"
 }
 
+# The run command's build, with the help page beside the settings file.
+build_program() {
+    configure_and_build "$run_build" -DCMAKE_BUILD_TYPE=Release -DNORVATEL_TESTS=OFF -DNORVATEL_BENCH=OFF
+    cp "$top/docs/RizivozeR.html" "$top/$run_build/"
+}
+
+# Starts the program the one way both commands do. It works in the folder it is
+# started from: its settings file and the help page live there.
+start_program() {
+    cd "$top/$run_build" && exec "./$program"
+}
+
+# Starts the program as the run command does, on a virtual display of its own,
+# waits for its main window, closes it with its exit key (Alt+X) and checks
+# that it ended with status 0 and saved its settings file where it keeps it.
+check_program_starts() (
+    tmp=$(mktemp -d)
+    helpers=()
+    trap 'kill "${helpers[@]}" 2>/dev/null || true; wait; rm -rf "$tmp"' EXIT
+    fail() {
+        echo "Start-up check FAILED: $*" >&2
+        if [ -s "$tmp/program.log" ]; then
+            echo "What the program printed:" >&2
+            tail -n 20 "$tmp/program.log" >&2
+        fi
+        exit 1
+    }
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+    helpers+=($!)
+    for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+    [ -s "$tmp/display" ] || fail "the virtual display (Xvfb) did not start"
+    export DISPLAY=:$(cat "$tmp/display")
+    unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+    # A window manager gives the main window the keyboard focus, as a desktop
+    # does; a moment for it to take the screen before the program starts.
+    openbox >"$tmp/openbox.log" 2>&1 &
+    helpers+=($!)
+    sleep 1
+
+    echo "Starting $run_build/$program as the run command does"
+    touch "$tmp/before-start"
+    start_program >"$tmp/program.log" 2>&1 &
+    pid=$!
+    helpers+=($pid)
+    window=
+    for _ in $(seq 300); do
+        window=$(xdotool search --onlyvisible --name '^RizivozeR$' 2>/dev/null | head -n 1) || true
+        [ -n "$window" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -z "$window" ]; then
+        if ! kill -0 "$pid" 2>/dev/null; then
+            status=0
+            wait "$pid" || status=$?
+            fail "$run_build/$program ended (exit status $status) before its main window \"RizivozeR\" showed"
+        fi
+        fail "the main window \"RizivozeR\" did not show within 30 s"
+    fi
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
+    xdotool key --clearmodifiers alt+x
+    for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && fail "the program did not end within 15 s of its exit key (Alt+X)"
+    status=0
+    wait "$pid" || status=$?
+    [ "$status" -eq 0 ] || fail "the program ended with exit status $status after its exit key (Alt+X)"
+    [ "$top/$run_build/RizivozeR.ini" -nt "$tmp/before-start" ] ||
+        fail "the program ended but did not save its settings file $run_build/RizivozeR.ini"
+    echo "The program started, showed its main window, closed with Alt+X and saved $run_build/RizivozeR.ini"
+)
+
 case "${1:-}" in
 run)
     install_missing
-    configure_and_build build -DCMAKE_BUILD_TYPE=Release -DNORVATEL_TESTS=OFF -DNORVATEL_BENCH=OFF
-    # The program works in the folder it is started from: its settings file and
-    # the help page live there.
-    cp "$top/docs/RizivozeR.html" "$top/build/"
+    build_program
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-        echo "Built build/src/norvatel, but no display is available (DISPLAY is not set): start it from a desktop session, or try: xvfb-run ./quickstart.sh run" >&2
+        echo "Built $run_build/$program, but no display is available (DISPLAY is not set): start it from a desktop session, or try: xvfb-run ./quickstart.sh run" >&2
         exit 1
     fi
-    cd "$top/build" && exec ./src/norvatel
+    start_program
     ;;
 test)
     install_missing
@@ -54,6 +131,9 @@ test)
     configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DNORVATEL_CORE_ONLY=ON -DNORVATEL_SANITIZE=ON
     (cd "$top/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --output-on-failure -j "$jobs")
+    # The program itself, built and started exactly as the run command does.
+    build_program
+    check_program_starts
     ;;
 *)
     echo "usage: $0 run|test" >&2

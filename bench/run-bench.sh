@@ -5,7 +5,9 @@
 #
 #   bench/run-bench.sh [--size-mib N]     (default 1024; the 1 GiB file of the targets)
 #
-# Needs: sox, ffmpeg, GNU time (/usr/bin/time). Builds a Release tree in build-bench/.
+# Needs: sox, ffmpeg, bc, GNU time (/usr/bin/time). Builds a Release tree in
+# build-bench/ and times its bin/norvatel-batch. Stops at the first command
+# that fails.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 size_mib=1024
@@ -14,9 +16,8 @@ work=${BENCH_DIR:-$top/bench/out}
 mkdir -p "$work"
 runs=5
 
-cmake -S "$top" -B "$top/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORVATEL_TESTS=OFF >/dev/null
-cmake --build "$top/build-bench" -j "$(nproc)" --target norvatel-batch >/dev/null
-batch=$top/build-bench/src/norvatel-batch
+source "$top/bench/lib.sh"
+build_batch "$top/build-bench"
 
 # A music-like signal: several tones, a slow beat and noise at a realistic level.
 make_music() { # seconds, output
@@ -30,14 +31,14 @@ time_median() {
     local t=()
     for _ in $(seq $runs); do
         local s e
-        s=$(date +%s.%N); "$@" >/dev/null 2>&1 || true; e=$(date +%s.%N)
+        s=$(date +%s.%N); must "$@"; e=$(date +%s.%N)
         t+=("$(echo "$e - $s" | bc -l)")
     done
     printf '%s\n' "${t[@]}" | sort -g | sed -n "$(( (runs + 1) / 2 ))p"
 }
 # Peak resident memory of one run, in MiB.
 peak_mib() {
-    /usr/bin/time -f '%M' -o "$work/time.txt" "$@" >/dev/null 2>&1 || true
+    must /usr/bin/time -f '%M' -o "$work/time.txt" "$@"
     echo "scale=1; $(tail -1 "$work/time.txt") / 1024" | bc -l
 }
 ratio() { echo "scale=2; $1 / $2" | bc -l; }

@@ -3,7 +3,7 @@
 and checks that every detection reports one file's own result: a pass must
 read the header and the samples of one and the same file.
 
-    tests/replace-during-pass.py BUILD/src/norvatel-batch [TRIES]   (default 400)
+    tests/replace-during-pass.py build/bin/norvatel-batch [TRIES]   (default 400)
 
 Exits 1 and says so when a row matches neither file.
 """

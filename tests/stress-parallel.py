@@ -3,7 +3,7 @@
 checks what they leave: every log whole and from one run, and every output
 under its final name one complete run's output.
 
-    tests/stress-parallel.py BUILD/src/norvatel-batch [ROUNDS]   (default 300)
+    tests/stress-parallel.py build/bin/norvatel-batch [ROUNDS]   (default 300)
 
 Each round starts a random mix of detections over different file sets and
 removals of different inputs to one --name with --overwrite, all sharing the

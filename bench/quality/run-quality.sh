@@ -13,7 +13,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
 work=${QUALITY_DIR:-$here/out}
 
-# To build norvatel-batch; to make the material (the recordings come with
+# To build norvatel-batch (build-quality/bin/norvatel-batch, built afresh on
+# every run); to make the material (the recordings come with
 # asc-music, fb-music-high and alsa-utils); to score and plot.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev portaudio19-dev
           sox ffmpeg espeak-ng asc-music fb-music-high alsa-utils
@@ -24,14 +25,13 @@ if [ "$installed" -ne "${#packages[@]}" ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${packages[@]}"
 fi
 
-cmake -S "$top" -B "$top/build-quality" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DNORVATEL_TESTS=OFF -DNORVATEL_BENCH=OFF $(command -v ccache >/dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache) >/dev/null
-nice cmake --build "$top/build-quality" -j 2 --target norvatel-batch >/dev/null
+source "$top/bench/lib.sh"
+build_batch "$top/build-quality"
 
 rm -rf "$work"
 mkdir -p "$work"
 nice "$here/make-material.sh" "$work/clean"
 # Debian's python3, which has the numpy and matplotlib installed above (a
 # python3 earlier on PATH may not).
-nice /usr/bin/python3 "$here/quality.py" --batch "$top/build-quality/src/norvatel-batch" \
+nice /usr/bin/python3 "$here/quality.py" --batch "$batch" \
     --clean "$work/clean" --work "$work" --docs "$top/docs"

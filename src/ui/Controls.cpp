@@ -2,10 +2,18 @@
 
 #include <QHeaderView>
 #include <QTableWidget>
+#include <algorithm>
 
 void SetUpStringGrid(QTableWidget *grid, std::initializer_list<int> columnWidths, int rowHeight) {
     grid->setColumnCount(int(columnWidths.size()));
-    grid->horizontalHeader()->hide();
+    // The header is hidden, but it still clamps every column to its minimum
+    // section size, which the style derives from the font and which is wider
+    // than a narrow column: lower it to the narrowest width, and keep the
+    // columns where they are set.
+    QHeaderView *columns = grid->horizontalHeader();
+    columns->hide();
+    columns->setMinimumSectionSize(std::min(columnWidths));
+    columns->setSectionResizeMode(QHeaderView::Fixed);
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setMinimumSectionSize(rowHeight);
     grid->verticalHeader()->setDefaultSectionSize(rowHeight);

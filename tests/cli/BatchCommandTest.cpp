@@ -21,6 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -370,7 +371,10 @@ TEST_P(SignalTest, AStopSignalLeavesAValidPartialFile) {
     EXPECT_EQ(ReadLogLines(Path("NoiseLog0.dat")), (QStringList{"1", "long.wav", "0", "Abort"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(StopSignals, SignalTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
+INSTANTIATE_TEST_SUITE_P(StopSignals, SignalTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const ::testing::TestParamInfo<int> &info) {
+                             return "SIG" + std::string(::sigabbrev_np(info.param));
+                         });
 
 // A file-size limit fails the write instead of killing the run: the output
 // keeps what fitted, under its name, with a header that says so.

@@ -8,6 +8,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 
 namespace {
@@ -170,6 +171,7 @@ TEST_F(SettingsFileTest, FlagsAreFalseOnlyForLowerCaseFalse) {
 
 // One stored value each; what the named field loads as.
 struct StoredValueCase {
+    const char *name; // the case's name in the test list
     const char *line;
     int32_t Settings::*field;
     int32_t expected;
@@ -186,25 +188,29 @@ TEST_P(StoredValueTest, LoadsAs) {
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, StoredValueTest,
-    ::testing::Values(StoredValueCase{"CheckPlayTime=11", &Settings::CheckPlayTime, 11},
-                      StoredValueCase{"CheckPlayTime=12", &Settings::CheckPlayTime, 0},
-                      StoredValueCase{"CheckPlayTime=-1", &Settings::CheckPlayTime, 0},
-                      StoredValueCase{"rdCL=0", &Settings::rdCL, 1},
-                      StoredValueCase{"rdWL=4", &Settings::rdWL, 3},
-                      StoredValueCase{"rdWT=3", &Settings::rdWT, 3},
-                      StoredValueCase{"BuffDipth=1", &Settings::BuffDipth, 8},
-                      StoredValueCase{"BuffDipth=17", &Settings::BuffDipth, 8},
-                      StoredValueCase{"Arasa=0", &Settings::Arasa, 16},
-                      StoredValueCase{"Arasa=32", &Settings::Arasa, 32},
-                      StoredValueCase{"WinTime=6", &Settings::WinTime, 3},
-                      StoredValueCase{"WinTime=-1", &Settings::WinTime, 3},
-                      StoredValueCase{"DumpTextLen=-5", &Settings::DumpTextLen, 50},
-                      StoredValueCase{"LogMax=-1", &Settings::LogMax, 100000},
-                      StoredValueCase{"LogMax=", &Settings::LogMax, 100000},
-                      StoredValueCase{"LogMax=abc", &Settings::LogMax, 100000},
-                      StoredValueCase{"LogMax=2147483648", &Settings::LogMax, 100000},
-                      StoredValueCase{"LogMax=2147483647", &Settings::LogMax, 2147483647},
-                      StoredValueCase{"LogMax=None", &Settings::LogMax, 100000}));
+    ::testing::Values(
+        StoredValueCase{"CheckPlayTimeAtTop", "CheckPlayTime=11", &Settings::CheckPlayTime, 11},
+        StoredValueCase{"CheckPlayTimeAboveRange", "CheckPlayTime=12", &Settings::CheckPlayTime, 0},
+        StoredValueCase{"CheckPlayTimeNegative", "CheckPlayTime=-1", &Settings::CheckPlayTime, 0},
+        StoredValueCase{"RdCLBelowRange", "rdCL=0", &Settings::rdCL, 1},
+        StoredValueCase{"RdWLAboveRange", "rdWL=4", &Settings::rdWL, 3},
+        StoredValueCase{"RdWTAtTop", "rdWT=3", &Settings::rdWT, 3},
+        StoredValueCase{"BuffDipthBelowRange", "BuffDipth=1", &Settings::BuffDipth, 8},
+        StoredValueCase{"BuffDipthAboveRange", "BuffDipth=17", &Settings::BuffDipth, 8},
+        StoredValueCase{"ArasaZero", "Arasa=0", &Settings::Arasa, 16},
+        StoredValueCase{"ArasaAtTop", "Arasa=32", &Settings::Arasa, 32},
+        StoredValueCase{"WinTimeAboveRange", "WinTime=6", &Settings::WinTime, 3},
+        StoredValueCase{"WinTimeNegative", "WinTime=-1", &Settings::WinTime, 3},
+        StoredValueCase{"DumpTextLenNegative", "DumpTextLen=-5", &Settings::DumpTextLen, 50},
+        StoredValueCase{"LogMaxNegative", "LogMax=-1", &Settings::LogMax, 100000},
+        StoredValueCase{"LogMaxEmpty", "LogMax=", &Settings::LogMax, 100000},
+        StoredValueCase{"LogMaxNotANumber", "LogMax=abc", &Settings::LogMax, 100000},
+        StoredValueCase{"LogMaxAboveRange", "LogMax=2147483648", &Settings::LogMax, 100000},
+        StoredValueCase{"LogMaxAtTop", "LogMax=2147483647", &Settings::LogMax, 2147483647},
+        StoredValueCase{"LogMaxNone", "LogMax=None", &Settings::LogMax, 100000}),
+    [](const ::testing::TestParamInfo<StoredValueCase> &info) {
+        return std::string(info.param.name);
+    });
 
 TEST_F(SettingsFileTest, BadTrackValuesGiveTheirSlotsDefaults) {
     writeIni("[Settei]\nrdCLV1=20\nrdCLV2=19\nrdCTV3=16\nrdWLV1=-1\nrdWTV2=15\n");
