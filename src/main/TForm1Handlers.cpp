@@ -183,7 +183,10 @@ void TForm1::RunExitSteps() {
         ShowMsg(QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)) +
                 QStringLiteral("\r\nに設定を保存できませんでした。"));
     // An empty logFolder means the folder shown, which is the current directory.
-    RemoveLogFiles(runner.logFolder);
+    // The preview's files go wherever they were written (file mode too), but
+    // only those this program wrote.
+    RemoveLogFiles(runner.logFolder, runner.protectedFiles);
+    runner.protectedFiles.RemoveOwnWorkFiles();
 }
 
 // --- the runs: the runner does the work and drives this window through WindowPort ---

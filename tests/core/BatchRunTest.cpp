@@ -220,7 +220,7 @@ TEST_F(BatchRunTest, UseDetectionSkipsFilesFoundClean) {
     EXPECT_EQ(port.rows[0].count, "0");
     EXPECT_FALSE(QFile::exists(folder + "out_01.wav"));
     EXPECT_TRUE(QFile::exists(folder + "out_02.wav"));
-    EXPECT_TRUE(runner.previousSummary.isEmpty());
+    EXPECT_TRUE(runner.previouslyClean.isEmpty());
 
     port.useDetectionChecked = false;
     EXPECT_TRUE(runner.ShouldProcess(cleanName));
