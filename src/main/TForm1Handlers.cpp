@@ -59,7 +59,8 @@ void TForm1::FormCreate() {
 }
 
 bool TForm1::ShowFolder(const QString &folder) {
-    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+    // Cleaned as text, so a folder name that is not UTF-8 keeps its bytes.
+    const QString clean = AbsoluteCleanPath(folder, FileSystem::ResolvedFolder(QString()));
     if (!FileSystem::IsFolder(clean) || !MakeCurrentFolder(clean))
         return false;
     shownFolder_ = clean;
