@@ -264,8 +264,7 @@ AtomicFile CreateChosenFile(const QString &path, const ProtectedFiles &kept,
     switch (FileSystem::KindOf(path)) {
     case FileSystem::Kind::Fifo:
     case FileSystem::Kind::CharDevice: {
-        // A FIFO waits for its reader here, as any writer of one does.
-        FileHandle through(FileSystem::Open(path, O_WRONLY | O_CLOEXEC | O_NOCTTY));
+        FileHandle through = FileHandle::OpenWriteThrough(path);
         return through.isOpen() ? AtomicFile::WriteThrough(std::move(through))
                                 : CreateFailed(messages);
     }

@@ -102,8 +102,9 @@ AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &mess
 
 // Creates a file the user picked in a save dialog (the export, the dump). A
 // link is followed, as the user meant its target; a regular file is replaced
-// when committed. A FIFO, a character device or this process's own standard
-// output or error is written through, so nothing takes its place. One of kept,
+// when committed. A FIFO (with its reader waiting), a character device or
+// this process's own standard output or error is written through, so nothing
+// takes its place. One of kept,
 // a folder, any other kind of file or a dangling link is refused with the
 // open notice.
 AtomicFile CreateChosenFile(const QString &path, const ProtectedFiles &kept,

@@ -382,6 +382,10 @@ TEST_F(BatchCommandTest, AnExportToAFifoADeviceOrStandardOutputIsWrittenThrough)
     EXPECT_EQ(kind("null"), S_IFCHR);
     EXPECT_EQ(kind("out"), S_IFLNK);
     EXPECT_EQ(kind("fifo"), S_IFIFO);
+    // A FIFO nobody reads is a failure, not a run that never ends.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("unread")).constData(), 0600), 0);
+    EXPECT_EQ(Run({"detect", "--export", Path("unread"), Path("clicks.wav")}).exitCode, 1);
+    EXPECT_EQ(kind("unread"), S_IFIFO);
 
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
     struct sockaddr_un addr {};
