@@ -20,7 +20,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -73,16 +72,22 @@ protected:
         QFile f(Path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    Result Run(const QStringList &args) {
+    Result Run(const QStringList &args, const QString &program = NORVATEL_BATCH_EXE) {
         QProcess p;
         p.setWorkingDirectory(dir_.path());
-        p.start(QStringLiteral(NORVATEL_BATCH_EXE), args);
+        p.start(program, args);
         EXPECT_TRUE(p.waitForFinished(60000));
         Result r;
         r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.rows = QString::fromLocal8Bit(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
         r.err = QString::fromLocal8Bit(p.readAllStandardError());
         return r;
+    }
+    // The command started by a shell script in the test's folder, which gets
+    // the program as $0 and args as $1...: for what the script changes first
+    // (closed streams, a umask, limits, another user).
+    Result RunShell(const QString &script, const QStringList &args = {}) {
+        return Run(QStringList{"-c", script, QStringLiteral(NORVATEL_BATCH_EXE)} + args, "/bin/sh");
     }
     QTemporaryDir dir_;
 };
@@ -266,66 +271,6 @@ TEST_F(BatchCommandTest, ControlCharactersInNamesPrintAsQuestionMarks) {
 
 // --- the run's protected files, its lock and its odd targets ---
 
-// How a child is started by ForkRun: what is changed before the exec.
-struct ChildSetup {
-    bool closeOutAndErr = false; // as some service managers and cron wrappers do
-    uid_t uid = 0;               // 0: as the test runs
-    rlim_t addressSpace = 0;     // 0: no limit
-    mode_t umask = 022;
-};
-
-struct ForkResult {
-    int exitCode = -1;
-    QByteArray out;
-};
-
-// Runs the batch command in folder as setup says; standard output is read
-// unless it is closed.
-ForkResult ForkRun(const QString &folder, const QStringList &args, const ChildSetup &setup = {}) {
-    std::vector<QByteArray> bytes{QByteArray(NORVATEL_BATCH_EXE)};
-    for (const QString &a : args)
-        bytes.push_back(PathToBytes(a));
-    std::vector<char *> argv;
-    for (QByteArray &b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    const QByteArray where = PathToBytes(folder);
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return {};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        if (setup.closeOutAndErr) {
-            ::close(1);
-            ::close(2);
-        } else {
-            ::dup2(fds[1], 1);
-        }
-        ::close(fds[1]);
-        ::umask(setup.umask);
-        if (setup.addressSpace) {
-            const struct rlimit limit {setup.addressSpace, setup.addressSpace};
-            ::setrlimit(RLIMIT_AS, &limit);
-        }
-        if (setup.uid && (::setgid(setup.uid) != 0 || ::setuid(setup.uid) != 0))
-            ::_exit(98);
-        if (::chdir(where.constData()) == 0)
-            ::execv(NORVATEL_BATCH_EXE, argv.data());
-        ::_exit(99);
-    }
-    ::close(fds[1]);
-    ForkResult r;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        r.out.append(buffer, n);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
 // Every file a run is asked to process is kept from its start: one it skips,
 // one it never reaches, and one whose turn comes after an output of the same
 // name (a typed name's numbering, or automatic naming) are never replaced.
@@ -401,10 +346,8 @@ TEST_F(BatchCommandTest, AnExportToAFifoADeviceOrStandardOutputIsWrittenThrough)
 // With standard output and error closed, nothing else takes their numbers:
 // the lock file stays empty and the detail log whole.
 TEST_F(BatchCommandTest, ClosedStandardStreamsWriteIntoNoFileOfTheRun) {
-    ChildSetup closed;
-    closed.closeOutAndErr = true;
-    const ForkResult r =
-        ForkRun(dir_.path(), {"detect", Path("clean.wav"), Path("clicks.wav")}, closed);
+    const Result r = RunShell("exec \"$0\" detect \"$1\" \"$2\" >&- 2>&-",
+                              {Path("clean.wav"), Path("clicks.wav")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(QFileInfo(Path("NoiseLog.lock")).size(), 0);
     bool ok = false;
@@ -420,35 +363,35 @@ TEST_F(BatchCommandTest, AnUnusableLockFileStopsTheRun) {
     struct Case {
         const char *what;
         std::function<void()> make;
-        uid_t uid;
+        bool otherUser = false; // run as nobody: needs root
     };
     const Case cases[] = {
-        {"folder", [&] { QDir(dir_.path()).mkdir("NoiseLog.lock"); }, 0},
-        {"fifo", [&] { ::mkfifo(lockBytes.constData(), 0666); }, 0},
-        {"dangling link", [&] { QFile::link(Path("gone"), lock); }, 0},
-        {"link to a file", [&] { QFile::link(Path("clean.wav"), lock); }, 0},
-        {"another user's", [&] { testwav::WriteFile(lock.toStdString(), ""); ::chmod(lockBytes, 0644); },
-         ::geteuid() == 0 ? uid_t(65534) : 0},
+        {"folder", [&] { QDir(dir_.path()).mkdir("NoiseLog.lock"); }},
+        {"fifo", [&] { ::mkfifo(lockBytes.constData(), 0666); }},
+        {"dangling link", [&] { QFile::link(Path("gone"), lock); }},
+        {"link to a file", [&] { QFile::link(Path("clean.wav"), lock); }},
+        {"another user's",
+         [&] { testwav::WriteFile(lock.toStdString(), ""), ::chmod(lockBytes, 0644); }, true},
     };
     ::chmod(QFile::encodeName(dir_.path()).constData(), 0777);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        if (std::string(c.what) == "another user's" && c.uid == 0)
-            continue; // needs root to run as another user
+        if (c.otherUser && ::geteuid() != 0)
+            continue;
         QDir(dir_.path()).rmdir("NoiseLog.lock");
         QFile::remove(lock);
         c.make();
-        ChildSetup setup;
-        setup.uid = c.uid;
-        const ForkResult r = ForkRun(dir_.path(), {"detect", Path("clean.wav")}, setup);
+        const Result r = RunShell(c.otherUser ? "exec setpriv --reuid=65534 --regid=65534 "
+                                                "--clear-groups \"$0\" detect \"$1\""
+                                              : "exec \"$0\" detect \"$1\"",
+                                  {Path("clean.wav")});
         EXPECT_EQ(r.exitCode, 2);
-        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.rows.isEmpty());
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8("はロックファイルとして使用できません。")));
         EXPECT_FALSE(QFileInfo::exists(Path("NoiseLog0.dat")));
     }
     QFile::remove(lock);
-    ChildSetup strict;
-    strict.umask = 077;
-    EXPECT_EQ(ForkRun(dir_.path(), {"detect", Path("clean.wav")}, strict).exitCode, 0);
+    EXPECT_EQ(RunShell("umask 077; exec \"$0\" detect \"$1\"", {Path("clean.wav")}).exitCode, 0);
     EXPECT_EQ(QFileInfo(lock).permissions() & 0x0fff, QFile::Permissions(0x0666) & 0x0fff)
         << std::oct << int(QFileInfo(lock).permissions());
 }
@@ -471,9 +414,10 @@ TEST_F(BatchCommandTest, RelativePathsInAForeignNamedFolderStayThere) {
     const QString folder = names::MakeShiftJisFolder(dir_.path());
     ::mkdir(PathToBytes(folder + "/d").constData(), 0777);
     testwav::WriteFile(PathToBytes(folder + "/d/x.wav").toStdString(), Bytes("clicks.wav").toStdString());
-    EXPECT_EQ(ForkRun(folder, {"detect", "--log-dir", ".", "./d/x.wav"}).exitCode, 0);
+    // The shell enters the folder by its bytes (the only folder there).
+    EXPECT_EQ(RunShell("cd ./*/ && exec \"$0\" detect --log-dir . ./d/x.wav").exitCode, 0);
     EXPECT_EQ(ReadLogLines(folder + "/NoiseLog0.dat").value(1), "x.wav");
-    EXPECT_EQ(ForkRun(folder, {"remove", "d/../d/x.wav"}).exitCode, 0);
+    EXPECT_EQ(RunShell("cd ./*/ && exec \"$0\" remove d/../d/x.wav").exitCode, 0);
     EXPECT_EQ(names::ReadNamed(folder, "d/x_won.wav").size(), size_t(Bytes("clicks.wav").size()));
     EXPECT_FALSE(names::ReadNamed(folder, "d/NoiseLog0.dat").empty());
     names::RemoveTree(folder);
@@ -516,11 +460,10 @@ TEST_F(BatchCommandTest, AReplacedLinkGivesItsModeWithoutSpecialBits) {
 // line ends runs in a few megabytes.
 TEST_F(BatchCommandTest, AHugeSummaryOfLineEndsRunsInLittleMemory) {
     testwav::WriteFile(Path("NoiseLog0.dat").toStdString(), std::string(16 << 20, '\n'));
-    ChildSetup limited;
-    limited.addressSpace = 128 << 20;
-    const ForkResult r = ForkRun(dir_.path(), {"remove", "--use-detection", Path("clean.wav")}, limited);
+    const Result r = RunShell("ulimit -v 131072; exec \"$0\" remove --use-detection \"$1\"",
+                              {Path("clean.wav")});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "1\tclean.wav\t0\tNO Noise at clean_won.wav\n");
+    EXPECT_EQ(r.rows, QStringList{"1\tclean.wav\t0\tNO Noise at clean_won.wav"});
 }
 
 // Settings files with CR-only or CR LF line ends read as LF ones do; one that
