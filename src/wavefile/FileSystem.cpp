@@ -137,6 +137,10 @@ bool Remove(const QString &path) {
     return !path.isEmpty() && ::unlink(Native(path).constData()) == 0;
 }
 
+bool RemoveIfThere(const QString &path) {
+    return Remove(path) || (!path.isEmpty() && errno == ENOENT);
+}
+
 bool Rename(const QString &from, const QString &to) {
     return !from.isEmpty() && !to.isEmpty() &&
            ::rename(Native(from).constData(), Native(to).constData()) == 0;

@@ -54,6 +54,9 @@ QString CanonicalPath(const QString &path);
 QString ResolvedFolder(const QString &folder);
 // Removes the directory entry (a link itself, never what it points to).
 bool Remove(const QString &path);
+// The same, but an entry already gone (another process removed it) is no
+// failure: true unless an entry of that name could not be removed.
+bool RemoveIfThere(const QString &path);
 // Renames from over to in one step; an entry at to (a link too) is replaced.
 bool Rename(const QString &from, const QString &to);
 // True when the name (the last part of path) is longer than its folder allows.

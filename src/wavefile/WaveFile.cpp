@@ -249,8 +249,9 @@ AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &mess
     // after the question, so the user is asked as for any existing file.
     if (kept.Guards(path))
         return CreateFailed(messages);
-    // Another run may have removed it meanwhile: gone is what was wanted.
-    if (exists && !FileSystem::Remove(path) && FileSystem::EntryExists(path))
+    // Another run may have removed it meanwhile (and a third put its own
+    // there since): gone is what was wanted.
+    if (exists && !FileSystem::RemoveIfThere(path))
         return CreateFailed(messages);
     return CreateOrFail(path, messages);
 }
