@@ -81,6 +81,8 @@ ConsolePort::Choices ChoicesFor(const BatchOptions &o) {
 }
 
 int Run(const BatchOptions &o) {
+    // First, so a stop that comes while the settings are read is not a kill.
+    ConsolePort::InstallStopSignals();
     QString settingsProblem;
     Settings settings = EffectiveSettings(o, &settingsProblem);
     if (!settingsProblem.isEmpty()) {
@@ -103,7 +105,6 @@ int Run(const BatchOptions &o) {
     if (o.logDir)
         runner.fixedLogFolder = FileSystem::ResolvedFolder(*o.logDir);
     runner.keepLogLock = true;
-    ConsolePort::InstallStopSignals();
     if (o.mode == BatchOptions::Mode::Detect)
         runner.cdCheckClick();
     else
