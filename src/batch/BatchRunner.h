@@ -11,6 +11,7 @@
 #include "engine/ClickEngine.h"
 #include "settings/Settings.h"
 #include "wavefile/FileLock.h"
+#include "wavefile/ProtectedFiles.h"
 #include "wavefile/WaveFile.h"
 
 #include <QByteArray>
@@ -47,7 +48,10 @@ public:
     bool running = false; // a run is in progress
     DetailLog detailLog;
     QStringList summaryLog;
-    QStringList previousSummary;
+    // The selected files, in their logged form, that the previous summary in
+    // this folder lists with a click count of 0 (read when a removal run
+    // that uses the detection result starts).
+    QStringList previouslyClean;
     WaveFile wave;         // the current file's header and measurements
     Thresholds thresholds; // loaded once per pass
 
@@ -63,11 +67,11 @@ public:
     void ReleaseLogLock() { logLock_.unlock(); }
     // Set when a log or the export could not be written; cleared when a run starts.
     bool writeFailed = false;
-    // The last run's inputs and the outputs it wrote.
-    QStringList runFiles;
-    // What a file the user picks (the export, the dump) may never replace:
-    // runFiles, the logs and their lock file.
-    QStringList KeptFiles() const;
+    // Set when the last run could not start because its lock file is unusable.
+    bool lockUnusable = false;
+    // The last run's files: every input it was asked to process, its outputs,
+    // logs and lock file. No output, export, dump or work file may replace one.
+    ProtectedFiles protectedFiles;
     void DetectRun();
     void RemoveRun();
     QString OutputNameFor(int32_t ordinal) const;
@@ -99,7 +103,8 @@ private:
     // The folder a run keeps its logs in: fixedLogFolder, else the input folder.
     QString RunLogFolder() const { return fixedLogFolder.isEmpty() ? inputFolder : fixedLogFolder; }
     // Locks the log folder for the run; false when another run holds it and
-    // the window does not wait (the user has been told).
+    // the window does not wait, or the lock file is unusable (the user has
+    // been told).
     bool LockLogFolder(const QString &folder);
     // The export of the logs in logFolder to path, the folder locked.
     void WriteExport(const QString &path);
@@ -107,6 +112,10 @@ private:
     bool StoppedBeforeFile(const QString &name);
     // One selected file of a removal run: its pass and its row; the pass's status.
     RunStatus RemoveOneFile(const QString &name);
+    // After a log's save: a saved log joins the run's files, one not saved is reported.
+    void LogSaved(const QString &path, bool saved);
+    // Commits a removal pass's output; the status the file ends with.
+    RunStatus CommitOutput(AtomicFile &out, const RunStatus &status);
 
     int32_t progressMax_ = 100; // pbRate's maximum as last set
     FileLock logLock_;

@@ -50,12 +50,14 @@ int64_t ClickDump::FirstFrame() const {
 }
 
 bool WriteClickDump(const QString &dumpPath, const QString &samplePath, const ClickDump &dump,
-                    MessageSink &messages, const QStringList &keptFiles) {
+                    MessageSink &messages, const ProtectedFiles &kept) {
     if (dump.channelCount < 1 || dump.channel < 0 || dump.channel >= dump.channelCount)
         return false; // no file on show
     WaveFile wave;
     const bool readable = wave.ReadWaveHeader(samplePath, messages);
-    AtomicFile out = CreateChosenFile(dumpPath, keptFiles + QStringList{samplePath}, messages);
+    ProtectedFiles keptWithSample = kept;
+    keptWithSample.Add(samplePath);
+    AtomicFile out = CreateChosenFile(dumpPath, keptWithSample, messages);
     if (!out.isOpen())
         return false;
     const bool written =

@@ -3,9 +3,9 @@
 // value per line under a one-line heading, in the logs' code page with CR LF.
 
 #include "wavefile/MessageSink.h"
+#include "wavefile/ProtectedFiles.h"
 
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 
 struct ClickDump {
@@ -26,8 +26,8 @@ struct ClickDump {
 // sample file that cannot be opened gets its open notice and a dump of zeros.
 // Reads and writes in pieces, so memory stays bounded whatever the length.
 // The dump replaces dumpPath (a link's target) only once complete, and never
-// when it is the sample file or one of keptFiles (the run's files and logs).
+// when it is the sample file or one of kept (the last run's files).
 // A dump file that cannot be created, or is refused, gets the open notice, one
 // that cannot be written dumpPath + "の書き込みに失敗しました。"; both return false.
 bool WriteClickDump(const QString &dumpPath, const QString &samplePath, const ClickDump &dump,
-                    MessageSink &messages, const QStringList &keptFiles = {});
+                    MessageSink &messages, const ProtectedFiles &kept = {});

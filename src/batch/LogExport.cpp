@@ -51,13 +51,6 @@ bool WriteText(FileHandle &out, const QString &text) {
     return out.write(bytes.constData(), bytes.size());
 }
 
-QStringList BatchRunner::KeptFiles() const {
-    if (logFolder.isEmpty())
-        return runFiles;
-    return runFiles + QStringList{logFolder + kSummaryLogName, logFolder + kDetailLogName,
-                                  logFolder + kLogLockName};
-}
-
 void BatchRunner::mExportClick() {
     if (logFolder.isEmpty() || !FileSystem::EntryExists(logFolder + kSummaryLogName)) {
         writeFailed = true;
@@ -83,9 +76,12 @@ void BatchRunner::mExportClick() {
 void BatchRunner::WriteExport(const QString &path) {
     const QString summaryPath = logFolder + kSummaryLogName;
     const QString detailPath = logFolder + kDetailLogName;
-    // Never one of the files the run read or wrote, nor a log it is made from;
-    // any other file is replaced only once the export is complete.
-    AtomicFile out = CreateChosenFile(path, KeptFiles(), port);
+    // Never one of the files of the run, nor a log it is made from; any other
+    // file is replaced only once the export is complete.
+    ProtectedFiles kept = protectedFiles;
+    kept.Add(summaryPath);
+    kept.Add(detailPath);
+    AtomicFile out = CreateChosenFile(path, kept, port);
     if (!out.isOpen()) {
         writeFailed = true;
         return;

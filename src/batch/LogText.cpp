@@ -51,9 +51,10 @@ QString ChannelLetter(int32_t index) {
     return index % kEngineChannels == 0 ? QStringLiteral("L") : QStringLiteral("R");
 }
 
-void RemoveLogFiles(const QString &folder) {
-    for (const QString &name : {kSummaryLogName, kDetailLogName, kPlaybackFileName})
+void RemoveLogFiles(const QString &folder, ProtectedFiles &kept) {
+    for (const QString &name : {kSummaryLogName, kDetailLogName})
         FileSystem::Remove(folder + name);
+    kept.RemoveOwnWorkFile(folder + kPlaybackFileName);
 }
 
 QString LoggedFileName(const QString &name) {
@@ -68,6 +69,23 @@ QString LoggedFileName(const QString &name) {
             logged.append(QLatin1Char('?'));
     }
     return logged;
+}
+
+QStringList CleanInSummary(const QString &path, const QStringList &names) {
+    QList<QByteArray> wanted;
+    for (const QString &name : names)
+        wanted << EncodeLogText(LoggedFileName(name));
+    QStringList clean;
+    LogLineReader reader(path);
+    QByteArray line, recordName;
+    for (qsizetype index = 0; reader.NextLine(line); ++index) {
+        const qsizetype inRecord = index % kSummaryRecordLines;
+        if (inRecord == kSummaryNameLine)
+            recordName = line;
+        else if (inRecord == kSummaryCountLine && line == "0" && wanted.contains(recordName))
+            clean << DecodeLogText(recordName);
+    }
+    return clean;
 }
 
 QStringList ReadLogLines(const QString &path, bool *ok) {

@@ -5,6 +5,7 @@
 // takes these from here.
 
 #include "wavefile/FileHandle.h"
+#include "wavefile/ProtectedFiles.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,10 +21,11 @@ inline const QString kPlaybackFileName = QStringLiteral("dozavarav.wav");
 // a log folder (other windows, batch commands) never mix their logs.
 inline const QString kLogLockName = QStringLiteral("NoiseLog.lock");
 
-// Deletes the two logs and the playback file in folder (ending in the
-// separator; empty: the current directory). Missing files are normal here; a
-// failed removal leaves only litter.
-void RemoveLogFiles(const QString &folder);
+// Deletes the two logs in folder (ending in the separator; empty: the current
+// directory), and the playback file there when it is the very one this
+// program wrote (kept knows it); a user's own file of that name stays. Missing
+// files are normal here; a failed removal leaves only litter.
+void RemoveLogFiles(const QString &folder, ProtectedFiles &kept);
 
 // The summary log holds one record of 4 lines per file: ordinal, file name,
 // click count, status.
@@ -48,6 +50,10 @@ bool IsControlCharacter(char32_t codePoint);
 // characters and characters the logs' code page (CP932) cannot hold become
 // "?". Every lookup by name uses it.
 QString LoggedFileName(const QString &name);
+// Those of names (file names without folder) that the summary log at path
+// lists with a click count of 0, in their logged form. The log is read line
+// by line, each line bounded, so a log of any size costs a few megabytes.
+QStringList CleanInSummary(const QString &path, const QStringList &names);
 // Reads a log or text file in CP932, split at CR LF, CR or LF (a final line end
 // gives no empty last line), through the regular-files-only open. ok is false
 // when the file could not be read or is larger than any log a run writes.

@@ -3,6 +3,7 @@
 
 #include "batch/BatchRunner.h"
 
+#include "wavefile/FileSystem.h"
 #include "wavefile/PathBytes.h"
 
 BatchRunner::BatchRunner(Settings &settings, WindowPort &port) : settings(settings), port(port) {}
@@ -48,22 +49,33 @@ void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &st
 void BatchRunner::PrepareLogFolder() {
     const QString folder = RunLogFolder();
     if (logFolder != folder && !logFolder.isEmpty())
-        RemoveLogFiles(logFolder);
+        RemoveLogFiles(logFolder, protectedFiles);
     selectedAtStart = static_cast<int32_t>(port.SelectedFileNames().size());
     logFolder = folder;
+}
+
+void BatchRunner::LogSaved(const QString &path, bool saved) {
+    if (saved) {
+        protectedFiles.AddMade(path);
+        return;
+    }
+    writeFailed = true;
+    port.ShowMsg(DisplayFileName(path) + kWriteFailedSuffix);
 }
 
 void BatchRunner::SaveLogs() {
     const QString detailPath = logFolder + kDetailLogName;
     const QString summaryPath = logFolder + kSummaryLogName;
-    if (!detailLog.Save(detailPath)) {
-        writeFailed = true;
-        port.ShowMsg(DisplayFileName(detailPath) + kWriteFailedSuffix);
-    }
-    if (!WriteLogLines(summaryPath, summaryLog)) {
-        writeFailed = true;
-        port.ShowMsg(DisplayFileName(summaryPath) + kWriteFailedSuffix);
-    }
+    // A log never takes the place of a file the run worked on (an input
+    // named like a log). A link there is replaced, never written through.
+    const auto taken = [this](const QString &path) {
+        return !FileSystem::IsLink(path) && protectedFiles.Guards(path, path);
+    };
+    const bool detailFree = !taken(detailPath);
+    if (!detailFree)
+        detailLog.clear();
+    LogSaved(detailPath, detailFree && detailLog.Save(detailPath));
+    LogSaved(summaryPath, !taken(summaryPath) && WriteLogLines(summaryPath, summaryLog));
     summaryLog.clear();
     if (!keepLogLock)
         logLock_.unlock();

@@ -4,9 +4,11 @@
 #include "batch/BatchRunner.h"
 #include "engine/Thresholds.h"
 #include "wavefile/ByteReader.h"
+#include "wavefile/FileSystem.h"
 #include "wavefile/PathBytes.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <unistd.h>
 #include <vector>
 
@@ -106,6 +108,18 @@ RunStatus DetectBlocks(BatchRunner &runner, FileHandle &in, BlockBuffers &buffer
     return Status::OK;
 }
 
+// How a write to the output failed: a full volume (or file-size limit) ends
+// the run; any other reason is this file's own trouble, named with the file.
+RunStatus WriteFailure(BatchRunner &runner, int error) {
+    if (error == 0 || FileSystem::IsNoSpaceError(error)) {
+        runner.port.ShowMsg(kNoDriveSpaceMessage);
+        return Status::NoDriveSpace;
+    }
+    runner.port.ShowMsg(DisplayFileName(runner.outputPath) + kWriteFailedSuffix +
+                        QStringLiteral("\r\n") + FileSystem::ErrorText(error));
+    return Status::WriteFileOpenError;
+}
+
 // The removal loop. Every way out before the end cuts the output to the values
 // written and rewrites its header to say so; truthful is false when that failed.
 RunStatus RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int64_t headerBytes,
@@ -122,19 +136,16 @@ RunStatus RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int
         }
         CleanBlock(buffers.work.data(), n, pos, runner.thresholds, runner.clickCounter, &runner);
         if (!StoreBlock(out, n, buffers)) {
+            const int error = errno;
             truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
-            runner.port.ShowMsg(kNoDriveSpaceMessage);
-            return Status::NoDriveSpace;
+            return WriteFailure(runner, error);
         }
         pos += n;
         runner.ShowProgress(0, 0, pos);
         runner.ShowClickCount();
         if (PumpAndTestStop(runner)) {
             truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
-            if (truthful)
-                return Status::Abort;
-            runner.port.ShowMsg(kNoDriveSpaceMessage);
-            return Status::NoDriveSpace;
+            return truthful ? Status::Abort : WriteFailure(runner, errno);
         }
     }
     runner.ShowProgress(0, 0, sampleCount);
@@ -193,18 +204,24 @@ RunStatus BatchRunner::RemovePass() {
         port.ShowMsg(kNoOutputFolder);
         return Status::WriteFileOpenError;
     }
-    // The input is passed along so that an output naming it is refused, never deleted.
-    AtomicFile out = CreateOutputFile(outputPath, settings.ckOverW, port, inputPath);
+    // An output naming any file of the run (this input too, whoever set the
+    // run up) is refused, never deleted.
+    protectedFiles.Add(inputPath);
+    AtomicFile out = CreateOutputFile(outputPath, settings.ckOverW, port, protectedFiles);
     if (!out.isOpen())
         return Status::WriteFileOpenError;
     // The header first declares every value; a pass that ends early rewrites it.
     // An output that cannot even take its header is not left behind: an empty
     // or headless .wav would only trouble the next program that opens it.
-    if (!HasDriveSpace(inputPath, outputFolder) ||
-        !wave.WriteWaveHeader(out.file(), int64_t{wave.sampleCount} * kValueBytes)) {
+    if (!HasDriveSpace(inputPath, outputFolder)) {
         out.abandon();
         port.ShowMsg(kNoDriveSpaceMessage);
         return Status::NoDriveSpace;
+    }
+    if (!wave.WriteWaveHeader(out.file(), int64_t{wave.sampleCount} * kValueBytes)) {
+        const int error = errno;
+        out.abandon();
+        return WriteFailure(*this, error);
     }
     ShowProgress(0, wave.sampleCount, 0);
     thresholds = SetRemoveThresholds(settings);
@@ -213,11 +230,15 @@ RunStatus BatchRunner::RemovePass() {
     const RunStatus status =
         RemoveBlocks(*this, in, out.file(), out.file().size(), buffers, truthful);
     // Finished, stopped or cut short with a truthful header: the output takes
-    // its name. One whose header could not be made true is not left behind.
-    if (truthful && out.commit())
+    // its name and joins the run's files. One whose header could not be made
+    // true is not left behind.
+    if (!truthful) {
+        out.abandon();
         return status;
-    out.abandon();
-    if (status != Status::NoDriveSpace)
-        port.ShowMsg(kNoDriveSpaceMessage);
-    return Status::NoDriveSpace;
+    }
+    if (out.commit()) {
+        protectedFiles.AddMade(outputPath);
+        return status;
+    }
+    return WriteFailure(*this, out.error());
 }

@@ -4,6 +4,8 @@
 #include "batch/BatchRunner.h"
 #include "batch/OutputName.h"
 
+#include "wavefile/PathBytes.h"
+
 #include <QDir>
 
 namespace {
@@ -12,6 +14,7 @@ const QString kNothingSelected = QStringLiteral("ファイルが選択されて�
 const QString kNoOutputName = QStringLiteral("出力ファイル名を指定してください");
 const QString kRemovalFinished = QStringLiteral("終了しました。");
 const QString kWavSuffix = QStringLiteral(".wav");
+const QString kUnusableLock = QStringLiteral("\r\nはロックファイルとして使用できません。");
 const QString kLogFolderBusy =
     QStringLiteral("他の処理がこのフォルダのログを使用中です。終了してから実行してください。");
 
@@ -71,17 +74,8 @@ QString BatchRunner::OutputPathFor(int32_t ordinal) const {
 }
 
 bool BatchRunner::ShouldProcess(const QString &name) const {
-    if (!port.UseDetectionChecked() || previousSummary.isEmpty())
-        return true;
     // The summary holds names in their logged form; compare in that form.
-    const QString logged = LoggedFileName(name);
-    for (qsizetype i = 0; i + kSummaryRecordLines <= previousSummary.size();
-         i += kSummaryRecordLines) {
-        if (previousSummary[i + kSummaryNameLine] == logged &&
-            previousSummary[i + kSummaryCountLine] == QLatin1String("0"))
-            return false;
-    }
-    return true;
+    return !port.UseDetectionChecked() || !previouslyClean.contains(LoggedFileName(name));
 }
 
 bool BatchRunner::StartRun(const QString &kind) {
@@ -90,13 +84,19 @@ bool BatchRunner::StartRun(const QString &kind) {
         port.ShowMsg(kNothingSelected);
         return false;
     }
+    lockUnusable = false;
     if (!LockLogFolder(RunLogFolder()))
         return false;
     lastRunKind = kind;
     PrepareLogFolder();
     runOrdinal = 1;
     writeFailed = false;
-    runFiles.clear();
+    // Every file the run is asked to process is kept from its start, whether
+    // it is reached or skipped, so no output or export can take its place.
+    protectedFiles.BeginRun();
+    for (const QString &name : port.SelectedFileNames())
+        protectedFiles.Add(inputFolder + name);
+    protectedFiles.AddMade(logFolder + kLogLockName);
     detailLog.Begin(logFolder + kDetailLogName);
     summaryLog.clear();
     return true;
@@ -109,8 +109,15 @@ bool BatchRunner::LockLogFolder(const QString &folder) {
         result = logLock_.waitLock(lockPath, [this] { return port.StopRequestedExternally(); });
     // A folder where no lock file can be made cannot take the logs either;
     // the run goes on and its save reports that.
-    if (result != FileLock::Result::Busy)
+    if (result == FileLock::Result::Locked || result == FileLock::Result::Unavailable)
         return true;
+    // Taken by something that is no lock file of ours: running without the
+    // lock would mix the logs of runs that share the folder.
+    if (result == FileLock::Result::Unusable) {
+        lockUnusable = true;
+        port.ShowMsg(DisplayFileName(lockPath) + kUnusableLock);
+        return false;
+    }
     if (!port.StopRequestedExternally())
         port.ShowMsg(kLogFolderBusy);
     return false;
@@ -133,7 +140,6 @@ void BatchRunner::DetectRun() {
             break;
         inputName = name;
         inputPath = inputFolder + name;
-        runFiles << inputPath;
         const RunStatus status = DetectPass();
         const bool found = status == Status::OK && clickCounter != 0;
         AddFileRow(runOrdinal, clickCounter, found ? Status::NoiseDetect : status, name);
@@ -151,7 +157,6 @@ RunStatus BatchRunner::RemoveOneFile(const QString &name) {
     inputName = name;
     inputPath = inputFolder + name;
     outputPath = OutputPathFor(runOrdinal);
-    runFiles << inputPath << outputPath;
     const RunStatus status = RemovePass();
     RunStatus rowStatus = status;
     if (status == Status::OK) {
@@ -167,7 +172,9 @@ void BatchRunner::RemoveRun() {
     RunningScope scope(running);
     if (!StartRun(QStringLiteral("D")))
         return;
-    previousSummary = ReadLogLines(logFolder + kSummaryLogName);
+    previouslyClean = port.UseDetectionChecked()
+                          ? CleanInSummary(logFolder + kSummaryLogName, port.SelectedFileNames())
+                          : QStringList();
     for (const QString &name : port.SelectedFileNames()) {
         if (StoppedBeforeFile(name))
             break;
@@ -180,7 +187,7 @@ void BatchRunner::RemoveRun() {
         if (status == Status::Abort || status == Status::NoDriveSpace)
             break;
     }
-    previousSummary.clear();
+    previouslyClean.clear();
     SaveLogs();
     if (showEndMessage)
         port.ShowMsg(kRemovalFinished);

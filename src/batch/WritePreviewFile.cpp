@@ -21,15 +21,20 @@ std::vector<uint8_t> SampleBytes(const int16_t *values, int64_t count) {
 } // namespace
 
 bool WritePreviewFile(const int16_t *block, int32_t frames, const QString &path,
-                      const WaveFile &wave, const QStringList &protectedFiles,
+                      const WaveFile &wave, ProtectedFiles &protectedFiles,
                       MessageSink &messages) {
     AtomicFile out = CreateWorkFile(path, protectedFiles, messages);
     if (!out.isOpen())
         return false;
     const std::vector<uint8_t> data = SampleBytes(block, int64_t{std::max(frames, 0)} * 2);
     if (wave.WriteWaveHeader(out.file(), int64_t(data.size())) &&
-        out.file().write(data.data(), int64_t(data.size())) && out.commit())
-        return true;
+        out.file().write(data.data(), int64_t(data.size()))) {
+        const auto stamp = FileSystem::StampOf(out.file().fd());
+        if (stamp && out.commit()) {
+            protectedFiles.RememberWorkFile(path, *stamp);
+            return true;
+        }
+    }
     out.abandon();
     messages.ShowMsg(path + kWriteFailedSuffix);
     return false;

@@ -1,8 +1,8 @@
 #include "BatchOptions.h"
 
 #include "batch/NoiseLog.h"
-
-#include <QFileInfo>
+#include "wavefile/FileSystem.h"
+#include "wavefile/PathBytes.h"
 
 namespace {
 
@@ -46,12 +46,12 @@ ParseResult Usage(const QString &error) {
 QString CheckOneFolder(const QStringList &files) {
     QString folder;
     for (const QString &f : files) {
-        const QString dir = QFileInfo(f).absolutePath();
+        const QString dir = FileSystem::ResolvedFolder(FolderPart(f));
         if (folder.isEmpty())
             folder = dir;
         else if (dir != folder)
             return QStringLiteral("the files must all be in one folder (%1 and %2)")
-                .arg(folder, dir);
+                .arg(DisplayFileName(folder), DisplayFileName(dir));
     }
     return {};
 }
@@ -99,6 +99,9 @@ ParseResult ParseBatchArguments(const QStringList &args) {
         return Usage(e);
     if (o.name && o.name->isEmpty())
         return Usage(QStringLiteral("--name needs a non-empty name"));
+    // An empty name is no file, and not a cancelled dialog either.
+    if (o.exportPath && o.exportPath->isEmpty())
+        return Usage(QStringLiteral("--export needs a file name (- for standard output)"));
     r.kind = ParseResult::Kind::Run;
     return r;
 }

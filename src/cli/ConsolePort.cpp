@@ -17,14 +17,6 @@ extern "C" void OnStopSignal(int) {
     gStopSignalled.store(true, std::memory_order_relaxed);
 }
 
-// One message, one line: the window's multi-line texts are joined.
-QString OneLine(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    return text;
-}
-
 // False when the text could not be written (a closed pipe, a full disk).
 bool Print(std::FILE *f, const QString &text) {
     const QByteArray bytes = text.toLocal8Bit();
@@ -33,16 +25,19 @@ bool Print(std::FILE *f, const QString &text) {
     return std::fflush(f) == 0 && written;
 }
 
-// A field of a tab-separated result line, a name shown by its display text:
-// control characters (a tab or a line end in a file name) become "?", as in
-// the logs, so every row stays one line.
-QString Field(const QString &name) {
-    QString text = DisplayFileName(name);
+// Control characters become "?", as in the logs.
+QString WithoutControls(QString text) {
     for (QChar &c : text) {
         if (IsControlCharacter(c.unicode()))
             c = QLatin1Char('?');
     }
     return text;
+}
+
+// A field of a tab-separated result line, a name shown by its display text:
+// a tab or a line end in a file name becomes "?", so every row stays one line.
+QString Field(const QString &name) {
+    return WithoutControls(DisplayFileName(name));
 }
 
 } // namespace
@@ -61,6 +56,15 @@ void ConsolePort::InstallStopSignals() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+QString ConsolePort::TerminalText(const QString &text) {
+    // The window's multi-line texts are joined.
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return WithoutControls(line);
+}
+
 bool ConsolePort::StopSignalled() {
     return gStopSignalled.load(std::memory_order_relaxed);
 }
@@ -69,12 +73,13 @@ MsgAnswer ConsolePort::ShowMsg(const QString &text, bool yesNo) {
     ClearProgress();
     ++messageCount_;
     if (!yesNo) {
-        Print(err_, OneLine(text) + QLatin1Char('\n'));
+        Print(err_, TerminalText(text) + QLatin1Char('\n'));
         return MsgAnswer::Ok;
     }
     // The only question a run asks is whether to replace an existing output.
     const MsgAnswer answer = choices_.overwrite ? MsgAnswer::Yes : MsgAnswer::No;
-    Print(err_, OneLine(text) + QLatin1String(answer == MsgAnswer::Yes ? " -> yes\n" : " -> no\n"));
+    Print(err_, TerminalText(text) +
+                    QLatin1String(answer == MsgAnswer::Yes ? " -> yes\n" : " -> no\n"));
     return answer;
 }
 

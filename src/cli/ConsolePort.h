@@ -29,6 +29,10 @@ public:
     // the write in question and the run goes on to save what it can.
     static void InstallStopSignals();
     static bool StopSignalled();
+    // A message as the terminal gets it: one line,
+    // and no control character (an escape sequence in a file name would
+    // reach the terminal as a command).
+    static QString TerminalText(const QString &text);
 
     MsgAnswer ShowMsg(const QString &text, bool yesNo) override;
     QString AskSaveFileName(const QString &title, const QString &filter,

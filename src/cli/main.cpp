@@ -9,11 +9,9 @@
 #include "wavefile/PathBytes.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QTemporaryDir>
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -21,23 +19,29 @@ namespace {
 enum Exit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 void PrintErr(const QString &text) {
-    std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    std::fputs((ConsolePort::TerminalText(text) + QLatin1Char('\n')).toLocal8Bit().constData(),
+               stderr);
 }
 
-// path made absolute. A relative path is taken from the current directory as
-// the system names it: Qt's own reading of it loses the bytes of a folder name
-// that is not UTF-8 (an archive unpacked from Windows).
-QString AbsolutePath(const QString &path) {
-    const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
-    if (QDir::isAbsolutePath(path) || !cwd)
-        return QFileInfo(path).absoluteFilePath();
-    return QFileInfo(PathFromBytes(cwd.get()) + QLatin1Char('/') + path).absoluteFilePath();
+// Standard input, output and error open before anything else is: closed (as
+// some service managers and cron wrappers leave them), the next file opened
+// would take one's number, and result rows or messages would go into a lock
+// file or a log.
+void OpenStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+    }
 }
 
 QString SettingsPath(const BatchOptions &o) {
-    return o.settingsPath.isEmpty()
-               ? QDir::current().filePath(QString::fromLatin1(kSettingsFileName))
-               : o.settingsPath;
+    // Relative, so the system finds it in the current folder whatever that is named.
+    return o.settingsPath.isEmpty() ? QString::fromLatin1(kSettingsFileName) : o.settingsPath;
 }
 
 // The settings the run works with: the file's, then the command line's overrides.
@@ -62,40 +66,23 @@ Settings EffectiveSettings(const BatchOptions &o, QString *problem) {
     return s;
 }
 
-ConsolePort::Choices ChoicesFor(const BatchOptions &o, const QString &exportTarget) {
+ConsolePort::Choices ChoicesFor(const BatchOptions &o) {
     ConsolePort::Choices c;
     for (const QString &f : o.files)
-        c.selectedFiles << QFileInfo(f).fileName();
+        c.selectedFiles << NamePart(f);
     c.makeDetail = !o.noDetail;
     c.useDetection = o.useDetection;
     c.outputFileText = o.name.value_or(QString());
     c.overwrite = o.overwrite;
-    c.exportPath = exportTarget;
+    // Standard output is written through, as the file it is.
+    c.exportPath = o.exportPath == QLatin1String("-") ? QStringLiteral("/dev/stdout")
+                                                       : o.exportPath.value_or(QString());
     return c;
 }
 
-// The export goes through the run's own export, which asks its save dialog for
-// a file; for standard output it writes a temporary file that is then copied
-// piece by piece.
-bool CopyToStdout(const QString &path) {
-    FileHandle file = FileHandle::OpenRead(path);
-    QByteArray piece(64 * 1024, '\0');
-    int64_t got = 0;
-    while (file.isOpen() && (got = file.read(piece.data(), piece.size())) > 0) {
-        if (std::fwrite(piece.constData(), 1, size_t(got), stdout) != size_t(got))
-            return false;
-    }
-    return file.isOpen() && got == 0 && std::fflush(stdout) == 0;
-}
-
-QString FolderPath(const QString &folder) {
-    QString path = AbsolutePath(folder);
-    if (!path.endsWith(QDir::separator()))
-        path += QDir::separator();
-    return path;
-}
-
 int Run(const BatchOptions &o) {
+    // First, so a stop that comes while the settings are read is not a kill.
+    ConsolePort::InstallStopSignals();
     QString settingsProblem;
     Settings settings = EffectiveSettings(o, &settingsProblem);
     if (!settingsProblem.isEmpty()) {
@@ -112,28 +99,21 @@ int Run(const BatchOptions &o) {
                                 "automatic naming on in the settings file"));
         return kExitUsage;
     }
-    QTemporaryDir exportDir;
-    const bool exportToStdout = o.exportPath && *o.exportPath == QLatin1String("-");
-    const QString exportTarget = !o.exportPath    ? QString()
-                                 : exportToStdout ? exportDir.filePath(QStringLiteral("export.txt"))
-                                                  : *o.exportPath;
-    ConsolePort port(ChoicesFor(o, exportTarget), stdout, stderr);
+    ConsolePort port(ChoicesFor(o), stdout, stderr);
     BatchRunner runner(settings, port);
-    runner.inputFolder = FolderPath(QFileInfo(AbsolutePath(o.files.first())).absolutePath());
+    runner.inputFolder = FileSystem::ResolvedFolder(FolderPart(o.files.first()));
     if (o.logDir)
-        runner.fixedLogFolder = FolderPath(*o.logDir);
+        runner.fixedLogFolder = FileSystem::ResolvedFolder(*o.logDir);
     runner.keepLogLock = true;
-    ConsolePort::InstallStopSignals();
     if (o.mode == BatchOptions::Mode::Detect)
         runner.cdCheckClick();
     else
         runner.cdDelClick();
+    if (runner.lockUnusable)
+        return kExitUsage;
     bool failed = ConsolePort::StopSignalled();
-    if (o.exportPath) {
+    if (o.exportPath)
         runner.mExportClick();
-        if (exportToStdout && !runner.writeFailed && !CopyToStdout(exportTarget))
-            failed = true;
-    }
     runner.ReleaseLogLock();
     failed = failed || runner.writeFailed || port.outputFailed();
     for (const RunStatus &status : port.statuses())
@@ -144,6 +124,7 @@ int Run(const BatchOptions &o) {
 } // namespace
 
 int main(int argc, char **argv) {
+    OpenStandardStreams();
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << PathFromBytes(argv[i]);

@@ -150,6 +150,7 @@ public:
     void SetInputFolder(const QString &folder) override;
     void SetMakeFileChecked(bool checked) override;
     WaveFile &CurrentWave() override { return runner.wave; }
+    ProtectedFiles &ProtectedRunFiles() override { return runner.protectedFiles; }
     void SetMainWindowEnabled(bool enabled) override;
     void ShowSettingsDialog() override;
 

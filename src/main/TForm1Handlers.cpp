@@ -59,7 +59,8 @@ void TForm1::FormCreate() {
 }
 
 bool TForm1::ShowFolder(const QString &folder) {
-    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+    // Cleaned as text, so a folder name that is not UTF-8 keeps its bytes.
+    const QString clean = AbsoluteCleanPath(folder, FileSystem::ResolvedFolder(QString()));
     if (!FileSystem::IsFolder(clean) || !MakeCurrentFolder(clean))
         return false;
     shownFolder_ = clean;
@@ -183,7 +184,10 @@ void TForm1::RunExitSteps() {
         ShowMsg(QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)) +
                 QStringLiteral("\r\nに設定を保存できませんでした。"));
     // An empty logFolder means the folder shown, which is the current directory.
-    RemoveLogFiles(runner.logFolder);
+    // The preview's files go wherever they were written (file mode too), but
+    // only those this program wrote.
+    RemoveLogFiles(runner.logFolder, runner.protectedFiles);
+    runner.protectedFiles.RemoveOwnWorkFiles();
 }
 
 // --- the runs: the runner does the work and drives this window through WindowPort ---

@@ -172,8 +172,9 @@ void PreviewPlayback::PlayCleaned(const CleanedPlayRequest &request, const WaveF
     view_.SetMakeFileChecked(false);
     RepairPreviewBlock(block.data(), frames, request.removal);
     view_.SetMakeFileChecked(makeFile);
-    if (!WritePreviewFile(block.data(), frames, request.tempPath, wave, request.protectedFiles,
-                          messages))
+    ProtectedFiles none;
+    if (!WritePreviewFile(block.data(), frames, request.tempPath, wave,
+                          request.protectedFiles ? *request.protectedFiles : none, messages))
         return;
     player_.fileName = request.tempPath;
     PlayFrom(0, false);

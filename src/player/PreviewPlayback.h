@@ -16,10 +16,10 @@
 #include "player/TWavePlayer.h"
 #include "settings/Settings.h"
 #include "wavefile/MessageSink.h"
+#include "wavefile/ProtectedFiles.h"
 #include "wavefile/WaveFile.h"
 
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -29,7 +29,9 @@ struct CleanedPlayRequest {
     int32_t noisePosition = 0;  // the click's frame
     Thresholds removal;         // the removal thresholds
     QString tempPath;           // sourceFolder + "dozavarav.wav"
-    QStringList protectedFiles; // files the temporary file must never replace
+    // The last run's files, which the temporary file must never replace, and
+    // the temporary files written, the only ones it may; null: none.
+    ProtectedFiles *protectedFiles = nullptr;
 };
 
 class PreviewPlayback {

@@ -46,7 +46,8 @@ AtomicFile::~AtomicFile() {
 
 AtomicFile::AtomicFile(AtomicFile &&other) noexcept
     : file_(std::move(other.file_)), target_(std::move(other.target_)),
-      temporary_(std::exchange(other.temporary_, QString())) {}
+      temporary_(std::exchange(other.temporary_, QString())), through_(other.through_),
+      error_(other.error_) {}
 
 AtomicFile &AtomicFile::operator=(AtomicFile &&other) noexcept {
     if (this != &other) {
@@ -54,37 +55,58 @@ AtomicFile &AtomicFile::operator=(AtomicFile &&other) noexcept {
         file_ = std::move(other.file_);
         target_ = std::move(other.target_);
         temporary_ = std::exchange(other.temporary_, QString());
+        through_ = other.through_;
+        error_ = other.error_;
     }
     return *this;
 }
 
 AtomicFile AtomicFile::Create(const QString &target) {
-    if (target.isEmpty())
-        return AtomicFile();
+    AtomicFile atomic;
+    if (target.isEmpty() || FileSystem::NameTooLong(target)) {
+        atomic.error_ = target.isEmpty() ? ENOENT : ENAMETOOLONG;
+        return atomic;
+    }
     QString temporary;
     int fd = CreateUnique(target, temporary);
     if (fd < 0 && errno == ENAMETOOLONG) {
         const qsizetype nameStart = target.lastIndexOf(QLatin1Char('/')) + 1;
         fd = CreateUnique(target.left(nameStart + kShortNameChars), temporary);
     }
-    if (fd < 0)
-        return AtomicFile();
-    // A file replaced keeps the permissions its owner gave it.
+    if (fd < 0) {
+        atomic.error_ = errno;
+        return atomic;
+    }
+    // A file replaced keeps the permissions its owner gave it, but never the
+    // set-user-id, set-group-id or sticky bit: a link's target may carry them.
     if (const auto mode = FileSystem::PermissionsOf(target))
-        (void)::fchmod(fd, *mode);
-    AtomicFile atomic;
+        (void)::fchmod(fd, *mode & 0777);
     atomic.file_ = FileHandle(fd);
     atomic.target_ = target;
     atomic.temporary_ = temporary;
     return atomic;
 }
 
+AtomicFile AtomicFile::WriteThrough(FileHandle file) {
+    AtomicFile atomic;
+    atomic.file_ = std::move(file);
+    atomic.through_ = true;
+    return atomic;
+}
+
 bool AtomicFile::commit() {
     if (!file_.isOpen())
         return false;
+    if (through_) {
+        file_.close();
+        return true;
+    }
     const bool synced = file_.sync();
+    error_ = synced ? 0 : errno;
     file_.close();
-    if (!synced || !FileSystem::Rename(temporary_, target_)) {
+    if (synced && !FileSystem::Rename(temporary_, target_))
+        error_ = errno;
+    if (error_ != 0) {
         abandon();
         return false;
     }

@@ -5,6 +5,10 @@
 // file; a process killed meanwhile leaves only the temporary file, whose name
 // says what it is. An entry at the target (a link too) is replaced, never
 // written through.
+//
+// A file the user names that is a FIFO or a device, or this process's own
+// standard output, is written through instead (WriteThrough): there is
+// nothing to replace, and a regular file must never take its place.
 
 #include "wavefile/FileHandle.h"
 
@@ -19,8 +23,11 @@ public:
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
 
-    // Creates the temporary file for target; a closed object when it cannot.
+    // Creates the temporary file for target; a closed object when it cannot
+    // (a name too long for its folder is refused at once, not at the rename).
     static AtomicFile Create(const QString &target);
+    // Writes straight into an open file; committing only closes it.
+    static AtomicFile WriteThrough(FileHandle file);
 
     bool isOpen() const { return file_.isOpen(); }
     FileHandle &file() { return file_; }
@@ -30,6 +37,8 @@ public:
     // Puts the written bytes on the disk and renames the file over the target.
     // On failure the temporary file is removed and the target left as it was.
     bool commit();
+    // The system's error number of a failed Create or commit; 0 when none.
+    int error() const { return error_; }
     // Removes the temporary file; the target is left as it was.
     void abandon();
 
@@ -37,4 +46,6 @@ private:
     FileHandle file_;
     QString target_;
     QString temporary_;
+    bool through_ = false;
+    int error_ = 0;
 };

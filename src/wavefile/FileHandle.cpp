@@ -66,6 +66,16 @@ FileHandle FileHandle::OpenRead(const QString &path) {
     return handle;
 }
 
+FileHandle FileHandle::OpenWriteThrough(const QString &path) {
+    const int fd = FileSystem::Open(path, O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return FileHandle();
+    FileHandle handle(fd);
+    if (!ClearNonBlocking(fd))
+        handle.close();
+    return handle;
+}
+
 void FileHandle::close() {
     if (fd_ >= 0) {
         // The descriptor is released even when close reports EINTR; retrying

@@ -20,6 +20,11 @@ public:
     // once: the open never waits for a writer.
     static FileHandle OpenRead(const QString &path);
 
+    // Opens an existing FIFO or device for writing without waiting: a FIFO
+    // must have its reader already (a missing one is a failure, never a hang).
+    // Writes then block as usual.
+    static FileHandle OpenWriteThrough(const QString &path);
+
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
     void close();

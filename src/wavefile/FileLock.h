@@ -13,10 +13,14 @@ public:
     enum class Result {
         Locked,     // this object holds the lock
         Busy,       // another process holds it
-        Unavailable // the lock file cannot be made (a read-only folder): nothing to hold
+        Unavailable, // no lock file can be made (a read-only folder): nothing to hold,
+                     // and no log can be written there either
+        Unusable     // the name is taken by a folder, a FIFO, a link, or a file this
+                     // user cannot open for writing: a run must not go ahead
     };
 
-    // Tries once.
+    // Tries once. A lock file made here has mode 0666 whatever the umask, so
+    // every user who can write the folder can take it.
     Result tryLock(const QString &lockPath);
     // Waits until the lock is free, asking giveUp between tries; Busy when it gave up.
     Result waitLock(const QString &lockPath, const std::function<bool()> &giveUp);

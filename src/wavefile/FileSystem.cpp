@@ -3,8 +3,10 @@
 #include "wavefile/PathBytes.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <memory>
@@ -30,6 +32,11 @@ std::optional<struct stat> StatOf(const QString &path) {
     return st;
 }
 
+FileStamp StampFrom(const struct stat &st) {
+    return FileStamp{FileId{st.st_dev, st.st_ino}, int64_t(st.st_size),
+                     int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 } // namespace
 
 int Open(const QString &path, int flags, mode_t mode) {
@@ -48,11 +55,45 @@ bool EntryExists(const QString &path) {
     return !path.isEmpty() && ::lstat(Native(path).constData(), &st) == 0;
 }
 
+bool IsLink(const QString &path) {
+    struct stat st;
+    return !path.isEmpty() && ::lstat(Native(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 std::optional<FileId> IdentityOf(const QString &path) {
     const auto st = StatOf(path);
     if (!st)
         return std::nullopt;
     return FileId{st->st_dev, st->st_ino};
+}
+
+std::optional<FileStamp> StampOf(const QString &path) {
+    const auto st = StatOf(path);
+    if (!st)
+        return std::nullopt;
+    return StampFrom(*st);
+}
+
+std::optional<FileStamp> StampOf(int fd) {
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return StampFrom(st);
+}
+
+Kind KindOf(const QString &path) {
+    const auto st = StatOf(path);
+    if (!st)
+        return Kind::Missing;
+    if (S_ISREG(st->st_mode))
+        return Kind::Regular;
+    if (S_ISDIR(st->st_mode))
+        return Kind::Folder;
+    if (S_ISFIFO(st->st_mode))
+        return Kind::Fifo;
+    if (S_ISCHR(st->st_mode))
+        return Kind::CharDevice;
+    return Kind::Other;
 }
 
 int64_t SizeOf(const QString &path) {
@@ -80,13 +121,45 @@ QString CanonicalPath(const QString &path) {
     return resolved ? PathFromBytes(resolved.get()) : QString();
 }
 
+QString ResolvedFolder(const QString &folder) {
+    const QString given = folder.isEmpty() ? QStringLiteral(".") : folder;
+    QString path = CanonicalPath(given);
+    if (path.isEmpty()) {
+        const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+        path = AbsoluteCleanPath(given, cwd ? PathFromBytes(cwd.get()) : QStringLiteral("/"));
+    }
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
 bool Remove(const QString &path) {
     return !path.isEmpty() && ::unlink(Native(path).constData()) == 0;
+}
+
+bool RemoveIfThere(const QString &path) {
+    return Remove(path) || (!path.isEmpty() && errno == ENOENT);
 }
 
 bool Rename(const QString &from, const QString &to) {
     return !from.isEmpty() && !to.isEmpty() &&
            ::rename(Native(from).constData(), Native(to).constData()) == 0;
+}
+
+bool NameTooLong(const QString &path) {
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/')) + 1;
+    const QByteArray name = Native(path.mid(cut));
+    const QByteArray folder = cut > 0 ? Native(path.left(cut)) : QByteArray(".");
+    const long limit = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    return name.size() > (limit > 0 ? limit : NAME_MAX);
+}
+
+bool IsNoSpaceError(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
+
+QString ErrorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 int64_t FreeBytes(const QString &folder) {

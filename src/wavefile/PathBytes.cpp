@@ -1,6 +1,7 @@
 #include "wavefile/PathBytes.h"
 
 #include <QStringDecoder>
+#include <QStringList>
 
 namespace {
 
@@ -121,4 +122,25 @@ QString DisplayFileName(const QString &path) {
         if (IsByteUnit(shown, i))
             shown[i] = QLatin1Char('?');
     return shown;
+}
+
+QString NamePart(const QString &path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString FolderPart(const QString &path) {
+    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString AbsoluteCleanPath(const QString &path, const QString &base) {
+    const QString joined = path.startsWith(QLatin1Char('/')) ? path : base + QLatin1Char('/') + path;
+    QStringList parts;
+    for (const QString &part : joined.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("..")) {
+            if (!parts.isEmpty()) // nothing above the root
+                parts.removeLast();
+        } else if (part != QLatin1String("."))
+            parts << part;
+    }
+    return QLatin1Char('/') + parts.join(QLatin1Char('/'));
 }

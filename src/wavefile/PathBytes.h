@@ -12,6 +12,9 @@
 // strings (folder + name, cutting the extension) keeps the bytes.
 //
 // What the user sees is DisplayFileName's text; the lone surrogates are never shown.
+//
+// Paths are cut and cleaned here as text, never through the toolkit's file
+// names, which would turn bytes that are not UTF-8 into other bytes.
 
 #include <QByteArray>
 #include <QString>
@@ -27,3 +30,13 @@ bool HasForeignBytes(const QString &path);
 // valid CP932 (names from Windows archives); otherwise "?" for each byte that
 // is not part of valid UTF-8.
 QString DisplayFileName(const QString &path);
+
+// The last part of path (after its last "/"); the whole path when it has none.
+QString NamePart(const QString &path);
+// path up to and including its last "/"; empty when it has none.
+QString FolderPart(const QString &path);
+// path made absolute against the absolute folder base (when relative) and
+// cleaned as text: empty and "." parts dropped, ".." taking the part before it
+// (none above the root); no "/" at the end unless it is the root. Every other
+// part keeps its bytes.
+QString AbsoluteCleanPath(const QString &path, const QString &base);

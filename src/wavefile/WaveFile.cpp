@@ -4,6 +4,7 @@
 #include "wavefile/FileSystem.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <limits>
 
 const char *const kOpenFailedMessage = "ファイルのオープンに失敗しました。";
@@ -84,14 +85,16 @@ bool ReadFormat(const FileHandle &file, int64_t fileSize, WaveHeader &h) {
     return ReadLe16(body) == 1 && ReadLe16(body + 2) == 2 && ReadLe16(body + 14) == 16;
 }
 
-bool IsSameFile(const QString &a, const QString &b) {
-    const auto ida = FileSystem::IdentityOf(a);
-    return ida && ida == FileSystem::IdentityOf(b);
-}
-
-bool IsOneOf(const QString &path, const QStringList &files) {
-    return std::any_of(files.begin(), files.end(),
-                       [&](const QString &f) { return IsSameFile(path, f); });
+// A duplicate of standard output or error when path names that very file
+// (/dev/stdout, a link to /proc/self/fd/1, the file it was redirected to).
+FileHandle OwnStandardStream(const QString &path) {
+    const auto id = FileSystem::IdentityOf(path);
+    for (const int fd : {1, 2}) {
+        const auto stream = FileSystem::StampOf(fd);
+        if (id && stream && stream->id == *id)
+            return FileHandle(::fcntl(fd, F_DUPFD_CLOEXEC, 3));
+    }
+    return FileHandle();
 }
 
 void ShowOpenFailed(MessageSink &messages) {
@@ -236,33 +239,52 @@ FileHandle OpenForRead(const QString &path, MessageSink &messages) {
 }
 
 AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
-                            const QString &protectedInput) {
+                            const ProtectedFiles &kept) {
     const bool exists = FileSystem::EntryExists(path);
     if (exists && confirm &&
         messages.ShowMsg(QString::fromUtf8(kOverwriteQuestion), true) == MsgAnswer::No)
         return AtomicFile();
     // Deleting an open file succeeds here, so nothing but this test keeps a
-    // pass from wiping out its own input under another name or a link. It
-    // comes after the question, so the user is asked as for any existing file.
-    if (IsSameFile(path, protectedInput))
+    // pass from wiping out an input under another name or a link. It comes
+    // after the question, so the user is asked as for any existing file.
+    if (kept.Guards(path))
         return CreateFailed(messages);
-    if (exists && !FileSystem::Remove(path))
+    // Another run may have removed it meanwhile (and a third put its own
+    // there since): gone is what was wanted.
+    if (exists && !FileSystem::RemoveIfThere(path))
         return CreateFailed(messages);
     return CreateOrFail(path, messages);
 }
 
-AtomicFile CreateChosenFile(const QString &path, const QStringList &protectedFiles,
+AtomicFile CreateChosenFile(const QString &path, const ProtectedFiles &kept,
                             MessageSink &messages) {
-    const QString canonical = FileSystem::CanonicalPath(path);
-    const QString target = canonical.isEmpty() ? path : canonical;
-    if (FileSystem::IsFolder(path) || IsOneOf(target, protectedFiles))
+    if (kept.Guards(path))
         return CreateFailed(messages);
-    return CreateOrFail(target, messages);
+    if (FileHandle stream = OwnStandardStream(path); stream.isOpen())
+        return AtomicFile::WriteThrough(std::move(stream));
+    switch (FileSystem::KindOf(path)) {
+    case FileSystem::Kind::Fifo:
+    case FileSystem::Kind::CharDevice: {
+        FileHandle through = FileHandle::OpenWriteThrough(path);
+        return through.isOpen() ? AtomicFile::WriteThrough(std::move(through))
+                                : CreateFailed(messages);
+    }
+    case FileSystem::Kind::Regular:
+        return CreateOrFail(FileSystem::CanonicalPath(path), messages);
+    case FileSystem::Kind::Missing:
+        // A dangling link: where it points may be no place to make a file.
+        if (FileSystem::IsLink(path))
+            return CreateFailed(messages);
+        return CreateOrFail(path, messages);
+    case FileSystem::Kind::Folder:
+    case FileSystem::Kind::Other:
+        break;
+    }
+    return CreateFailed(messages);
 }
 
-AtomicFile CreateWorkFile(const QString &path, const QStringList &protectedFiles,
-                          MessageSink &messages) {
-    if (IsOneOf(path, protectedFiles))
+AtomicFile CreateWorkFile(const QString &path, const ProtectedFiles &kept, MessageSink &messages) {
+    if (kept.Guards(path) || (FileSystem::EntryExists(path) && !kept.IsOwnWorkFile(path)))
         return CreateFailed(messages);
     return CreateOrFail(path, messages);
 }

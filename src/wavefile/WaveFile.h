@@ -10,9 +10,9 @@
 #include "wavefile/AtomicFile.h"
 #include "wavefile/FileHandle.h"
 #include "wavefile/MessageSink.h"
+#include "wavefile/ProtectedFiles.h"
 
 #include <QString>
-#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -94,26 +94,28 @@ FileHandle OpenForRead(const QString &path, MessageSink &messages);
 // Creates the output file of a removal pass. If it exists and confirm is set,
 // asks the overwrite question (No: closed file, no notice). An existing file is
 // then deleted, so the disk needs no room for both, and the output is written
-// under its temporary name until committed. A path that is the same file as
-// protectedInput (by identity, whatever the spelling or link) is never deleted
-// or truncated: the open notice, closed file.
+// under its temporary name until committed. A path that names one of kept (the
+// run's inputs and the files it made, whatever the spelling or link) is never
+// deleted or truncated: the open notice, closed file.
 AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
-                            const QString &protectedInput = QString());
+                            const ProtectedFiles &kept = {});
 
 // Creates a file the user picked in a save dialog (the export, the dump). A
-// link is followed, as the user meant its target; the file is replaced when
-// committed. A file that is one of protectedFiles (by identity: the run's
-// inputs, logs and outputs) or a folder is refused with the open notice.
-AtomicFile CreateChosenFile(const QString &path, const QStringList &protectedFiles,
+// link is followed, as the user meant its target; a regular file is replaced
+// when committed. A FIFO (with its reader waiting), a character device or
+// this process's own standard output or error is written through, so nothing
+// takes its place. One of kept,
+// a folder, any other kind of file or a dangling link is refused with the
+// open notice.
+AtomicFile CreateChosenFile(const QString &path, const ProtectedFiles &kept,
                             MessageSink &messages);
 
 // Creates a work file of the program's own (the preview's temporary file),
 // replaced when committed; an entry at path (a link too) is replaced, never
-// written through. A path that is one of protectedFiles by identity (the file
-// on show, the run's inputs) is refused with the open notice, as is one that
-// cannot be created.
-AtomicFile CreateWorkFile(const QString &path, const QStringList &protectedFiles,
-                          MessageSink &messages);
+// written through. A path that names one of kept, or an entry there that is
+// not the very work file this program wrote (a user's file of that name), is
+// refused with the open notice, as is one that cannot be created.
+AtomicFile CreateWorkFile(const QString &path, const ProtectedFiles &kept, MessageSink &messages);
 
 // True when the free space of the volume holding outputFolder, less the size of
 // the input file, exceeds 1,000,000 bytes.

@@ -235,7 +235,7 @@ void TForm2::NumericData1Click() {
         return;
     const ClickDump dump{shownFileName, noisePosition, host_.RunState().settings.DumpTextLen,
                          dumpChannel, channelCount};
-    WriteClickDump(path, ShownFilePath(), dump, host_, host_.RunState().KeptFiles());
+    WriteClickDump(path, ShownFilePath(), dump, host_, host_.RunState().protectedFiles);
 }
 
 // --- status, settings, closing ---

@@ -77,7 +77,7 @@ void TForm2::D1Click() {
                                          noisePosition,
                                          SetRemoveThresholds(run.settings),
                                          sourceFolder + kPlaybackFileName,
-                                         {input, run.inputPath}};
+                                         &host_.ProtectedRunFiles()};
         playback.PlayCleaned(request, host_.CurrentWave(), host_);
     });
     lbNCount->hide();

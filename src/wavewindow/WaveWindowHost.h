@@ -10,6 +10,7 @@
 #include <QStringList>
 
 class BatchRunner;
+class ProtectedFiles;
 class WaveFile;
 
 class WaveWindowHost : public MessageSink {
@@ -34,6 +35,9 @@ public:
     virtual void SetMakeFileChecked(bool checked) = 0;
     // The current file's header and measurements, which ReadWaveHeader sets.
     virtual WaveFile &CurrentWave() = 0;
+    // The last run's files and the work files written, which the preview's
+    // temporary file consults and adds to.
+    virtual ProtectedFiles &ProtectedRunFiles() = 0;
 
     // --- asks ---
     // ShowMsg (MessageSink): every message and question.

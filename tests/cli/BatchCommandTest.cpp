@@ -16,8 +16,14 @@
 
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cstdint>
@@ -67,16 +73,22 @@ protected:
         QFile f(Path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    Result Run(const QStringList &args) {
+    Result Run(const QStringList &args, const QString &program = NORVATEL_BATCH_EXE) {
         QProcess p;
         p.setWorkingDirectory(dir_.path());
-        p.start(QStringLiteral(NORVATEL_BATCH_EXE), args);
+        p.start(program, args);
         EXPECT_TRUE(p.waitForFinished(60000));
         Result r;
         r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.rows = QString::fromLocal8Bit(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
         r.err = QString::fromLocal8Bit(p.readAllStandardError());
         return r;
+    }
+    // The command started by a shell script in the test's folder, which gets
+    // the program as $0 and args as $1...: for what the script changes first
+    // (closed streams, a umask, limits, another user).
+    Result RunShell(const QString &script, const QStringList &args = {}) {
+        return Run(QStringList{"-c", script, QStringLiteral(NORVATEL_BATCH_EXE)} + args, "/bin/sh");
     }
     QTemporaryDir dir_;
 };
@@ -109,6 +121,7 @@ TEST_F(BatchCommandTest, UsageErrorsAndRunsThatCannotStartExitWithTwo) {
     EXPECT_EQ(Run({"inspect", Path("clean.wav")}).exitCode, 2);
     EXPECT_EQ(Run({"detect", Path("clean.wav"), Path("sub/other.wav")}).exitCode, 2);
     EXPECT_EQ(Run({"remove", "--name"}).exitCode, 2);
+    EXPECT_EQ(Run({"detect", "--export", "", Path("clean.wav")}).exitCode, 2);
     // Automatic naming off in the settings and no --name: nothing to call the outputs.
     testwav::WriteFile(Path("manual.ini").toStdString(), "[Settei]\r\nckAuto=false\r\n");
     const Result r = Run({"remove", "--settings", Path("manual.ini"), Path("clean.wav")});
@@ -250,6 +263,208 @@ TEST_F(BatchCommandTest, ControlCharactersInNamesPrintAsQuestionMarks) {
     Write("a\tb\rc.wav", Tone(2000));
     const Result r = Run({"detect", Path("a\tb\rc.wav")});
     EXPECT_EQ(r.rows, QStringList{"1\ta?b?c.wav\t0\tOK"});
+    // Messages too: an escape sequence in a name never reaches the terminal.
+    testwav::WriteFile(Path("t\x1b]0;x\x07\x1b[2J.txt").toStdString(), "text");
+    const Result m = Run({"detect", Path("t\x1b]0;x\x07\x1b[2J.txt")});
+    EXPECT_TRUE(m.err.contains(QString::fromUtf8("t?]0;x??[2J.txtはWaveファイルではありません。")))
+        << m.err.toStdString();
+}
+
+// --- the run's protected files, its lock and its odd targets ---
+
+// Every file a run is asked to process is kept from its start: one it skips,
+// one it never reaches, and one whose turn comes after an output of the same
+// name (a typed name's numbering, or automatic naming) are never replaced.
+TEST_F(BatchCommandTest, NoOutputOrExportReplacesAnInputOfTheRun) {
+    const QByteArray clean = Bytes("clean.wav"), clicks = Bytes("clicks.wav");
+    ASSERT_EQ(Run({"detect", Path("clean.wav"), Path("clicks.wav")}).exitCode, 0);
+    Result r = Run({"remove", "--use-detection", "--export", Path("clean.wav"), Path("clean.wav"),
+                    Path("clicks.wav")});
+    EXPECT_EQ(r.rows.value(0), "1\tclean.wav\t0\tPass No Noise");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(Bytes("clean.wav"), clean);
+
+    QFile::copy(Path("clicks.wav"), Path("x_01.wav"));
+    QFile::copy(Path("clicks.wav"), Path("a_won.wav"));
+    QFile::copy(Path("clean.wav"), Path("a.wav"));
+    const struct {
+        QStringList args;
+        QString second, secondStatus;
+    } cases[] = {
+        {{"--name", "x", Path("a.wav"), Path("x_01.wav")}, "x_01.wav", "Noise Delete at x_02.wav"},
+        {{Path("a.wav"), Path("a_won.wav")}, "a_won.wav", "Noise Delete at a_won_won.wav"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.second.toStdString());
+        r = Run(QStringList{"remove", "--overwrite"} + c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.rows, (QStringList{"1\ta.wav\t0\tWrite File Open Error",
+                                       "2\t" + c.second + "\t3\t" + c.secondStatus}));
+        EXPECT_EQ(Bytes(c.second), clicks);
+    }
+}
+
+// A FIFO, a character device and standard output reached through a link are
+// written through; none is replaced by a regular file. A socket is refused.
+TEST_F(BatchCommandTest, AnExportToAFifoADeviceOrStandardOutputIsWrittenThrough) {
+    const auto kind = [&](const QString &name) {
+        struct stat st {};
+        ::lstat(QFile::encodeName(Path(name)).constData(), &st);
+        return st.st_mode & S_IFMT;
+    };
+    ASSERT_EQ(::mknod(QFile::encodeName(Path("null")).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    ASSERT_TRUE(QFile::link("/proc/self/fd/1", Path("out")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo")).constData(), 0600), 0);
+    QProcess reader;
+    reader.start("cat", {Path("fifo")});
+    ASSERT_TRUE(reader.waitForStarted());
+    for (const QString name : {"null", "out", "fifo"}) {
+        const Result r = Run({"detect", "--export", Path(name), Path("clicks.wav")});
+        EXPECT_EQ(r.exitCode, 0) << name.toStdString() << r.err.toStdString();
+        EXPECT_EQ(r.rows.contains("Detail of Noise Check\r"), name == "out") << name.toStdString();
+    }
+    ASSERT_TRUE(reader.waitForFinished(10000));
+    EXPECT_TRUE(reader.readAllStandardOutput().startsWith("Summary of Noise Check\r\n"));
+    EXPECT_EQ(kind("null"), S_IFCHR);
+    EXPECT_EQ(kind("out"), S_IFLNK);
+    EXPECT_EQ(kind("fifo"), S_IFIFO);
+    // A FIFO nobody reads is a failure, not a run that never ends.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("unread")).constData(), 0600), 0);
+    EXPECT_EQ(Run({"detect", "--export", Path("unread"), Path("clicks.wav")}).exitCode, 1);
+    EXPECT_EQ(kind("unread"), S_IFIFO);
+
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    struct sockaddr_un addr {};
+    addr.sun_family = AF_UNIX;
+    const QByteArray sockPath = QFile::encodeName(Path("sock"));
+    std::strncpy(addr.sun_path, sockPath.constData(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    EXPECT_EQ(Run({"detect", "--export", Path("sock"), Path("clicks.wav")}).exitCode, 1);
+    EXPECT_EQ(kind("sock"), S_IFSOCK);
+    ::close(sock);
+}
+
+// With standard output and error closed, nothing else takes their numbers:
+// the lock file stays empty and the detail log whole.
+TEST_F(BatchCommandTest, ClosedStandardStreamsWriteIntoNoFileOfTheRun) {
+    const Result r = RunShell("exec \"$0\" detect \"$1\" \"$2\" >&- 2>&-",
+                              {Path("clean.wav"), Path("clicks.wav")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(QFileInfo(Path("NoiseLog.lock")).size(), 0);
+    bool ok = false;
+    EXPECT_EQ(ReadLogLines(Path("NoiseLog1.dat"), &ok).size(), 3 * 7);
+    EXPECT_EQ(ReadLogLines(Path("NoiseLog0.dat")).value(0), "1");
+}
+
+// A lock path that is no lock file of ours stops the run before it starts;
+// a new lock file can be taken by every user whatever the umask.
+TEST_F(BatchCommandTest, AnUnusableLockFileStopsTheRun) {
+    const QString lock = Path("NoiseLog.lock");
+    const QByteArray lockBytes = QFile::encodeName(lock);
+    struct Case {
+        const char *what;
+        std::function<void()> make;
+        bool otherUser = false; // run as nobody: needs root
+    };
+    const Case cases[] = {
+        {"folder", [&] { QDir(dir_.path()).mkdir("NoiseLog.lock"); }},
+        {"fifo", [&] { ::mkfifo(lockBytes.constData(), 0666); }},
+        {"dangling link", [&] { QFile::link(Path("gone"), lock); }},
+        {"link to a file", [&] { QFile::link(Path("clean.wav"), lock); }},
+        {"another user's",
+         [&] { testwav::WriteFile(lock.toStdString(), ""), ::chmod(lockBytes, 0644); }, true},
+    };
+    ::chmod(QFile::encodeName(dir_.path()).constData(), 0777);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.otherUser && ::geteuid() != 0)
+            continue;
+        QDir(dir_.path()).rmdir("NoiseLog.lock");
+        QFile::remove(lock);
+        c.make();
+        const Result r = RunShell(c.otherUser ? "exec setpriv --reuid=65534 --regid=65534 "
+                                                "--clear-groups \"$0\" detect \"$1\""
+                                              : "exec \"$0\" detect \"$1\"",
+                                  {Path("clean.wav")});
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.rows.isEmpty());
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8("はロックファイルとして使用できません。")));
+        EXPECT_FALSE(QFileInfo::exists(Path("NoiseLog0.dat")));
+    }
+    QFile::remove(lock);
+    EXPECT_EQ(RunShell("umask 077; exec \"$0\" detect \"$1\"", {Path("clean.wav")}).exitCode, 0);
+    EXPECT_EQ(QFileInfo(lock).permissions() & 0x0fff, QFile::Permissions(0x0666) & 0x0fff)
+        << std::oct << int(QFileInfo(lock).permissions());
+}
+
+// A name too long for the folder fails that file at once, and the run goes
+// on; it is no full disk.
+TEST_F(BatchCommandTest, AnOutputNameTooLongFailsOnlyItsFile) {
+    const QString name = QString(251, 'n') + ".wav";
+    QFile::copy(Path("clicks.wav"), Path(name));
+    const Result r = Run({"remove", Path(name), Path("clicks.wav")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.rows, (QStringList{"1\t" + name + "\t0\tWrite File Open Error",
+                                   "2\tclicks.wav\t3\tNoise Delete at clicks_won.wav"}));
+    EXPECT_FALSE(r.err.contains(QString::fromUtf8("ドライブの空き容量"))) << r.err.toStdString();
+}
+
+// Paths given relative to a folder whose name is not UTF-8 keep its bytes
+// when they are made absolute.
+TEST_F(BatchCommandTest, RelativePathsInAForeignNamedFolderStayThere) {
+    const QString folder = names::MakeShiftJisFolder(dir_.path());
+    ::mkdir(PathToBytes(folder + "/d").constData(), 0777);
+    testwav::WriteFile(PathToBytes(folder + "/d/x.wav").toStdString(), Bytes("clicks.wav").toStdString());
+    // The shell enters the folder by its bytes (the only folder there).
+    EXPECT_EQ(RunShell("cd ./*/ && exec \"$0\" detect --log-dir . ./d/x.wav").exitCode, 0);
+    EXPECT_EQ(ReadLogLines(folder + "/NoiseLog0.dat").value(1), "x.wav");
+    EXPECT_EQ(RunShell("cd ./*/ && exec \"$0\" remove d/../d/x.wav").exitCode, 0);
+    EXPECT_EQ(names::ReadNamed(folder, "d/x_won.wav").size(), size_t(Bytes("clicks.wav").size()));
+    EXPECT_FALSE(names::ReadNamed(folder, "d/NoiseLog0.dat").empty());
+    names::RemoveTree(folder);
+}
+
+// Runs replacing one output at once (each with its own logs, so none waits
+// for another): one finds it already gone, which is what it wanted, not a failure.
+TEST_F(BatchCommandTest, ConcurrentOverwritesOfOneOutputAllSucceed) {
+    constexpr int kRuns = 6;
+    for (int i = 0; i < kRuns; ++i)
+        QDir(dir_.path()).mkdir(QString::number(i));
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int i = 0; i < kRuns; ++i) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->start(QStringLiteral(NORVATEL_BATCH_EXE),
+                               {"remove", "--overwrite", "--name", "same", "--log-dir",
+                                Path(QString::number(i)), Path("clean.wav")});
+        }
+        for (auto &p : runs) {
+            ASSERT_TRUE(p->waitForFinished(60000));
+            ASSERT_EQ(p->exitCode(), 0) << "round " << round << ": " << p->readAllStandardError().toStdString();
+        }
+    }
+}
+
+// A log replacing a link does not take the mode bits that only suit a program.
+TEST_F(BatchCommandTest, AReplacedLinkGivesItsModeWithoutSpecialBits) {
+    testwav::WriteFile(Path("target").toStdString(), "x");
+    ::chmod(QFile::encodeName(Path("target")).constData(), 04777);
+    ASSERT_TRUE(QFile::link(Path("target"), Path("NoiseLog0.dat")));
+    ASSERT_EQ(Run({"detect", Path("clean.wav")}).exitCode, 0);
+    struct stat st {};
+    ::lstat(QFile::encodeName(Path("NoiseLog0.dat")).constData(), &st);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0777u);
+}
+
+// The previous summary is read line by line: a hostile one of nothing but
+// line ends runs in a few megabytes.
+TEST_F(BatchCommandTest, AHugeSummaryOfLineEndsRunsInLittleMemory) {
+    testwav::WriteFile(Path("NoiseLog0.dat").toStdString(), std::string(16 << 20, '\n'));
+    const Result r = RunShell("ulimit -v 131072; exec \"$0\" remove --use-detection \"$1\"",
+                              {Path("clean.wav")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.rows, QStringList{"1\tclean.wav\t0\tNO Noise at clean_won.wav"});
 }
 
 // Settings files with CR-only or CR LF line ends read as LF ones do; one that
@@ -400,6 +615,46 @@ TEST_F(SignalTest, AKilledRunLeavesOnlyTheTemporaryFile) {
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_FALSE(QFileInfo::exists(Path("long_won.wav")));
     EXPECT_GT(UnfinishedBytes(QDir(dir_.path())), 0);
+}
+
+// Never reached: the run is stopped in its first file, and the export names the second.
+TEST_F(SignalTest, AnExportNeverReplacesAnInputTheStoppedRunDidNotReach) {
+    const QByteArray clicks = Bytes("clicks.wav");
+    QProcess p;
+    StartLongRemoval(p);
+    p.waitForFinished(60000);
+    QFile::remove(Path("long_won.wav"));
+    p.setWorkingDirectory(dir_.path());
+    p.start(QStringLiteral(NORVATEL_BATCH_EXE),
+            {"remove", "--export", Path("clicks.wav"), Path("long.wav"), Path("clicks.wav")});
+    ASSERT_TRUE(p.waitForStarted());
+    for (int i = 0; i < 50000 && UnfinishedBytes(QDir(dir_.path())) < 2000000; ++i)
+        QThread::usleep(200);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(QString::fromLocal8Bit(p.readAllStandardOutput()), "1\tlong.wav\t0\tAbort\n");
+    EXPECT_EQ(Bytes("clicks.wav"), clicks);
+}
+
+// A run makes no folder of its own in the temporary folder, which a killed
+// run would leave behind; the export to standard output needs none either.
+TEST_F(SignalTest, ARunMakesNoTemporaryFolder) {
+    QDir(dir_.path()).mkdir("tmp");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", Path("tmp"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    StartLongRemoval(p);
+    EXPECT_TRUE(QDir(Path("tmp")).isEmpty());
+    p.kill();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    QProcess exporting;
+    exporting.setProcessEnvironment(env);
+    exporting.start(QStringLiteral(NORVATEL_BATCH_EXE),
+                    {"detect", "--export", "-", Path("clicks.wav")});
+    ASSERT_TRUE(exporting.waitForFinished(60000));
+    EXPECT_TRUE(exporting.readAllStandardOutput().contains("Detail of Noise Check"));
+    EXPECT_TRUE(QDir(Path("tmp")).isEmpty());
 }
 
 // Names of every kind reach the command as bytes, as a shell's glob passes them,

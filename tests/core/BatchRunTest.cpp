@@ -201,6 +201,33 @@ TEST_F(BatchRunTest, MissingOutputFolderFailsEachFileAndTheRunGoesOn) {
     EXPECT_EQ(port.messages, (QStringList{openFailed, openFailed, kRemoveEnd}));
 }
 
+// The window's run keeps every selected file from its start: a later input
+// that an earlier file's output would be named is refused, not replaced.
+TEST_F(BatchRunTest, AnOutputNamedLikeALaterInputIsRefused) {
+    const std::string later = Wav(500, {40});
+    Put("a.wav", Wav(500));
+    Put("x_01.wav", later);
+    settings.ckAuto = false;
+    port.outputFileText = "x";
+    port.selectedNames = {"a.wav", "x_01.wav"};
+    runner.cdDelClick();
+    EXPECT_EQ(port.Statuses(), (QStringList{"Write File Open Error", "Noise Delete at x_02.wav"}));
+    EXPECT_EQ(Log("x_01.wav"), later);
+}
+
+// A lock file name taken by something else starts nothing, and says which.
+TEST_F(BatchRunTest, AnUnusableLockFileStartsNothing) {
+    Put("a.wav", Wav(500));
+    ASSERT_TRUE(QDir(folder).mkdir("NoiseLog.lock"));
+    port.selectedNames = {"a.wav"};
+    runner.cdCheckClick();
+    EXPECT_TRUE(port.rows.empty());
+    EXPECT_EQ(port.messages, QStringList{folder + "NoiseLog.lock" +
+                                         QString::fromUtf8("\r\nはロックファイルとして使用できません。")});
+    EXPECT_FALSE(QFile::exists(folder + "NoiseLog0.dat"));
+    EXPECT_TRUE(runner.lockUnusable);
+}
+
 TEST_F(BatchRunTest, UseDetectionSkipsFilesFoundClean) {
     // A name the log cannot hold as it is must still be found in the log.
     const QString cleanName = QString::fromUtf8("café.wav");
@@ -220,7 +247,7 @@ TEST_F(BatchRunTest, UseDetectionSkipsFilesFoundClean) {
     EXPECT_EQ(port.rows[0].count, "0");
     EXPECT_FALSE(QFile::exists(folder + "out_01.wav"));
     EXPECT_TRUE(QFile::exists(folder + "out_02.wav"));
-    EXPECT_TRUE(runner.previousSummary.isEmpty());
+    EXPECT_TRUE(runner.previouslyClean.isEmpty());
 
     port.useDetectionChecked = false;
     EXPECT_TRUE(runner.ShouldProcess(cleanName));

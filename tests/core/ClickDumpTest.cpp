@@ -91,7 +91,9 @@ TEST_F(ClickDumpTest, AFileThatCannotBeReadDumpsZerosAndWhatCannotBeWrittenIsSai
     const QString link = dir.filePath(QStringLiteral("link.txt"));
     testwav::WriteFile(log.toStdString(), "log");
     ASSERT_TRUE(QFile::link(log, link));
-    EXPECT_FALSE(WriteClickDump(link, wav, ClickDump{"take1.wav", 50, 4}, messages, {log}));
+    ProtectedFiles kept;
+    kept.Add(log);
+    EXPECT_FALSE(WriteClickDump(link, wav, ClickDump{"take1.wav", 50, 4}, messages, kept));
     EXPECT_EQ(testwav::ReadFile(log.toStdString()), "log");
 }
 

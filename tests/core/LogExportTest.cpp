@@ -120,7 +120,7 @@ TEST_F(LogExportTest, IncompleteLogsExportWholeRecordsAndSaySo) {
 TEST_F(LogExportTest, ExportRefusesTheRunsFilesAndFollowsALinkToAnother) {
     PutLogs({"1", "a.wav", "0", "OK"}, {});
     testwav::WriteFile((folder + "a.wav").toStdString(), "input");
-    runner.runFiles = {folder + "a.wav"};
+    runner.protectedFiles.Add(folder + "a.wav");
     ASSERT_TRUE(QFile::link(folder + "a.wav", folder + "to-input.txt"));
     ASSERT_EQ(::link((folder + "a.wav").toLocal8Bit(), (folder + "hard.txt").toLocal8Bit()), 0);
     ASSERT_TRUE(QDir(folder).mkdir("sub"));

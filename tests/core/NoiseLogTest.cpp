@@ -2,6 +2,8 @@
 // folder's life and the files byte for byte.
 
 #include "batch/BatchRunner.h"
+#include "batch/WritePreviewFile.h"
+#include "support/ScriptedMessages.h"
 #include "support/RecordingPort.h"
 #include "support/TestWav.h"
 
@@ -157,25 +159,41 @@ TEST_F(NoiseLogTest, SaveLogsReportsEachFileItCannotWrite) {
     EXPECT_TRUE(port.messages[1].startsWith(runner.logFolder + "NoiseLog0.dat"));
 }
 
+// The logs follow the run from folder to folder, and so does the preview's
+// work file, but only the very one the program wrote: a user's file of that
+// name stays.
 TEST_F(NoiseLogTest, LogsLiveInOneFolderAtATime) {
     const QString folderA = dir.path() + "/A/";
     const QString folderB = dir.path() + "/B/";
-    ASSERT_TRUE(QDir().mkpath(folderA) && QDir().mkpath(folderB));
-    const QStringList workFiles{"NoiseLog0.dat", "NoiseLog1.dat", "dozavarav.wav"};
-    for (const QString &name : workFiles)
+    const QString folderC = dir.path() + "/C/";
+    ASSERT_TRUE(QDir().mkpath(folderA) && QDir().mkpath(folderB) && QDir().mkpath(folderC));
+    const QStringList logs{"NoiseLog0.dat", "NoiseLog1.dat"};
+    for (const QString &name : logs)
         Touch(folderA + name);
+    WaveFile wave;
+    ScriptedMessages messages;
+    const QString input = folderA + "a.wav";
+    testwav::WriteFile(input.toStdString(), testwav::MakeWav({1, 2}));
+    ASSERT_TRUE(wave.ReadWaveHeader(input, messages));
+    const int16_t block[] = {3, 4};
+    ASSERT_TRUE(WritePreviewFile(block, 1, folderA + kPlaybackFileName, wave,
+                                 runner.protectedFiles, messages));
+    Touch(folderB + kPlaybackFileName); // the user's own
 
     runner.inputFolder = folderA;
     runner.PrepareLogFolder(); // first run after start-up: nothing to remove
     runner.PrepareLogFolder(); // same folder again: the files stay for overwriting
-    for (const QString &name : workFiles)
+    for (const QString &name : logs + QStringList{kPlaybackFileName})
         EXPECT_TRUE(QFile::exists(folderA + name)) << name.toStdString();
 
     runner.inputFolder = folderB;
     runner.PrepareLogFolder();
     EXPECT_EQ(runner.logFolder, folderB);
-    for (const QString &name : workFiles)
+    for (const QString &name : logs + QStringList{kPlaybackFileName})
         EXPECT_FALSE(QFile::exists(folderA + name)) << name.toStdString();
+    runner.inputFolder = folderC;
+    runner.PrepareLogFolder();
+    EXPECT_TRUE(QFile::exists(folderB + kPlaybackFileName));
 }
 
 } // namespace

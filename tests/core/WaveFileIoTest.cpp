@@ -165,10 +165,12 @@ TEST_F(WaveIoTest, CreateOutputFileNeverReplacesTheInput) {
     ASSERT_EQ(::symlink(input.toLocal8Bit().constData(), symlink.toLocal8Bit().constData()), 0);
     ASSERT_EQ(::link(input.toLocal8Bit().constData(), hardlink.toLocal8Bit().constData()), 0);
     const QString spellings[] = {input, symlink, hardlink, dir.filePath("sub/../in.wav")};
+    ProtectedFiles kept;
+    kept.Add(input);
     for (const QString &path : spellings) {
         SCOPED_TRACE(path.toStdString());
         for (bool confirm : {true, false})
-            EXPECT_FALSE(CreateOutputFile(path, confirm, messages, input).isOpen());
+            EXPECT_FALSE(CreateOutputFile(path, confirm, messages, kept).isOpen());
         EXPECT_TRUE(QFileInfo::exists(path));
     }
     EXPECT_EQ(Read(input), original);
@@ -177,11 +179,11 @@ TEST_F(WaveIoTest, CreateOutputFileNeverReplacesTheInput) {
     // it ends the create quietly.
     EXPECT_EQ(messages.questions.size(), 4);
     messages.answers = {MsgAnswer::No};
-    EXPECT_FALSE(CreateOutputFile(symlink, true, messages, input).isOpen());
+    EXPECT_FALSE(CreateOutputFile(symlink, true, messages, kept).isOpen());
     EXPECT_EQ(messages.notices.size(), 8);
     EXPECT_EQ(Read(input), original);
     // Another file next to the input is still replaced as usual.
-    EXPECT_TRUE(CreateOutputFile(dir.filePath("other.wav"), true, messages, input).isOpen());
+    EXPECT_TRUE(CreateOutputFile(dir.filePath("other.wav"), true, messages, kept).isOpen());
 }
 
 TEST_F(WaveIoTest, HasDriveSpaceWeighsTheInputAgainstTheFreeSpace) {

@@ -6,6 +6,7 @@
 #include "support/TestWav.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -24,36 +25,46 @@ protected:
 
     QTemporaryDir dir;
     ScriptedMessages messages;
+    ProtectedFiles kept;
     WaveFile wave;
     QString input, target;
     const std::vector<int16_t> block{-32768, 32767, -1, 1, 300, -300};
 };
 
-TEST_F(WritePreviewFileTest, ReplacesAnOldPreviewWithoutAskingAndReadsBackWhole) {
-    testwav::WriteFile(target.toStdString(), "an older preview, longer than the new one");
-    ASSERT_TRUE(WritePreviewFile(block.data(), 3, target, wave, {input}, messages));
+TEST_F(WritePreviewFileTest, ReplacesItsOwnPreviewWithoutAskingAndReadsBackWhole) {
+    const std::vector<int16_t> longer(20, 7);
+    ASSERT_TRUE(WritePreviewFile(longer.data(), 10, target, wave, kept, messages));
+    ASSERT_TRUE(WritePreviewFile(block.data(), 3, target, wave, kept, messages));
     EXPECT_TRUE(messages.questions.isEmpty());
     EXPECT_TRUE(messages.notices.isEmpty());
     EXPECT_EQ(testwav::ReadFile(target.toStdString()), testwav::MakeWav(block));
 }
 
-TEST_F(WritePreviewFileTest, NeverReplacesTheFileOnShowOrAnInput) {
+// Only the very file it wrote: a user's own file of the name, a link there
+// (to an input or to its own preview) or a run's file is never replaced.
+TEST_F(WritePreviewFileTest, NeverReplacesAFileItDidNotWriteOrARunsFile) {
     const std::string original = testwav::ReadFile(input.toStdString());
-    // The file on show named like the temporary file, and an input reached
-    // through a link of that name.
-    const QString shown = dir.filePath("dozavarav.wav");
-    QFile::copy(input, shown);
-    EXPECT_FALSE(WritePreviewFile(block.data(), 3, shown, wave, {input, shown}, messages));
-    QFile::remove(shown);
-    ASSERT_TRUE(QFile::link(input, target));
-    EXPECT_FALSE(WritePreviewFile(block.data(), 3, target, wave, {input}, messages));
-    EXPECT_EQ(messages.notices, QStringList({kOpenFailed, kOpenFailed}));
+    const QString mine = dir.filePath("mine.wav");
+    ASSERT_TRUE(WritePreviewFile(block.data(), 3, mine, wave, kept, messages));
+    testwav::WriteFile(target.toStdString(), "a recording of the user's own");
+    EXPECT_FALSE(WritePreviewFile(block.data(), 3, target, wave, kept, messages));
+    EXPECT_EQ(testwav::ReadFile(target.toStdString()), "a recording of the user's own");
+    for (const QString &to : {input, mine}) {
+        QFile::remove(target);
+        ASSERT_TRUE(QFile::link(to, target));
+        EXPECT_FALSE(WritePreviewFile(block.data(), 3, target, wave, kept, messages));
+        EXPECT_TRUE(QFileInfo(target).isSymLink());
+    }
+    kept.BeginRun();
+    kept.Add(input);
+    EXPECT_FALSE(WritePreviewFile(block.data(), 3, input, wave, kept, messages));
+    EXPECT_EQ(messages.notices, QStringList(4, kOpenFailed));
     EXPECT_EQ(testwav::ReadFile(input.toStdString()), original);
 }
 
 TEST_F(WritePreviewFileTest, AFailedWriteLeavesNoFileAndSaysWhich) {
     const WaveFile noHeader; // nothing read: no header can be written
-    EXPECT_FALSE(WritePreviewFile(block.data(), 3, target, noHeader, {}, messages));
+    EXPECT_FALSE(WritePreviewFile(block.data(), 3, target, noHeader, kept, messages));
     EXPECT_FALSE(QFile::exists(target));
     EXPECT_EQ(messages.notices,
               QStringList({target + QString::fromUtf8("の書き込みに失敗しました。")}));

@@ -377,9 +377,11 @@ TEST_F(TForm1Fixture, CloseWritesEverySettingBackAndDeletesTheWorkFiles) {
     EXPECT_TRUE(closedSignal);
     EXPECT_TRUE(form->runner.stopRequested);
     EXPECT_TRUE(messages.isEmpty());
-    for (const char *name : {"NoiseLog0.dat", "NoiseLog1.dat", "dozavarav.wav"})
+    for (const char *name : {"NoiseLog0.dat", "NoiseLog1.dat"})
         EXPECT_FALSE(QFile::exists(sub + '/' + QString::fromLatin1(name))) << name;
-    EXPECT_TRUE(QFile::exists(sub + QStringLiteral("/keep.wav")));
+    // A file named like the preview's work file that the program never wrote stays.
+    for (const char *name : {"dozavarav.wav", "keep.wav"})
+        EXPECT_TRUE(QFile::exists(sub + '/' + QString::fromLatin1(name))) << name;
     const LoadedSettings reloaded = LoadSettings(start);
     EXPECT_EQ(reloaded.settings, changed);
     ASSERT_TRUE(reloaded.restoreFolder.has_value());

@@ -185,6 +185,40 @@ TEST_F(TForm2PlayTest, ARepairedBlockIsWrittenAndPlayedOnceWithoutLogging) {
     EXPECT_TRUE(form->ckMakeFile->isChecked());
     EXPECT_EQ(ReadBytes(DataPath("NoiseLog1.dat")), detail);
     EXPECT_TRUE(messages.isEmpty());
+    // The work file the program wrote goes at exit.
+    form->close();
+    EXPECT_FALSE(QFileInfo::exists(temp));
+}
+
+// A recording of the user's own named like the work file, even one the run
+// was given, is never replaced by the repaired block, after a run or in file
+// mode, nor removed at exit.
+TEST_F(TForm2PlayTest, AUsersFileNamedLikeTheWorkFileSurvivesThePreviewAndTheExit) {
+    Settings s = Settings::Defaults();
+    s.CheckPlayTime = 1;
+    const std::string own = testwav::MakeWav(SineWithSpikes(3000));
+    WriteBytes(QStringLiteral("dozavarav.wav"), own);
+    WriteBytes(QStringLiteral("take.wav"), testwav::MakeWav(RampWithClicks()));
+    StartIn(s);
+    wave = std::make_unique<TForm2>(*form, std::make_unique<TWavePlayer>(
+                                               std::make_unique<FakeSoundOutput>(log)));
+    form->waveWindow = wave.get();
+    Select({QStringLiteral("dozavarav.wav"), QStringLiteral("take.wav")});
+    form->cdCheck->click();
+    form->StringGrid1->setCurrentCell(1, 1);
+    form->cdView->click();
+    ASSERT_EQ(wave->shownFileName, QStringLiteral("take.wav"));
+    messages.clear();
+    Play(wave->D1);
+    wave->close();
+    Select({QStringLiteral("take.wav")});
+    form->WaveFormW1->trigger();
+    ASSERT_TRUE(wave->isVisible());
+    Play(wave->D1);
+    EXPECT_TRUE(log.played.empty());
+    EXPECT_EQ(messages, QStringList(2, QString::fromUtf8(kOpenFailedMessage)));
+    form->close();
+    EXPECT_EQ(ReadBytes(DataPath("dozavarav.wav")).toStdString(), own);
 }
 
 } // namespace

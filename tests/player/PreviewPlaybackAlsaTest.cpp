@@ -82,12 +82,14 @@ protected:
     CleanedPlayRequest RequestFor(const std::vector<int16_t> &values, int32_t noisePosition) {
         const QString input = WriteInput(values);
         EXPECT_TRUE(wave.ReadWaveHeader(input, messages));
-        return {
-            input, noisePosition, SetRemoveThresholds(settings), Path("dozavarav.wav"), {input}};
+        kept.Add(input);
+        return {input, noisePosition, SetRemoveThresholds(settings), Path("dozavarav.wav"),
+                &kept};
     }
 
     QTemporaryDir dir;
     WaveFile wave;
+    ProtectedFiles kept;
     ScriptedMessages messages;
     Settings settings = Settings::Defaults();
     TWavePlayer player;

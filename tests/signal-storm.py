@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Starts removals of a long file to one output name, each with its own logs,
+and stops them at random moments with SIGINT, SIGTERM or SIGKILL, many
+times; then checks what they leave: the output under its final name is one
+run's complete output, or a stopped run's part whose header says exactly how
+much it holds; every log is whole; nothing but a killed run's temporary file
+is left over.
+
+    tests/signal-storm.py BUILD/bin/norvatel-batch [ROUNDS]   (default 100)
+"""
+import os
+import random
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+FRAMES = 1500000  # about 6 MB of samples: a pass long enough to be hit
+
+
+def wav_bytes():
+    rnd = random.Random(7)
+    values = [(f * 37 % 200) - 100 for f in range(FRAMES * 2)]
+    for _ in range(2000):
+        values[rnd.randrange(100, len(values) - 100)] = 25000
+    data = struct.pack("<%dh" % len(values), *values)
+    fmt = struct.pack("<HHIIHH", 1, 2, 44100, 44100 * 4, 4, 16)
+    return (b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVEfmt " +
+            struct.pack("<I", 16) + fmt + b"data" + struct.pack("<I", len(data)) + data)
+
+
+def fail(why):
+    print("FAILED: " + why)
+    sys.exit(1)
+
+
+def check_output(path, full):
+    with open(path, "rb") as f:
+        out = f.read()
+    if out == full:
+        return "complete"
+    declared = struct.unpack("<I", out[40:44])[0] if len(out) >= 44 else -1
+    if out[:4] + out[8:40] != full[:4] + full[8:40] or declared != len(out) - 44 or not full[44:].startswith(out[44:]):
+        fail("%s is neither complete nor a truthful part (%d bytes, header says %d)"
+             % (path, len(out), declared))
+    return "part"
+
+
+def check_log(path, record):
+    if not os.path.exists(path):
+        return
+    with open(path, "rb") as f:
+        data = f.read()
+    lines = data.split(b"\r\n")
+    if data and (not data.endswith(b"\r\n") or (len(lines) - 1) % record):
+        fail("%s is not whole" % path)
+
+
+def main():
+    batch = os.path.abspath(sys.argv[1])
+    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 100
+    rnd = random.Random(3)
+    kinds = {"complete": 0, "part": 0}
+    with tempfile.TemporaryDirectory() as folder:
+        src = os.path.join(folder, "long.wav")
+        with open(src, "wb") as f:
+            f.write(wav_bytes())
+        subprocess.run([batch, "remove", "--name", "full", src], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(os.path.join(folder, "full.wav"), "rb") as f:
+            full = f.read()
+        for i in range(4):
+            os.mkdir(os.path.join(folder, "logs%d" % i))
+        out = os.path.join(folder, "same.wav")
+        for round_ in range(rounds):
+            jobs = []
+            for i in range(rnd.randint(2, 4)):
+                jobs.append(subprocess.Popen(
+                    [batch, "remove", "--overwrite", "--name", "same", "--log-dir",
+                     os.path.join(folder, "logs%d" % i), src],
+                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            time.sleep(rnd.random() * 0.3)
+            sent = {}
+            for job in jobs:
+                if rnd.random() < 0.7:
+                    sent[job] = rnd.choice([signal.SIGINT, signal.SIGTERM, signal.SIGKILL])
+                    job.send_signal(sent[job])
+            for job in jobs:
+                code = job.wait()
+                # A signal that lands before the program has started up ends it
+                # as the signal does; it has written nothing yet.
+                if code not in (0, 1, -sent.get(job, 0)):
+                    fail("round %d: exit status %d" % (round_, code))
+            if os.path.exists(out):
+                kinds[check_output(out, full)] += 1
+            for i in range(4):
+                logs = os.path.join(folder, "logs%d" % i)
+                check_log(os.path.join(logs, "NoiseLog0.dat"), 4)
+                check_log(os.path.join(logs, "NoiseLog1.dat"), 7)
+            for name in os.listdir(folder):
+                if ".unfinished-" in name:
+                    os.remove(os.path.join(folder, name))  # a killed run's, by design
+        print("%d rounds: the output was %d times complete, %d times a truthful part; "
+              "every log whole" % (rounds, kinds["complete"], kinds["part"]))
+
+
+if __name__ == "__main__":
+    main()
