@@ -10,11 +10,13 @@
 #include <cstdint>
 
 // Writes frames frames of 16-bit stereo values from block as a wave file at
-// path, with the format of wave's current file, through CreateWorkFile: an
+// path, with the format of wave's current file in a plain 44-byte header
+// (a 16-byte format chunk), through CreateWorkFile: an
 // existing file at path is replaced without asking once the new one is
 // complete, unless it is one of protectedFiles by identity (the file on show,
 // the run's inputs): then the open notice and false. A file that cannot be
-// written completely is reported with its path and leaves path as it was, so
+// written completely is reported by its readable name and leaves path as it
+// was, so
 // no partial file is ever played as if whole. True when the whole file was
 // written.
 bool WritePreviewFile(const int16_t *block, int32_t frames, const QString &path,
