@@ -118,7 +118,7 @@ TEST_F(TForm2PlayTest, AfterADetectionRunPlayAndLiveRepairStartBeforeTheClick) {
     Play(wave->D1);
     EXPECT_EQ(during,
               (QStringList{"Exit1-", "NextN1-", "BackB1-", "P1-", "S4", "grid-", "Option1-"}));
-    // From the same frame to the end (the zero history ramps the first frames).
+    // From the same frame to the end.
     EXPECT_EQ(int(Heard().size()), 2 * (kFrames - (26000 - 22050)));
     EXPECT_NE(Heard()[2 * 22050], 20000); // the click
     EXPECT_TRUE(countShownDuring);
