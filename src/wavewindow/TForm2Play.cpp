@@ -36,7 +36,7 @@ void TForm2::PlayInPlaceOf(QAction *start, QAction *stop,
     stop->setEnabled(true);
     start->setVisible(false);
     WindowPlaybackView view(*this, host_);
-    PreviewPlayback playback(*player, view, host_.RunState().settings, host_);
+    PreviewPlayback playback(*player, view, host_.RunState().settings, messages_);
     play(playback);
     start->setVisible(true);
     stop->setVisible(false);
