@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 // Buffers go to PortAudio byte for byte: wave files are little-endian, and so
 // must be the native samples PortAudio expects.
@@ -37,6 +39,106 @@ bool SampleFormatFor(uint16_t bits, PaSampleFormat &format) {
 
 using Clock = std::chrono::steady_clock;
 
+// Holds what is written to standard error while it lives. The sound
+// libraries report every device they probe and fail to reach (ALSA's
+// unknown cards, JACK's missing server), dozens of lines per start that
+// mean nothing to the user; they are shown only when the sound system
+// cannot start at all, where they tell why.
+class HeldStderr {
+public:
+    HeldStderr() {
+        std::fflush(stderr);
+        held_ = std::tmpfile();
+        saved_ = held_ ? ::dup(STDERR_FILENO) : -1;
+        if (saved_ >= 0)
+            ::dup2(::fileno(held_), STDERR_FILENO);
+    }
+    ~HeldStderr() {
+        Restore();
+        if (held_)
+            std::fclose(held_);
+    }
+    HeldStderr(const HeldStderr &) = delete;
+    HeldStderr &operator=(const HeldStderr &) = delete;
+
+    // Puts standard error back and writes to it what was held.
+    void Show() {
+        Restore();
+        if (!held_)
+            return;
+        std::rewind(held_);
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, held_)) > 0)
+            std::fwrite(buffer, 1, n, stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    void Restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+        saved_ = -1;
+    }
+
+    std::FILE *held_ = nullptr;
+    int saved_ = -1;
+};
+
+// PortAudio, started at the first playback and kept until the program ends:
+// starting it probes every sound system and device, which takes hundreds of
+// milliseconds. Started, it holds neither a device nor a thread; the streams
+// do, and they live only for a playback.
+class SoundSystem {
+public:
+    static SoundSystem &Instance() {
+        static SoundSystem system;
+        return system;
+    }
+    ~SoundSystem() {
+        if (started_) {
+            HeldStderr quiet;
+            Pa_Terminate();
+        }
+    }
+
+    // Starts PortAudio unless it runs; fresh tells whether it started now.
+    PaError Start(bool &fresh) {
+        fresh = !started_;
+        return started_ ? paNoError : Initialize();
+    }
+    // Starts PortAudio again, so it sees the devices as they are now (one
+    // may have come or gone since it started). Only while no stream is open.
+    PaError Restart() {
+        if (openStreams_ > 0)
+            return paNoError;
+        if (started_) {
+            HeldStderr quiet;
+            Pa_Terminate();
+            started_ = false;
+        }
+        return Initialize();
+    }
+    void StreamOpened() { ++openStreams_; }
+    void StreamClosed() { --openStreams_; }
+
+private:
+    PaError Initialize() {
+        HeldStderr quiet;
+        const PaError result = Pa_Initialize();
+        started_ = result == paNoError;
+        if (!started_)
+            quiet.Show();
+        return result;
+    }
+
+    bool started_ = false;
+    int openStreams_ = 0;
+};
+
 Clock::time_point DeadlineAfter(int64_t ms) {
     return Clock::now() + std::chrono::milliseconds(std::max<int64_t>(ms, 0));
 }
@@ -52,7 +154,6 @@ PortAudioSoundOutput::~PortAudioSoundOutput() {
         Reset();
         Close();
     }
-    Shutdown();
 }
 
 uint32_t PortAudioSoundOutput::Open(const WaveFormat &format) {
@@ -62,17 +163,26 @@ uint32_t PortAudioSoundOutput::Open(const WaveFormat &format) {
     if (format.formatTag != 1 || format.channels == 0 || format.sampleRate == 0 ||
         !SampleFormatFor(format.bitsPerSample, sampleFormat))
         return kSoundBadFormat;
-    lastHostError_ = Pa_Initialize();
+    SoundSystem &system = SoundSystem::Instance();
+    bool fresh = false;
+    lastHostError_ = system.Start(fresh);
     if (lastHostError_ != paNoError)
         return kSoundError;
-    initialized_ = true;
-    const uint32_t result = OpenStream(format);
-    if (result != kSoundOk)
-        Shutdown();
+    uint32_t result = OpenStream(format);
+    // The default device may have changed since PortAudio started: once
+    // more with a fresh look at the devices before giving up.
+    if (result != kSoundOk && !fresh) {
+        lastHostError_ = system.Restart();
+        if (lastHostError_ != paNoError)
+            return kSoundError;
+        result = OpenStream(format);
+    }
     return result;
 }
 
 uint32_t PortAudioSoundOutput::OpenStream(const WaveFormat &format) {
+    // Opening a device makes the sound libraries talk as much as starting.
+    HeldStderr quiet;
     PaStreamParameters params{};
     params.device = Pa_GetDefaultOutputDevice();
     const PaDeviceInfo *info =
@@ -111,14 +221,16 @@ uint32_t PortAudioSoundOutput::OpenStream(const WaveFormat &format) {
         stream_ = nullptr;
         return kSoundError;
     }
+    SoundSystem::Instance().StreamOpened();
     return kSoundOk;
 }
 
-void PortAudioSoundOutput::Shutdown() {
-    if (initialized_) {
-        Pa_Terminate();
-        initialized_ = false;
-    }
+PaError PortAudioSoundOutput::CloseStream() {
+    HeldStderr quiet;
+    const PaError closed = Pa_CloseStream(stream_);
+    stream_ = nullptr;
+    SoundSystem::Instance().StreamClosed();
+    return closed;
 }
 
 int PortAudioSoundOutput::Callback(const void *, void *output, unsigned long frames,
@@ -228,10 +340,8 @@ uint32_t PortAudioSoundOutput::Reset() {
     if (aborted != paNoError && aborted != paStreamIsStopped) {
         // The callback may still be running. Closing the stream is the one
         // sure way to end it, so that no buffer is touched after this returns.
-        Pa_CloseStream(stream_);
-        stream_ = nullptr;
+        CloseStream();
         DropQueued();
-        Shutdown();
         lastHostError_ = aborted;
         return kSoundError;
     }
@@ -251,15 +361,14 @@ uint32_t PortAudioSoundOutput::Close() {
     // Stopping (not aborting) lets the device play what the callback has
     // already handed over, so the last block is heard in full. A stream
     // stopped by a reset has nothing left to hear.
+    HeldStderr quiet;
     PaError stopped = StreamStopped() ? paNoError : Pa_StopStream(stream_);
     if (stopped == paStreamIsStopped)
         stopped = paNoError;
     // Closing aborts whatever the stop could not; after it the callback never
     // runs again, so whatever it still held is marked done here.
-    const PaError closed = Pa_CloseStream(stream_);
-    stream_ = nullptr;
+    const PaError closed = CloseStream();
     DropQueued();
-    Shutdown();
     lastHostError_ = stopped != paNoError ? stopped : closed;
     return lastHostError_ == paNoError ? kSoundOk : kSoundError;
 }
