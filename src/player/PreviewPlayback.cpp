@@ -90,27 +90,28 @@ void PreviewPlayback::PlayFrom(int32_t startFrame, bool liveRepair, const Thresh
         messages_.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
         return;
     }
+    player_.SeekFrame(startFrame);
+    player_.outputFormat = player_.format;
+    player_.outputFormat.extraSize = 0;
+    player_.SetBufferCount(settings_.BuffDipth);
+    // The device first: a playback that cannot start leaves the window as it was.
+    if (player_.OpenDevice(s.block.data(), s.blockFrames) != kSoundOk) {
+        player_.CloseDevice(false); // only releases the ring
+        player_.CloseFile();
+        messages_.ShowMsg(kNoDeviceMessage);
+        return;
+    }
     const bool makeFile = view_.MakeFileChecked();
     view_.SetMakeFileChecked(false);
     if (s.coarseness < 31)
         view_.DrawAxes(2, QString::number(s.blockFrames * 1000 / kFramesPerSecond) + "ms");
     view_.ShowPositionLabel(true);
-    player_.SeekFrame(startFrame);
-    player_.outputFormat = player_.format;
-    player_.outputFormat.extraSize = 0;
-    player_.SetBufferCount(settings_.BuffDipth);
-    const bool deviceOpened = player_.OpenDevice(s.block.data(), s.blockFrames) == kSoundOk;
-    if (deviceOpened) {
-        s.position = startFrame;
-        PlayBlocks(s);
-    }
+    s.position = startFrame;
+    PlayBlocks(s);
     view_.ShowPositionLabel(false);
-    // Without a device this only releases the ring.
     player_.CloseDevice(player_.stopPlayback);
     player_.CloseFile();
     view_.SetMakeFileChecked(makeFile);
-    if (!deviceOpened)
-        messages_.ShowMsg(kNoDeviceMessage);
 }
 
 void PreviewPlayback::PlayBlocks(Stream &s) {

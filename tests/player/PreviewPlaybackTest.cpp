@@ -81,7 +81,8 @@ TEST_F(PreviewPlaybackFake, NothingPlaysWithoutAFileOrADeviceAndEachPressSaysWhy
     EXPECT_EQ(log.opens, 1);
     EXPECT_EQ(log.closes, 0); // a device that never opened is not closed
     EXPECT_EQ(view.waves, 0);
-    EXPECT_FALSE(view.positionShown);
+    EXPECT_TRUE(view.axesLabel.isEmpty()); // the picture stays as it was
+    EXPECT_EQ(view.positionShows, 0);
     EXPECT_TRUE(view.makeFile);
     EXPECT_FALSE(player->fileOpen());
 }
