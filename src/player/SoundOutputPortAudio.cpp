@@ -4,7 +4,9 @@
 #include <bit>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
 // Buffers go to PortAudio byte for byte: wave files are little-endian, and so
@@ -88,6 +90,43 @@ private:
     int saved_ = -1;
 };
 
+// Sets an environment variable for the length of a scope, then puts it back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const char *value) : name_(name) {
+        if (const char *old = std::getenv(name)) {
+            had_ = true;
+            old_ = old;
+        }
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            ::setenv(name_, old_.c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+// PortAudio's own JACK interface, when a JACK server runs, joins it as a
+// client the moment PortAudio starts and stays joined, its threads woken at
+// every JACK period, for as long as PortAudio runs: the program would never
+// be idle. The program plays through the default device only, which is
+// ALSA's (and may itself lead to JACK through ALSA's jack plugin, which
+// joins only while a stream is open); so while PortAudio starts, JACK is
+// pointed at a server that does not exist and told not to start one.
+struct JackKeptOut {
+    ScopedEnv server{"JACK_DEFAULT_SERVER", "norvatel-no-jack-while-idle"};
+    ScopedEnv noStart{"JACK_NO_START_SERVER", "1"};
+};
+
 // PortAudio, started at the first playback and kept until the program ends:
 // starting it probes every sound system and device, which takes hundreds of
 // milliseconds. Started, it holds neither a device nor a thread; the streams
@@ -128,6 +167,7 @@ public:
 private:
     PaError Initialize() {
         HeldStderr quiet;
+        JackKeptOut noJack;
         const PaError result = Pa_Initialize();
         started_ = result == paNoError;
         if (!started_)
@@ -196,8 +236,6 @@ uint32_t PortAudioSoundOutput::OpenStream(const WaveFormat &format) {
     // The player keeps its own ring of blocks ahead; a roomy device buffer
     // only guards against gaps when the window is slow to refill it.
     params.suggestedLatency = info->defaultHighOutputLatency;
-    if (Pa_IsFormatSupported(nullptr, &params, format.sampleRate) != paFormatIsSupported)
-        return kSoundBadFormat;
 
     frameBytes_ = uint32_t(format.bitsPerSample / 8) * format.channels;
     silence_ = format.bitsPerSample == 8 ? 0x80 : 0;
@@ -206,20 +244,22 @@ uint32_t PortAudioSoundOutput::OpenStream(const WaveFormat &format) {
     finished_.store(0, std::memory_order_relaxed);
     current_ = nullptr;
     currentOffset_ = 0;
-    // Pa_StartStream starts the callback thread, which orders these stores
-    // before its first call.
-    lastHostError_ =
-        Pa_OpenStream(&stream_, nullptr, &params, format.sampleRate, paFramesPerBufferUnspecified,
-                      paClipOff | paDitherOff, &PortAudioSoundOutput::Callback, this);
+    // Opening tells whether the device takes the format (asking first would
+    // open the device twice). The stream starts with the first Write, whose
+    // Pa_StartStream starts the callback thread and so orders these stores
+    // before its first call; the device's buffer is then primed from the
+    // callback, with the first block, not with silence that would have to
+    // play out before the block reaches the device.
+    lastHostError_ = Pa_OpenStream(&stream_, nullptr, &params, format.sampleRate,
+                                   paFramesPerBufferUnspecified,
+                                   paClipOff | paDitherOff | paPrimeOutputBuffersUsingStreamCallback,
+                                   &PortAudioSoundOutput::Callback, this);
     if (lastHostError_ != paNoError) {
         stream_ = nullptr;
-        return kSoundError;
-    }
-    lastHostError_ = Pa_StartStream(stream_);
-    if (lastHostError_ != paNoError) {
-        Pa_CloseStream(stream_);
-        stream_ = nullptr;
-        return kSoundError;
+        const bool refused = lastHostError_ == paInvalidSampleRate ||
+                             lastHostError_ == paSampleFormatNotSupported ||
+                             lastHostError_ == paInvalidChannelCount;
+        return refused ? kSoundBadFormat : kSoundError;
     }
     SoundSystem::Instance().StreamOpened();
     return kSoundOk;
@@ -278,16 +318,22 @@ uint32_t PortAudioSoundOutput::Write(SoundBuffer &buffer) {
     const uint32_t tail = tail_.load(std::memory_order_relaxed);
     if (tail - head_.load(std::memory_order_acquire) >= kQueueCapacity)
         return kSoundQueueFull;
-    // A reset leaves the stream stopped; it runs again only for new audio.
-    if (StreamStopped()) {
-        lastHostError_ = Pa_StartStream(stream_);
-        if (lastHostError_ != paNoError)
-            return kSoundError;
-    }
     // Relaxed: the release store of tail_ below publishes it with the entry.
     buffer.done.store(false, std::memory_order_relaxed);
     queue_[tail % kQueueCapacity] = &buffer;
     tail_.store(tail + 1, std::memory_order_release);
+    // The stream runs from the first buffer on, and again after a reset only
+    // for new audio; the buffer is queued first, so it primes the device.
+    if (StreamStopped()) {
+        HeldStderr quiet;
+        lastHostError_ = Pa_StartStream(stream_);
+        if (lastHostError_ != paNoError) {
+            // Not started: no callback has seen the entry, which is taken back.
+            tail_.store(tail, std::memory_order_relaxed);
+            buffer.done.store(true, std::memory_order_relaxed);
+            return kSoundError;
+        }
+    }
     return kSoundOk;
 }
 

@@ -40,8 +40,9 @@ public:
 
     // The PortAudio error behind the last kSoundError, for diagnostics.
     PaError lastHostError() const { return lastHostError_; }
-    // True while the device is open and idle since a reset: no callback runs
-    // and nothing is played until the next Write.
+    // True while the device is open and idle, before the first Write or
+    // since a reset: no callback runs and nothing is played until the next
+    // Write.
     bool idle() const { return StreamStopped(); }
 
 private:
