@@ -14,6 +14,9 @@ packages=(cmake ninja-build g++ clang pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev
           portaudio19-dev libasound2-plugins
           fonts-noto-cjk sox ffmpeg xvfb xauth)
+# The wave window session bench (bench/wave-window-session.py): a window
+# manager, keys, and sound sinks that play in real time.
+packages+=(openbox xdotool jackd2 pulseaudio)
 
 install_missing() {
     local missing=()

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -119,9 +120,10 @@ private:
 // client the moment PortAudio starts and stays joined, its threads woken at
 // every JACK period, for as long as PortAudio runs: the program would never
 // be idle. The program plays through the default device only, which is
-// ALSA's (and may itself lead to JACK through ALSA's jack plugin, which
-// joins only while a stream is open); so while PortAudio starts, JACK is
-// pointed at a server that does not exist and told not to start one.
+// ALSA's; so while PortAudio first starts, JACK is pointed at a server that
+// does not exist and told not to start one. Where ALSA's default device
+// itself leads to JACK (ALSA's jack plugin), PortAudio cannot then reach it,
+// and is started again with JACK in view (see Open).
 struct JackKeptOut {
     ScopedEnv server{"JACK_DEFAULT_SERVER", "norvatel-no-jack-while-idle"};
     ScopedEnv noStart{"JACK_NO_START_SERVER", "1"};
@@ -144,13 +146,11 @@ public:
         }
     }
 
-    // Starts PortAudio unless it runs; fresh tells whether it started now.
-    PaError Start(bool &fresh) {
-        fresh = !started_;
-        return started_ ? paNoError : Initialize();
-    }
-    // Starts PortAudio again, so it sees the devices as they are now (one
-    // may have come or gone since it started). Only while no stream is open.
+    // Starts PortAudio unless it runs, JACK kept out.
+    PaError Start() { return started_ ? paNoError : Initialize(true); }
+    // Starts PortAudio again, JACK in view, so it sees the devices as they
+    // are now (one may have come or gone since it started). Only while no
+    // stream is open.
     PaError Restart() {
         if (openStreams_ > 0)
             return paNoError;
@@ -159,15 +159,17 @@ public:
             Pa_Terminate();
             started_ = false;
         }
-        return Initialize();
+        return Initialize(false);
     }
     void StreamOpened() { ++openStreams_; }
     void StreamClosed() { --openStreams_; }
 
 private:
-    PaError Initialize() {
+    PaError Initialize(bool keepJackOut) {
         HeldStderr quiet;
-        JackKeptOut noJack;
+        std::optional<JackKeptOut> noJack;
+        if (keepJackOut)
+            noJack.emplace();
         const PaError result = Pa_Initialize();
         started_ = result == paNoError;
         if (!started_)
@@ -204,14 +206,13 @@ uint32_t PortAudioSoundOutput::Open(const WaveFormat &format) {
         !SampleFormatFor(format.bitsPerSample, sampleFormat))
         return kSoundBadFormat;
     SoundSystem &system = SoundSystem::Instance();
-    bool fresh = false;
-    lastHostError_ = system.Start(fresh);
+    lastHostError_ = system.Start();
     if (lastHostError_ != paNoError)
         return kSoundError;
     uint32_t result = OpenStream(format);
-    // The default device may have changed since PortAudio started: once
-    // more with a fresh look at the devices before giving up.
-    if (result != kSoundOk && !fresh) {
+    // The default device may have changed since PortAudio started, or lead
+    // to JACK: once more with a fresh look at the devices before giving up.
+    if (result != kSoundOk) {
         lastHostError_ = system.Restart();
         if (lastHostError_ != paNoError)
             return kSoundError;
@@ -233,9 +234,13 @@ uint32_t PortAudioSoundOutput::OpenStream(const WaveFormat &format) {
         return kSoundBadFormat;
     SampleFormatFor(format.bitsPerSample, params.sampleFormat);
     params.channelCount = format.channels;
-    // The player keeps its own ring of blocks ahead; a roomy device buffer
-    // only guards against gaps when the window is slow to refill it.
-    params.suggestedLatency = info->defaultHighOutputLatency;
+    // The player keeps its own ring of blocks ahead, which the callback
+    // thread plays from whatever the window does, so the device's own buffer
+    // need not be roomy. A short one matters at the start: the stream starts
+    // with the first block queued and primes the whole device buffer from
+    // the queue, so a long buffer would hold that block, then silence, then
+    // the rest.
+    params.suggestedLatency = info->defaultLowOutputLatency;
 
     frameBytes_ = uint32_t(format.bitsPerSample / 8) * format.channels;
     silence_ = format.bitsPerSample == 8 ? 0x80 : 0;
