@@ -14,6 +14,7 @@
 
 #include "engine/Thresholds.h"
 #include "player/PreviewPlayback.h"
+#include "support/ScriptedMessages.h"
 #include "support/TestWav.h"
 #include "ui/ProgramFont.h"
 #include "wavewindow/WaveCanvas.h"
@@ -196,7 +197,8 @@ Totals PlayEveryIteration(benchmark::State &state, std::unique_ptr<SoundOutput> 
     const Settings settings = ShortestBlocks();
     TWavePlayer player(std::move(device));
     WindowLikeView view;
-    PreviewPlayback playback(player, view, settings);
+    ScriptedMessages messages;
+    PreviewPlayback playback(player, view, settings, messages);
     player.fileName = MusicFile();
     Totals t;
     for (auto _ : state) {

@@ -6,6 +6,7 @@
 
 #include "batch/DetailLog.h"
 #include "batch/NoiseLog.h"
+#include "batch/PassBlocks.h"
 #include "batch/RunStatus.h"
 #include "batch/WindowPort.h"
 #include "engine/ClickEngine.h"
@@ -18,11 +19,6 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-
-// Block step constants: values per block, look-ahead values, staging length.
-inline constexpr int32_t kBlockValues = 131072;
-inline constexpr int32_t kReadValues = kBlockValues + kLookAheadValues; // 131,152
-inline constexpr int32_t kBufferValues = kHistoryValues + kReadValues;  // 131,252
 
 class BatchRunner : public ClickReporter {
 public:

@@ -3,64 +3,21 @@
 
 #include "batch/BatchRunner.h"
 #include "engine/Thresholds.h"
-#include "wavefile/ByteReader.h"
 #include "wavefile/FileSystem.h"
 #include "wavefile/PathBytes.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
 constexpr int64_t kValueBytes = 2;
-constexpr int64_t kStagingStart = kHistoryValues * kValueBytes; // byte of value index 100
 
 const QString kNotWaveSuffix = QStringLiteral("はWaveファイルではありません。");
 const QString kCannotProcessSuffix = QStringLiteral("はこのプログラムで処理できません。");
 const QString kReadFailedSuffix = QStringLiteral("の読み込みに失敗しました。");
 const QString kNoDriveSpaceMessage = QStringLiteral("ドライブの空き容量が不足しています。");
 const QString kNoOutputFolder = QStringLiteral("出力ファイルパスが設定されていません。");
-
-// The two buffers of a pass, allocated once per file and zero-filled. staging
-// holds the file's bytes, two per value, at the value indices of work.
-struct BlockBuffers {
-    std::vector<uint8_t> staging = std::vector<uint8_t>(size_t{kBufferValues} * kValueBytes);
-    std::vector<int32_t> work = std::vector<int32_t>(size_t{kBufferValues});
-};
-
-// Reads the block at value index pos with its 80 look-ahead values (one read)
-// and widens block and look-ahead into the work buffer; the history stays as the
-// engine left it. Look-ahead past the end of the file reads as zero bytes.
-// Returns the block length, or -1 when the block's own values could not be read.
-int32_t LoadBlock(FileHandle &in, const WaveFile &wave, int32_t pos, BlockBuffers &buffers) {
-    const int32_t n = std::min(kBlockValues, wave.sampleCount - pos);
-    uint8_t *dest = buffers.staging.data() + kStagingStart;
-    const int64_t wanted = int64_t{kReadValues} * kValueBytes;
-    if (!in.seek(wave.dataOffset + int64_t{pos} * kValueBytes))
-        return -1;
-    const int64_t got = in.read(dest, wanted);
-    if (got < int64_t{n} * kValueBytes)
-        return -1;
-    std::fill(dest + got, dest + wanted, uint8_t{0});
-    const uint8_t *bytes = buffers.staging.data();
-    for (int32_t i = kHistoryValues; i < kHistoryValues + n + kLookAheadValues; ++i) {
-        buffers.work[size_t(i)] = static_cast<int16_t>(ReadLe16(bytes + 2 * i));
-    }
-    return n;
-}
-
-// Narrows the block's n values to their low 16 bits and writes them (one write).
-bool StoreBlock(FileHandle &out, int32_t n, BlockBuffers &buffers) {
-    uint8_t *bytes = buffers.staging.data();
-    for (int32_t i = kHistoryValues; i < kHistoryValues + n; ++i) {
-        const auto value = static_cast<uint32_t>(buffers.work[size_t(i)]);
-        bytes[2 * i] = uint8_t(value & 0xff);
-        bytes[2 * i + 1] = uint8_t((value >> 8) & 0xff);
-    }
-    return out.write(bytes + kStagingStart, int64_t{n} * kValueBytes);
-}
 
 // Cuts the output back to its header plus the values written so far and
 // rewrites the header to say so, so a partial output stays a valid file.
@@ -79,7 +36,7 @@ bool PumpAndTestStop(BatchRunner &runner) {
     return runner.stopRequested;
 }
 
-RunStatus DetectBlocks(BatchRunner &runner, FileHandle &in, BlockBuffers &buffers) {
+RunStatus DetectBlocks(BatchRunner &runner, FileHandle &in, PassBlocks &blocks) {
     const int32_t sampleCount = runner.wave.sampleCount;
     // Long files refresh the display about a hundred times in all.
     const int32_t interval = (sampleCount / kBlockValues) / 100;
@@ -87,12 +44,12 @@ RunStatus DetectBlocks(BatchRunner &runner, FileHandle &in, BlockBuffers &buffer
     int32_t pos = 0;
     runner.stopRequested = false;
     while (pos < sampleCount) {
-        const int32_t n = LoadBlock(in, runner.wave, pos, buffers);
+        const int32_t n =
+            blocks.Clean(in, runner.wave, pos, runner.thresholds, runner.clickCounter, &runner);
         if (n < 0) {
             runner.port.ShowMsg(DisplayFileName(runner.inputName) + kReadFailedSuffix);
             return Status::FileOpenError;
         }
-        CleanBlock(buffers.work.data(), n, pos, runner.thresholds, runner.clickCounter, &runner);
         pos += n;
         if (countdown == 0) {
             runner.ShowProgress(0, 0, pos);
@@ -123,19 +80,19 @@ RunStatus WriteFailure(BatchRunner &runner, int error) {
 // The removal loop. Every way out before the end cuts the output to the values
 // written and rewrites its header to say so; truthful is false when that failed.
 RunStatus RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int64_t headerBytes,
-                       BlockBuffers &buffers, bool &truthful) {
+                       PassBlocks &blocks, bool &truthful) {
     const int32_t sampleCount = runner.wave.sampleCount;
     int32_t pos = 0;
     runner.stopRequested = false;
     while (pos < sampleCount) {
-        const int32_t n = LoadBlock(in, runner.wave, pos, buffers);
+        const int32_t n =
+            blocks.Clean(in, runner.wave, pos, runner.thresholds, runner.clickCounter, &runner);
         if (n < 0) {
             truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
             runner.port.ShowMsg(DisplayFileName(runner.inputName) + kReadFailedSuffix);
             return Status::InputFileOpenError;
         }
-        CleanBlock(buffers.work.data(), n, pos, runner.thresholds, runner.clickCounter, &runner);
-        if (!StoreBlock(out, n, buffers)) {
+        if (!blocks.Store(out, n)) {
             const int error = errno;
             truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
             return WriteFailure(runner, error);
@@ -180,10 +137,10 @@ RunStatus BatchRunner::DetectPass() {
     FileHandle in = OpenForRead(inputPath, port);
     if (!in.isOpen() || !wave.ReadWaveHeader(in))
         return Status::WaveFileFormatError;
-    BlockBuffers buffers;
+    PassBlocks blocks;
     ShowProgress(0, wave.sampleCount, 0);
     thresholds = SetDetectThresholds(settings);
-    return DetectBlocks(*this, in, buffers);
+    return DetectBlocks(*this, in, blocks);
 }
 
 RunStatus BatchRunner::RemovePass() {
@@ -225,10 +182,10 @@ RunStatus BatchRunner::RemovePass() {
     }
     ShowProgress(0, wave.sampleCount, 0);
     thresholds = SetRemoveThresholds(settings);
-    BlockBuffers buffers;
+    PassBlocks blocks;
     bool truthful = true;
     const RunStatus status =
-        RemoveBlocks(*this, in, out.file(), out.file().size(), buffers, truthful);
+        RemoveBlocks(*this, in, out.file(), out.file().size(), blocks, truthful);
     // Finished, stopped or cut short with a truthful header: the output takes
     // its name and joins the run's files. One whose header could not be made
     // true is not left behind.

@@ -13,6 +13,7 @@
 #include "wavewindow/WaveWindowHost.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
@@ -62,7 +63,7 @@ public:
     // wave window while it keeps this one disabled (a box owned by a disabled
     // window could not be used); none when both are disabled.
     QWidget *DialogParent();
-    // Sets dlSAVE up for AskSaveFileName, over DialogParent.
+    // Makes dlSAVE afresh for AskSaveFileName, over DialogParent.
     void PrepareSaveDialog(const QString &title, const QString &filter,
                            const QString &defaultSuffix);
 
@@ -109,7 +110,10 @@ public:
     QLabel *Count = nullptr;
     QLabel *Label8 = nullptr;
     QTableWidget *StringGrid1 = nullptr;
-    QFileDialog *dlSAVE = nullptr;
+    // The save dialog, only while it is asked: a dialog kept hidden would
+    // go on watching every folder it has shown, and keep the program busy
+    // while any of them changes.
+    QPointer<QFileDialog> dlSAVE;
 
     // --- menu MainMenu1 ---
     QMenu *mFile = nullptr;

@@ -54,20 +54,18 @@ QString TForm1::AskSaveFileName(const QString &title, const QString &filter,
     if (saveScript)
         return saveScript(title, filter, defaultSuffix);
     PrepareSaveDialog(title, filter, defaultSuffix);
-    if (dlSAVE->exec() != QDialog::Accepted || dlSAVE->selectedFiles().isEmpty())
-        return QString();
-    return dlSAVE->selectedFiles().constFirst();
+    const bool chosen = dlSAVE->exec() == QDialog::Accepted && !dlSAVE->selectedFiles().isEmpty();
+    const QString path = chosen ? dlSAVE->selectedFiles().constFirst() : QString();
+    delete dlSAVE;
+    return path;
 }
 
 void TForm1::PrepareSaveDialog(const QString &title, const QString &filter,
                                const QString &defaultSuffix) {
-    // A dialog that was disabled with this window stays disabled when it
-    // moves to another parent, so it is enabled again explicitly.
-    if (dlSAVE->parentWidget() != DialogParent())
-        dlSAVE->setParent(DialogParent(), dlSAVE->windowFlags());
-    dlSAVE->setEnabled(true);
-    // Set up anew every time; the dialog asks before replacing an existing file.
-    dlSAVE->setOptions({});
+    delete dlSAVE;
+    dlSAVE = new QFileDialog(DialogParent());
+    dlSAVE->setObjectName(QStringLiteral("dlSAVE"));
+    // The dialog asks before replacing an existing file.
     dlSAVE->setAcceptMode(QFileDialog::AcceptSave);
     dlSAVE->setFileMode(QFileDialog::AnyFile);
     dlSAVE->setWindowTitle(title);

@@ -75,14 +75,14 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), runner(settings, *this) {
     BuildOutputArea(area);
     BuildRunArea(area);
     BuildResultArea(area);
-    dlSAVE = new QFileDialog(this);
-    dlSAVE->setObjectName(QStringLiteral("dlSAVE"));
     setFixedSize(kWindowWidth, kWindowHeight);
     ConnectHandlers();
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    delete dlSAVE;
+}
 
 void TForm1::BuildMenus() {
     QMenuBar *bar = menuBar();

@@ -14,6 +14,20 @@ constexpr int32_t kFramesPerSecond = 44100;
 // processed again: short beside the shortest block (10 ms).
 constexpr int64_t kSlotWaitMs = 4;
 
+// Passes messages on and notes whether any was shown.
+class NotingSink : public MessageSink {
+public:
+    explicit NotingSink(MessageSink &to) : to_(to) {}
+    MsgAnswer ShowMsg(const QString &text, bool yesNo) override {
+        shown = true;
+        return to_.ShowMsg(text, yesNo);
+    }
+    bool shown = false;
+
+private:
+    MessageSink &to_;
+};
+
 int32_t BlockFrames(const Settings &settings) {
     const auto &blockTable = kDisplayTimeFrames;
     return blockTable[size_t(std::clamp<int32_t>(settings.WinTime, 0, 5))];
@@ -28,19 +42,17 @@ struct PreviewPlayback::Stream {
     int32_t totalFrames = 0;
     int32_t position = 0; // frame of the block being read
     int32_t coarseness = 0;
-    bool repair = false;
-    Thresholds thresholds;
+    // Set for live repair: the cleaned frames come from here, not the player.
+    std::unique_ptr<LiveRepair> repair;
     int32_t repairedTotal = 0;
     // The block as read: at least two 16-bit values per frame, so the picture
     // never reads past it whatever the file's sample size.
     std::vector<int16_t> block;
-    // The engine's buffer, zeroed once: history carries from block to block,
-    // the look-ahead is never filled from the file.
-    std::vector<int32_t> work;
 };
 
-PreviewPlayback::PreviewPlayback(TWavePlayer &player, PlaybackView &view, const Settings &settings)
-    : player_(player), view_(view), settings_(settings) {}
+PreviewPlayback::PreviewPlayback(TWavePlayer &player, PlaybackView &view, const Settings &settings,
+                                 MessageSink &messages)
+    : player_(player), view_(view), settings_(settings), messages_(messages) {}
 
 int32_t PreviewPlayback::RepairedPlayFrames(const Settings &settings) {
     const int32_t seconds = settings.CheckPlayTime != 0 ? settings.CheckPlayTime : 1;
@@ -52,7 +64,8 @@ int32_t PreviewPlayback::FramesBefore(int32_t noisePosition, int32_t n) {
 }
 
 // Opens the player's file and sizes the stream's buffers for it.
-bool PreviewPlayback::OpenStream(Stream &s, bool liveRepair) {
+bool PreviewPlayback::OpenStream(Stream &s, int32_t startFrame, bool liveRepair,
+                                 const Thresholds &thresholds) {
     s.blockFrames = BlockFrames(settings_);
     s.coarseness = settings_.Arasa;
     if (player_.fileName.isEmpty() || !player_.OpenFile())
@@ -62,32 +75,40 @@ bool PreviewPlayback::OpenStream(Stream &s, bool liveRepair) {
     s.valuesPerBlock = channels * s.blockFrames;
     s.totalFrames = player_.dataSize / player_.bytesPerFrame;
     // The engine reads 16-bit stereo only; any other file plays as it is.
-    s.repair = liveRepair && player_.bytesPerSample == 2 && channels == kEngineChannels;
+    if (liveRepair && player_.bytesPerSample == 2 && channels == kEngineChannels) {
+        s.repair = std::make_unique<LiveRepair>();
+        if (!s.repair->Open(player_.fileName, startFrame, thresholds))
+            s.repair.reset();
+    }
     s.block.assign(size_t(std::max(blockBytes / 2 + 1, 2 * s.blockFrames)), 0);
-    s.work.assign(size_t(s.valuesPerBlock + kHistoryValues + kLookAheadValues), 0);
     return true;
 }
 
 void PreviewPlayback::PlayFrom(int32_t startFrame, bool liveRepair, const Thresholds &thresholds) {
     Stream s;
-    s.thresholds = thresholds;
-    if (!OpenStream(s, liveRepair))
+    if (!OpenStream(s, startFrame, liveRepair, thresholds)) {
+        messages_.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
         return;
+    }
+    player_.SeekFrame(startFrame);
+    player_.outputFormat = player_.format;
+    player_.outputFormat.extraSize = 0;
+    player_.SetBufferCount(settings_.BuffDipth);
+    // The device first: a playback that cannot start leaves the window as it was.
+    if (player_.OpenDevice(s.block.data(), s.blockFrames) != kSoundOk) {
+        player_.CloseDevice(false); // only releases the ring
+        player_.CloseFile();
+        messages_.ShowMsg(kNoDeviceMessage);
+        return;
+    }
     const bool makeFile = view_.MakeFileChecked();
     view_.SetMakeFileChecked(false);
     if (s.coarseness < 31)
         view_.DrawAxes(2, QString::number(s.blockFrames * 1000 / kFramesPerSecond) + "ms");
     view_.ShowPositionLabel(true);
-    player_.SeekFrame(startFrame);
-    player_.outputFormat = player_.format;
-    player_.outputFormat.extraSize = 0;
-    player_.SetBufferCount(settings_.BuffDipth);
-    if (player_.OpenDevice(s.block.data(), s.blockFrames) == kSoundOk) {
-        s.position = startFrame;
-        PlayBlocks(s);
-    }
+    s.position = startFrame;
+    PlayBlocks(s);
     view_.ShowPositionLabel(false);
-    // Without a device this only releases the ring.
     player_.CloseDevice(player_.stopPlayback);
     player_.CloseFile();
     view_.SetMakeFileChecked(makeFile);
@@ -101,28 +122,25 @@ void PreviewPlayback::PlayBlocks(Stream &s) {
             std::fill(s.block.begin(), s.block.end(), int16_t{0});
             frames = s.totalFrames - s.position;
         }
-        if (player_.ReadFrames(s.block.data(), frames) < 0)
-            return; // the file has become unreadable: end as at its end
-        if (s.repair)
-            RepairLive(s);
+        // A file that has shrunk (or become unreadable) meanwhile delivers
+        // fewer frames: what came is played, and the playback ends there.
+        const int32_t got = ReadBlock(s, frames);
+        if (got <= 0)
+            return;
         view_.SetPositionText(QString::number(s.position) + "/" + QString::number(s.totalFrames));
-        view_.DrawWave(s.block.data(), frames * 2, s.coarseness, 2);
-        if (!QueueWhenFree(s, frames) || player_.stopPlayback)
+        view_.DrawWave(s.block.data(), got * 2, s.coarseness, 2);
+        if (!QueueWhenFree(s, got) || player_.stopPlayback || got < frames)
             return;
         s.position += frames;
     }
 }
 
-// The last, shorter block is cleaned over the full block, its tail silent.
-void PreviewPlayback::RepairLive(Stream &s) {
-    int32_t *values = s.work.data() + kHistoryValues;
-    std::copy_n(s.block.data(), s.valuesPerBlock, values);
-    int32_t clickCounter = 0;
-    s.repairedTotal +=
-        CleanBlock(s.work.data(), s.valuesPerBlock, 0, s.thresholds, clickCounter, nullptr);
+int32_t PreviewPlayback::ReadBlock(Stream &s, int32_t frames) {
+    if (!s.repair)
+        return player_.ReadFrames(s.block.data(), frames);
+    const int32_t got = s.repair->Take(s.position, frames, s.block.data(), s.repairedTotal);
     view_.SetRepairCountText(QString::number(s.repairedTotal));
-    std::transform(values, values + s.valuesPerBlock, s.block.data(),
-                   [](int32_t v) { return int16_t(v); });
+    return got;
 }
 
 // A busy buffer is waited on; a device error is retried after the same short
@@ -150,8 +168,7 @@ void PreviewPlayback::WaitBriefly(bool slotBusy) {
     std::this_thread::sleep_until(until);
 }
 
-void PreviewPlayback::PlayCleaned(const CleanedPlayRequest &request, const WaveFile &wave,
-                                  MessageSink &messages) {
+void PreviewPlayback::PlayCleaned(const CleanedPlayRequest &request, const WaveFile &wave) {
     const int32_t frames = RepairedPlayFrames(settings_);
     const int32_t start = FramesBefore(request.noisePosition, frames / 2);
     if (settings_.CheckPlayTime == 0) {
@@ -161,11 +178,16 @@ void PreviewPlayback::PlayCleaned(const CleanedPlayRequest &request, const WaveF
     }
     // Values the read does not deliver (past the end of the data) stay
     // silent; a file that delivers none (gone, or not the file whose header
-    // is current) plays nothing.
+    // is current) plays nothing and is reported once, by the read itself
+    // when it could not open the file.
     std::vector<int16_t> block(size_t(frames) * kEngineChannels, 0);
+    NotingSink reading(messages_);
     if (wave.ReadSamples(start * kEngineChannels, frames * kEngineChannels, request.sourcePath,
-                         block.data(), messages) <= 0)
+                         block.data(), reading) <= 0) {
+        if (!reading.shown)
+            messages_.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
         return;
+    }
     // The engine reports to no log here, but the box is cleared around it as
     // around every repair the user only listens to.
     const bool makeFile = view_.MakeFileChecked();
@@ -174,7 +196,7 @@ void PreviewPlayback::PlayCleaned(const CleanedPlayRequest &request, const WaveF
     view_.SetMakeFileChecked(makeFile);
     ProtectedFiles none;
     if (!WritePreviewFile(block.data(), frames, request.tempPath, wave,
-                          request.protectedFiles ? *request.protectedFiles : none, messages))
+                          request.protectedFiles ? *request.protectedFiles : none, messages_))
         return;
     player_.fileName = request.tempPath;
     PlayFrom(0, false);

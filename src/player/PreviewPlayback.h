@@ -2,8 +2,7 @@
 // The wave window's preview playback without the window: streams a wave file
 // from a start frame to its end, or until stopped, through the player's ring
 // of device buffers, drawing each block and showing the position as it goes;
-// optionally with the clicks removed block by block just before each block is
-// queued.
+// optionally with the clicks removed as the removal pass removes them.
 //
 // Threads: the user-interface thread only. PlayFrom returns when playback has
 // ended. While it waits for a free device buffer it sleeps on that buffer a
@@ -12,6 +11,7 @@
 // by the stop items or the close box) is seen within a block's play time.
 
 #include "engine/ClickEngine.h"
+#include "player/LiveRepair.h"
 #include "player/PlaybackView.h"
 #include "player/TWavePlayer.h"
 #include "settings/Settings.h"
@@ -21,6 +21,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The click on show, for playback with its clicks removed.
@@ -37,15 +38,18 @@ struct CleanedPlayRequest {
 class PreviewPlayback {
 public:
     // settings is the owner's record, read afresh at every start, so a change
-    // made in the settings dialog applies to the next playback.
-    PreviewPlayback(TWavePlayer &player, PlaybackView &view, const Settings &settings);
+    // made in the settings dialog applies to the next playback. messages
+    // tells the user why a playback could not start.
+    PreviewPlayback(TWavePlayer &player, PlaybackView &view, const Settings &settings,
+                    MessageSink &messages);
 
     // Plays the player's fileName from startFrame to the end, in blocks of
     // the WinTime length through a ring of BuffDipth buffers. With liveRepair
-    // each block is cleaned with thresholds before it is queued, the engine's
-    // history carrying from block to block, and lbNCount counts the clicks
-    // removed. A file the player cannot open, or a device that does not open,
-    // plays nothing and says nothing.
+    // the frames played are those the removal pass writes with thresholds,
+    // and lbNCount counts the clicks repaired in the stretch played. A read
+    // that delivers nothing (the file has shrunk) ends the playback. A file
+    // the player cannot open is reported with the open notice, a device that
+    // does not open with kNoDeviceMessage; nothing plays then.
     void PlayFrom(int32_t startFrame, bool liveRepair, const Thresholds &thresholds = {});
 
     // The input with its clicks removed, from half the repaired-play time
@@ -53,8 +57,7 @@ public:
     // otherwise CheckPlayTime seconds read through wave (the header of the
     // input), repaired as a block of their own, written to the temporary file
     // and played once. Nothing plays when the temporary file cannot be written.
-    void PlayCleaned(const CleanedPlayRequest &request, const WaveFile &wave,
-                     MessageSink &messages);
+    void PlayCleaned(const CleanedPlayRequest &request, const WaveFile &wave);
 
     // Frames of repaired playback: CheckPlayTime seconds, or one second when it is 0.
     static int32_t RepairedPlayFrames(const Settings &settings);
@@ -64,9 +67,11 @@ public:
 private:
     struct Stream;
 
-    bool OpenStream(Stream &stream, bool liveRepair);
+    bool OpenStream(Stream &stream, int32_t startFrame, bool liveRepair,
+                    const Thresholds &thresholds);
     void PlayBlocks(Stream &stream);
-    void RepairLive(Stream &stream);
+    // Fills the block from the file, or cleaned; the frames delivered.
+    int32_t ReadBlock(Stream &stream, int32_t frames);
     // Queues the block once a buffer is free; false when stopped meanwhile.
     bool QueueWhenFree(const Stream &stream, int32_t frames);
     void WaitBriefly(bool slotBusy);
@@ -74,4 +79,8 @@ private:
     TWavePlayer &player_;
     PlaybackView &view_;
     const Settings &settings_;
+    MessageSink &messages_;
 };
+
+// Said when the sound device cannot be opened.
+inline const QString kNoDeviceMessage = QStringLiteral("サウンドデバイスを開けませんでした。");

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <unistd.h>
 
 // Buffers go to PortAudio byte for byte: wave files are little-endian, and so
 // must be the native samples PortAudio expects.
@@ -37,6 +42,145 @@ bool SampleFormatFor(uint16_t bits, PaSampleFormat &format) {
 
 using Clock = std::chrono::steady_clock;
 
+// Holds what is written to standard error while it lives. The sound
+// libraries report every device they probe and fail to reach (ALSA's
+// unknown cards, JACK's missing server), dozens of lines per start that
+// mean nothing to the user; they are shown only when the sound system
+// cannot start at all, where they tell why.
+class HeldStderr {
+public:
+    HeldStderr() {
+        std::fflush(stderr);
+        held_ = std::tmpfile();
+        saved_ = held_ ? ::dup(STDERR_FILENO) : -1;
+        if (saved_ >= 0)
+            ::dup2(::fileno(held_), STDERR_FILENO);
+    }
+    ~HeldStderr() {
+        Restore();
+        if (held_)
+            std::fclose(held_);
+    }
+    HeldStderr(const HeldStderr &) = delete;
+    HeldStderr &operator=(const HeldStderr &) = delete;
+
+    // Puts standard error back and writes to it what was held.
+    void Show() {
+        Restore();
+        if (!held_)
+            return;
+        std::rewind(held_);
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, held_)) > 0)
+            std::fwrite(buffer, 1, n, stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    void Restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+        saved_ = -1;
+    }
+
+    std::FILE *held_ = nullptr;
+    int saved_ = -1;
+};
+
+// Sets an environment variable for the length of a scope, then puts it back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const char *value) : name_(name) {
+        if (const char *old = std::getenv(name)) {
+            had_ = true;
+            old_ = old;
+        }
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            ::setenv(name_, old_.c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+// PortAudio's own JACK interface, when a JACK server runs, joins it as a
+// client the moment PortAudio starts and stays joined, its threads woken at
+// every JACK period, for as long as PortAudio runs: the program would never
+// be idle. The program plays through the default device only, which is
+// ALSA's; so while PortAudio first starts, JACK is pointed at a server that
+// does not exist and told not to start one. Where ALSA's default device
+// itself leads to JACK (ALSA's jack plugin), PortAudio cannot then reach it,
+// and is started again with JACK in view (see Open).
+struct JackKeptOut {
+    ScopedEnv server{"JACK_DEFAULT_SERVER", "norvatel-no-jack-while-idle"};
+    ScopedEnv noStart{"JACK_NO_START_SERVER", "1"};
+};
+
+// PortAudio, started at the first playback and kept until the program ends:
+// starting it probes every sound system and device, which takes hundreds of
+// milliseconds. Started, it holds neither a device nor a thread; the streams
+// do, and they live only for a playback.
+class SoundSystem {
+public:
+    static SoundSystem &Instance() {
+        static SoundSystem system;
+        return system;
+    }
+    ~SoundSystem() {
+        if (started_) {
+            HeldStderr quiet;
+            Pa_Terminate();
+        }
+    }
+
+    // Starts PortAudio unless it runs, JACK kept out.
+    PaError Start() { return started_ ? paNoError : Initialize(true); }
+    // Starts PortAudio again, JACK in view, so it sees the devices as they
+    // are now (one may have come or gone since it started). Only while no
+    // stream is open.
+    PaError Restart() {
+        if (openStreams_ > 0)
+            return paNoError;
+        if (started_) {
+            HeldStderr quiet;
+            Pa_Terminate();
+            started_ = false;
+        }
+        return Initialize(false);
+    }
+    void StreamOpened() { ++openStreams_; }
+    void StreamClosed() { --openStreams_; }
+
+private:
+    PaError Initialize(bool keepJackOut) {
+        HeldStderr quiet;
+        std::optional<JackKeptOut> noJack;
+        if (keepJackOut)
+            noJack.emplace();
+        const PaError result = Pa_Initialize();
+        started_ = result == paNoError;
+        if (!started_)
+            quiet.Show();
+        return result;
+    }
+
+    bool started_ = false;
+    int openStreams_ = 0;
+};
+
 Clock::time_point DeadlineAfter(int64_t ms) {
     return Clock::now() + std::chrono::milliseconds(std::max<int64_t>(ms, 0));
 }
@@ -52,7 +196,6 @@ PortAudioSoundOutput::~PortAudioSoundOutput() {
         Reset();
         Close();
     }
-    Shutdown();
 }
 
 uint32_t PortAudioSoundOutput::Open(const WaveFormat &format) {
@@ -62,17 +205,25 @@ uint32_t PortAudioSoundOutput::Open(const WaveFormat &format) {
     if (format.formatTag != 1 || format.channels == 0 || format.sampleRate == 0 ||
         !SampleFormatFor(format.bitsPerSample, sampleFormat))
         return kSoundBadFormat;
-    lastHostError_ = Pa_Initialize();
+    SoundSystem &system = SoundSystem::Instance();
+    lastHostError_ = system.Start();
     if (lastHostError_ != paNoError)
         return kSoundError;
-    initialized_ = true;
-    const uint32_t result = OpenStream(format);
-    if (result != kSoundOk)
-        Shutdown();
+    uint32_t result = OpenStream(format);
+    // The default device may have changed since PortAudio started, or lead
+    // to JACK: once more with a fresh look at the devices before giving up.
+    if (result != kSoundOk) {
+        lastHostError_ = system.Restart();
+        if (lastHostError_ != paNoError)
+            return kSoundError;
+        result = OpenStream(format);
+    }
     return result;
 }
 
 uint32_t PortAudioSoundOutput::OpenStream(const WaveFormat &format) {
+    // Opening a device makes the sound libraries talk as much as starting.
+    HeldStderr quiet;
     PaStreamParameters params{};
     params.device = Pa_GetDefaultOutputDevice();
     const PaDeviceInfo *info =
@@ -83,11 +234,13 @@ uint32_t PortAudioSoundOutput::OpenStream(const WaveFormat &format) {
         return kSoundBadFormat;
     SampleFormatFor(format.bitsPerSample, params.sampleFormat);
     params.channelCount = format.channels;
-    // The player keeps its own ring of blocks ahead; a roomy device buffer
-    // only guards against gaps when the window is slow to refill it.
-    params.suggestedLatency = info->defaultHighOutputLatency;
-    if (Pa_IsFormatSupported(nullptr, &params, format.sampleRate) != paFormatIsSupported)
-        return kSoundBadFormat;
+    // The player keeps its own ring of blocks ahead, which the callback
+    // thread plays from whatever the window does, so the device's own buffer
+    // need not be roomy. A short one matters at the start: the stream starts
+    // with the first block queued and primes the whole device buffer from
+    // the queue, so a long buffer would hold that block, then silence, then
+    // the rest.
+    params.suggestedLatency = info->defaultLowOutputLatency;
 
     frameBytes_ = uint32_t(format.bitsPerSample / 8) * format.channels;
     silence_ = format.bitsPerSample == 8 ? 0x80 : 0;
@@ -96,29 +249,33 @@ uint32_t PortAudioSoundOutput::OpenStream(const WaveFormat &format) {
     finished_.store(0, std::memory_order_relaxed);
     current_ = nullptr;
     currentOffset_ = 0;
-    // Pa_StartStream starts the callback thread, which orders these stores
-    // before its first call.
-    lastHostError_ =
-        Pa_OpenStream(&stream_, nullptr, &params, format.sampleRate, paFramesPerBufferUnspecified,
-                      paClipOff | paDitherOff, &PortAudioSoundOutput::Callback, this);
+    // Opening tells whether the device takes the format (asking first would
+    // open the device twice). The stream starts with the first Write, whose
+    // Pa_StartStream starts the callback thread and so orders these stores
+    // before its first call; the device's buffer is then primed from the
+    // callback, with the first block, not with silence that would have to
+    // play out before the block reaches the device.
+    lastHostError_ = Pa_OpenStream(&stream_, nullptr, &params, format.sampleRate,
+                                   paFramesPerBufferUnspecified,
+                                   paClipOff | paDitherOff | paPrimeOutputBuffersUsingStreamCallback,
+                                   &PortAudioSoundOutput::Callback, this);
     if (lastHostError_ != paNoError) {
         stream_ = nullptr;
-        return kSoundError;
+        const bool refused = lastHostError_ == paInvalidSampleRate ||
+                             lastHostError_ == paSampleFormatNotSupported ||
+                             lastHostError_ == paInvalidChannelCount;
+        return refused ? kSoundBadFormat : kSoundError;
     }
-    lastHostError_ = Pa_StartStream(stream_);
-    if (lastHostError_ != paNoError) {
-        Pa_CloseStream(stream_);
-        stream_ = nullptr;
-        return kSoundError;
-    }
+    SoundSystem::Instance().StreamOpened();
     return kSoundOk;
 }
 
-void PortAudioSoundOutput::Shutdown() {
-    if (initialized_) {
-        Pa_Terminate();
-        initialized_ = false;
-    }
+PaError PortAudioSoundOutput::CloseStream() {
+    HeldStderr quiet;
+    const PaError closed = Pa_CloseStream(stream_);
+    stream_ = nullptr;
+    SoundSystem::Instance().StreamClosed();
+    return closed;
 }
 
 int PortAudioSoundOutput::Callback(const void *, void *output, unsigned long frames,
@@ -166,16 +323,22 @@ uint32_t PortAudioSoundOutput::Write(SoundBuffer &buffer) {
     const uint32_t tail = tail_.load(std::memory_order_relaxed);
     if (tail - head_.load(std::memory_order_acquire) >= kQueueCapacity)
         return kSoundQueueFull;
-    // A reset leaves the stream stopped; it runs again only for new audio.
-    if (StreamStopped()) {
-        lastHostError_ = Pa_StartStream(stream_);
-        if (lastHostError_ != paNoError)
-            return kSoundError;
-    }
     // Relaxed: the release store of tail_ below publishes it with the entry.
     buffer.done.store(false, std::memory_order_relaxed);
     queue_[tail % kQueueCapacity] = &buffer;
     tail_.store(tail + 1, std::memory_order_release);
+    // The stream runs from the first buffer on, and again after a reset only
+    // for new audio; the buffer is queued first, so it primes the device.
+    if (StreamStopped()) {
+        HeldStderr quiet;
+        lastHostError_ = Pa_StartStream(stream_);
+        if (lastHostError_ != paNoError) {
+            // Not started: no callback has seen the entry, which is taken back.
+            tail_.store(tail, std::memory_order_relaxed);
+            buffer.done.store(true, std::memory_order_relaxed);
+            return kSoundError;
+        }
+    }
     return kSoundOk;
 }
 
@@ -228,10 +391,8 @@ uint32_t PortAudioSoundOutput::Reset() {
     if (aborted != paNoError && aborted != paStreamIsStopped) {
         // The callback may still be running. Closing the stream is the one
         // sure way to end it, so that no buffer is touched after this returns.
-        Pa_CloseStream(stream_);
-        stream_ = nullptr;
+        CloseStream();
         DropQueued();
-        Shutdown();
         lastHostError_ = aborted;
         return kSoundError;
     }
@@ -251,15 +412,14 @@ uint32_t PortAudioSoundOutput::Close() {
     // Stopping (not aborting) lets the device play what the callback has
     // already handed over, so the last block is heard in full. A stream
     // stopped by a reset has nothing left to hear.
+    HeldStderr quiet;
     PaError stopped = StreamStopped() ? paNoError : Pa_StopStream(stream_);
     if (stopped == paStreamIsStopped)
         stopped = paNoError;
     // Closing aborts whatever the stop could not; after it the callback never
     // runs again, so whatever it still held is marked done here.
-    const PaError closed = Pa_CloseStream(stream_);
-    stream_ = nullptr;
+    const PaError closed = CloseStream();
     DropQueued();
-    Shutdown();
     lastHostError_ = stopped != paNoError ? stopped : closed;
     return lastHostError_ == paNoError ? kSoundOk : kSoundError;
 }

@@ -1,5 +1,9 @@
 #pragma once
-// The default output device through PortAudio.
+// The default output device through PortAudio. PortAudio is started at the
+// first Open and kept until the program ends; each Open and Close opens and
+// closes a stream of its own, so between playbacks no device is held and no
+// audio thread runs. What the sound libraries write to standard error is
+// shown only when PortAudio cannot start.
 //
 // Threads. Two threads meet here:
 // - the owner's thread (the user-interface thread) calls every public method;
@@ -36,8 +40,9 @@ public:
 
     // The PortAudio error behind the last kSoundError, for diagnostics.
     PaError lastHostError() const { return lastHostError_; }
-    // True while the device is open and idle since a reset: no callback runs
-    // and nothing is played until the next Write.
+    // True while the device is open and idle, before the first Write or
+    // since a reset: no callback runs and nothing is played until the next
+    // Write.
     bool idle() const { return StreamStopped(); }
 
 private:
@@ -51,14 +56,13 @@ private:
     void Fill(uint8_t *out, unsigned long bytes);
 
     uint32_t OpenStream(const WaveFormat &format);
+    PaError CloseStream();
     // Owner's thread, with the stream stopped (the callback not running).
     void DropQueued();
-    void Shutdown();
     bool StreamRunning() const;
     bool StreamStopped() const; // stopped by us: by a reset, or not yet started
 
     PaStream *stream_ = nullptr;
-    bool initialized_ = false; // Pa_Initialize succeeded and awaits its Pa_Terminate
     PaError lastHostError_ = paNoError;
     uint32_t frameBytes_ = 0;
     uint8_t silence_ = 0; // 0x80 for unsigned 8-bit samples, else 0

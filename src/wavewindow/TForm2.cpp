@@ -43,7 +43,7 @@ void TForm2::cdViewClick() {
     const QString inputName = row.value(1);
     host_.SetInputName(inputName);
     if (inputName.isEmpty()) {
-        host_.ShowMsg(kNoDataToCheck);
+        messages_.ShowMsg(kNoDataToCheck);
         return;
     }
     if (!ListClicks(inputName))
@@ -61,7 +61,7 @@ void TForm2::cdViewClick() {
     // The main window's header describes the input from here on (the preview
     // plays it); an input that has gone leaves no play time to show.
     WaveFile &wave = host_.CurrentWave();
-    const bool inputRead = wave.ReadWaveHeader(run.logFolder + inputName, host_);
+    const bool inputRead = wave.ReadWaveHeader(run.logFolder + inputName, messages_);
     if (!inputRead)
         wave = WaveFile(); // nothing of the previous file is read for this one
     channelCount = inputRead ? wave.channelCount : kEngineChannels;
@@ -78,7 +78,7 @@ bool TForm2::ListClicks(const QString &fileName) {
     const ClickList list =
         ReadClickList(run.logFolder + kDetailLogName, fileName, run.settings.LogMax);
     if (!list.message.isEmpty()) {
-        host_.ShowMsg(list.message);
+        messages_.ShowMsg(list.message);
         return false;
     }
     ClearList();
@@ -93,16 +93,16 @@ bool TForm2::ListClicks(const QString &fileName) {
 void TForm2::WaveFormW1Click() {
     const QString path = host_.CurrentListFile();
     if (path.isEmpty()) {
-        host_.ShowMsg(QStringLiteral("ファイルが選択されていません。"));
+        messages_.ShowMsg(QStringLiteral("ファイルが選択されていません。"));
         return;
     }
     SetStatusText(QStringLiteral("InPut File Name: ") + DisplayFileName(path));
     const qsizetype cut = path.lastIndexOf(QDir::separator()) + 1;
     shownFileName = path.mid(cut);
     WaveFile &wave = host_.CurrentWave();
-    if (!wave.ReadWaveHeader(path, host_)) {
+    if (!wave.ReadWaveHeader(path, messages_)) {
         wave = WaveFile();
-        host_.ShowMsg(QStringLiteral("Waveファイルフォーマットではありません。"));
+        messages_.ShowMsg(QStringLiteral("Waveファイルフォーマットではありません。"));
         return;
     }
     host_.SetInputFolder(path.left(cut));
@@ -119,8 +119,7 @@ void TForm2::WaveFormW1Click() {
 
 void TForm2::ShowOpened() {
     show();
-    raise();
-    activateWindow();
+    TakeFocusBack();
     host_.SetMainWindowEnabled(false);
 }
 
@@ -180,8 +179,7 @@ void TForm2::StepTo(int row) {
 
 void TForm2::NoNextData() {
     // The box is modal, so this window takes no input while it shows.
-    host_.ShowMsg(kNoNextData);
-    activateWindow();
+    messages_.ShowMsg(kNoNextData);
 }
 
 bool TForm2::ShowListedClick(int row) {
@@ -219,10 +217,10 @@ void TForm2::ShowClick() {
     // output, whose samples may start elsewhere than the input's.
     const QString path = ShownFilePath();
     WaveFile wave;
-    const bool readable = wave.ReadWaveHeader(path, host_);
+    const bool readable = wave.ReadWaveHeader(path, messages_);
     const std::vector<int16_t> values =
         ReadFrameWindow(readable ? &wave : nullptr, path, int64_t{noisePosition} - kViewFrames / 2,
-                        kViewFrames, channelCount, host_);
+                        kViewFrames, channelCount, messages_);
     canvas->DrawClickView(values.data(), int32_t(values.size()), channelCount);
     canvas->MarkClick(noiseSide, noiseValue);
 }
@@ -231,11 +229,12 @@ void TForm2::NumericData1Click() {
     const QString path = host_.AskSaveFileName(
         QStringLiteral("エクスポートするファイル名を指定ください。"),
         QStringLiteral("Text File(.txt)|*.txt"), QStringLiteral("txt"));
+    TakeFocusBack();
     if (path.isEmpty())
         return;
     const ClickDump dump{shownFileName, noisePosition, host_.RunState().settings.DumpTextLen,
                          dumpChannel, channelCount};
-    WriteClickDump(path, ShownFilePath(), dump, host_, host_.RunState().protectedFiles);
+    WriteClickDump(path, ShownFilePath(), dump, messages_, host_.RunState().protectedFiles);
 }
 
 // --- status, settings, closing ---
@@ -246,6 +245,19 @@ QString TForm2::statusText() const {
 
 void TForm2::SetStatusText(const QString &text) {
     stBarText->setText(text);
+}
+
+MsgAnswer TForm2::Messages::ShowMsg(const QString &text, bool yesNo) {
+    const MsgAnswer answer = window_.host_.ShowMsg(text, yesNo);
+    window_.TakeFocusBack();
+    return answer;
+}
+
+void TForm2::TakeFocusBack() {
+    if (!isVisible())
+        return;
+    raise();
+    activateWindow();
 }
 
 void TForm2::N1Click() {

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class PreviewPlayback;
 class QAction;
@@ -134,6 +135,7 @@ private:
     void BuildMenus();
     void ConnectHandlers();
     QAction *AddBarItem(const char *name, const QString &caption, bool visible);
+    void KeepOnlyShownItemsInBar();
     void ApplyMenuSet(MenuSet set);
     void ShowPicture();
 
@@ -154,5 +156,22 @@ private:
     QString Cell(int row, int column) const;
     void SetCell(int row, int column, const QString &text);
 
+    // Gives this window the focus again when it is shown: a box or dialog
+    // that closes hands the focus to the main window, which is disabled
+    // while this one shows, and the keys would then do nothing.
+    void TakeFocusBack();
+
+    // The host's boxes, each followed by TakeFocusBack.
+    class Messages : public MessageSink {
+    public:
+        explicit Messages(TForm2 &window) : window_(window) {}
+        MsgAnswer ShowMsg(const QString &text, bool yesNo = false) override;
+
+    private:
+        TForm2 &window_;
+    };
+
     WaveWindowHost &host_;
+    Messages messages_{*this};
+    std::vector<QAction *> barItems_; // the play, stop and navigation items, in bar order
 };

@@ -36,7 +36,7 @@ void TForm2::PlayInPlaceOf(QAction *start, QAction *stop,
     stop->setEnabled(true);
     start->setVisible(false);
     WindowPlaybackView view(*this, host_);
-    PreviewPlayback playback(*player, view, host_.RunState().settings);
+    PreviewPlayback playback(*player, view, host_.RunState().settings, messages_);
     play(playback);
     start->setVisible(true);
     stop->setVisible(false);
@@ -78,7 +78,7 @@ void TForm2::D1Click() {
                                          SetRemoveThresholds(run.settings),
                                          sourceFolder + kPlaybackFileName,
                                          &host_.ProtectedRunFiles()};
-        playback.PlayCleaned(request, host_.CurrentWave(), host_);
+        playback.PlayCleaned(request, host_.CurrentWave());
     });
     lbNCount->hide();
 }

@@ -97,6 +97,7 @@ QAction *TForm2::AddBarItem(const char *name, const QString &caption, bool visib
     action->setObjectName(QString::fromLatin1(name));
     action->setVisible(visible);
     menuBar()->addAction(action);
+    barItems_.push_back(action);
     return action;
 }
 
@@ -111,6 +112,8 @@ void TForm2::BuildMenus() {
     S2 = AddBarItem("S2", QStringLiteral("停止(&S)"), false);
     D1 = AddBarItem("D1", QStringLiteral("除去再生(&D)"), true);
     S4 = AddBarItem("S4", QStringLiteral("停止(S&)"), false);
+    // Its caption's mnemonic is ")": it stops with Alt+S as the other stop items do.
+    S4->setShortcut(QKeySequence(Qt::ALT | Qt::Key_S));
     D2 = AddBarItem("D2", QStringLiteral("元再生(&D)"), false);
     S3 = AddBarItem("S3", QStringLiteral("停止(&S)"), false);
     Option1 = menuBar()->addMenu(QStringLiteral("Option(&O)"));
@@ -119,6 +122,26 @@ void TForm2::BuildMenus() {
     N1->setObjectName(QStringLiteral("N1"));
     NumericData1 = Option1->addAction(QStringLiteral("DataDump(&D)"));
     NumericData1->setObjectName(QStringLiteral("NumericData1"));
+    for (QAction *item : barItems_)
+        connect(item, &QAction::visibleChanged, this, &TForm2::KeepOnlyShownItemsInBar);
+    KeepOnlyShownItemsInBar();
+}
+
+// The menu bar takes every item's mnemonic, hidden or not, and cycles through
+// the items that share one: Alt+P would act on the hidden P2 every other
+// press. So only the items on show stand in the bar, each in its place.
+void TForm2::KeepOnlyShownItemsInBar() {
+    QMenuBar *bar = menuBar();
+    QAction *next = Option1->menuAction();
+    for (auto item = barItems_.rbegin(); item != barItems_.rend(); ++item) {
+        const bool inBar = bar->actions().contains(*item);
+        if ((*item)->isVisible() && !inBar)
+            bar->insertAction(next, *item);
+        else if (!(*item)->isVisible() && inBar)
+            bar->removeAction(*item);
+        if ((*item)->isVisible())
+            next = *item;
+    }
 }
 
 void TForm2::ConnectHandlers() {

@@ -4,11 +4,14 @@
 #include "batch/WritePreviewFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestWav.h"
+#include "wavefile/PathBytes.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +43,16 @@ TEST_F(WritePreviewFileTest, ReplacesItsOwnPreviewWithoutAskingAndReadsBackWhole
     EXPECT_EQ(testwav::ReadFile(target.toStdString()), testwav::MakeWav(block));
 }
 
+TEST_F(WritePreviewFileTest, TheHeaderIsThePlain44BytesWhateverTheInputsFormatChunk) {
+    testwav::Layout layout;
+    layout.fmtSize = 18; // with an extra size, as many recorders write
+    layout.chunksBeforeData = {{"LIST", "recorder"}};
+    testwav::WriteFile(input.toStdString(), testwav::MakeWav({1, 2, 3, 4, 5, 6}, layout));
+    ASSERT_TRUE(wave.ReadWaveHeader(input, messages));
+    ASSERT_TRUE(WritePreviewFile(block.data(), 3, target, wave, kept, messages));
+    EXPECT_EQ(testwav::ReadFile(target.toStdString()), testwav::MakeWav(block));
+}
+
 // Only the very file it wrote: a user's own file of the name, a link there
 // (to an input or to its own preview) or a run's file is never replaced.
 TEST_F(WritePreviewFileTest, NeverReplacesAFileItDidNotWriteOrARunsFile) {
@@ -62,12 +75,16 @@ TEST_F(WritePreviewFileTest, NeverReplacesAFileItDidNotWriteOrARunsFile) {
     EXPECT_EQ(testwav::ReadFile(input.toStdString()), original);
 }
 
-TEST_F(WritePreviewFileTest, AFailedWriteLeavesNoFileAndSaysWhich) {
+TEST_F(WritePreviewFileTest, AFailedWriteLeavesNoFileAndSaysWhichByItsReadableName) {
     const WaveFile noHeader; // nothing read: no header can be written
-    EXPECT_FALSE(WritePreviewFile(block.data(), 3, target, noHeader, kept, messages));
-    EXPECT_FALSE(QFile::exists(target));
-    EXPECT_EQ(messages.notices,
-              QStringList({target + QString::fromUtf8("の書き込みに失敗しました。")}));
+    // A folder named in Shift-JIS bytes, as Windows archives leave them.
+    const QString folder = dir.path() + PathFromBytes("/\x98\x5e\x89\xb9");
+    ASSERT_EQ(::mkdir(PathToBytes(folder).constData(), 0755), 0);
+    const QString inFolder = folder + "/dozavarav.wav";
+    EXPECT_FALSE(WritePreviewFile(block.data(), 3, inFolder, noHeader, kept, messages));
+    EXPECT_NE(::access(PathToBytes(inFolder).constData(), F_OK), 0);
+    EXPECT_EQ(messages.notices, QStringList({dir.path() + QString::fromUtf8("/録音/dozavarav.wav") +
+                                             QString::fromUtf8("の書き込みに失敗しました。")}));
 }
 
 } // namespace

@@ -82,7 +82,7 @@ TEST_F(TForm1Fixture, EveryControlExistsByNameWithItsCaption) {
     }
     for (const char *name :
          {"Bevel1", "Bevel2", "Bevel3", "cbDrive1", "edFolder", "edFile", "lbFNum", "edOutFile",
-          "pbRate", "edRate", "StringGrid1", "dlSAVE", "MainMenu1"})
+          "pbRate", "edRate", "StringGrid1", "MainMenu1"})
         EXPECT_NE(form->findChild<QObject *>(QString::fromLatin1(name)), nullptr) << name;
 }
 

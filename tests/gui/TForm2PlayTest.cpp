@@ -13,6 +13,9 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWindow>
+#include <QtTest/QTest>
+#include <map>
 
 namespace {
 
@@ -36,6 +39,7 @@ protected:
         WriteBytes(QStringLiteral("take.wav"), testwav::MakeWav(RampWithClicks()));
         StartIn(s);
         auto device = std::make_unique<FakeSoundOutput>(log);
+        fake = device.get();
         wave = std::make_unique<TForm2>(*form, std::make_unique<TWavePlayer>(std::move(device)));
         form->waveWindow = wave.get();
         Select({QStringLiteral("take.wav")});
@@ -90,7 +94,30 @@ protected:
         return at < heard.size() && heard[at] == 20000;
     }
 
+    // Alt+key on the wave window, through the window system as a user's press.
+    void PressAlt(Qt::Key key) { QTest::keyClick(wave.get(), key, Qt::AltModifier); }
+
+    // Counts every trigger of the wave window's menu items, by name.
+    void CountTriggers() {
+        for (QAction *item : wave->findChildren<QAction *>())
+            QObject::connect(item, &QAction::triggered, wave.get(),
+                             [this, item] { ++triggered[item->objectName()]; });
+    }
+
+    // The main window takes the focus, as it does when a box over it closes.
+    void MainWindowTakesFocus() {
+        form->windowHandle()->requestActivate();
+        ASSERT_EQ(ActiveWindow(), form.get());
+    }
+    // The active window once the pending activations are through.
+    QWidget *ActiveWindow() const {
+        QCoreApplication::processEvents();
+        return QApplication::activeWindow();
+    }
+
     FakeDeviceLog log;
+    FakeSoundOutput *fake = nullptr; // owned by the wave window's player
+    std::map<QString, int> triggered;
     std::unique_ptr<TForm2> wave;
     QStringList during;
     bool makeFileDuring = true;
@@ -118,7 +145,7 @@ TEST_F(TForm2PlayTest, AfterADetectionRunPlayAndLiveRepairStartBeforeTheClick) {
     Play(wave->D1);
     EXPECT_EQ(during,
               (QStringList{"Exit1-", "NextN1-", "BackB1-", "P1-", "S4", "grid-", "Option1-"}));
-    // From the same frame to the end (the zero history ramps the first frames).
+    // From the same frame to the end.
     EXPECT_EQ(int(Heard().size()), 2 * (kFrames - (26000 - 22050)));
     EXPECT_NE(Heard()[2 * 22050], 20000); // the click
     EXPECT_TRUE(countShownDuring);
@@ -219,6 +246,86 @@ TEST_F(TForm2PlayTest, AUsersFileNamedLikeTheWorkFileSurvivesThePreviewAndTheExi
     EXPECT_EQ(messages, QStringList(2, QString::fromUtf8(kOpenFailedMessage)));
     form->close();
     EXPECT_EQ(ReadBytes(DataPath("dozavarav.wav")).toStdString(), own);
+}
+
+// Hidden items keep their mnemonics; none of them may take a press meant
+// for the item on show. Each key is pressed twice: both presses act.
+TEST_F(TForm2PlayTest, EveryMenuKeyActsOnEachPressInEveryMenuSet) {
+    struct Press {
+        Qt::Key key;
+        const char *starts; // the item the key acts on
+        const char *stops;  // for a play item: the stop item Alt+S acts on meanwhile
+    };
+    const std::vector<Press> afterCheck{
+        {Qt::Key_P, "P1", "S1"}, {Qt::Key_D, "D1", "S4"}, {Qt::Key_F, "NextN1", nullptr},
+        {Qt::Key_B, "BackB1", nullptr}};
+    const std::vector<Press> afterRemoval{{Qt::Key_P, "P2", "S2"}, {Qt::Key_D, "D2", "S3"}};
+    const std::vector<Press> fileMode{{Qt::Key_P, "P1", "S1"}, {Qt::Key_D, "D1", "S4"}};
+    const std::pair<int, const std::vector<Press> *> sets[] = {
+        {0, &afterCheck}, {1, &afterRemoval}, {2, &fileMode}};
+    for (const auto &[set, presses] : sets) {
+        SCOPED_TRACE(set);
+        Open(set == 1 ? Run::Removal : Run::Detection);
+        if (set == 2) {
+            wave->close();
+            wave->WaveFormW1Click();
+        }
+        wave->activateWindow();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::activeWindow(), wave.get());
+        triggered.clear();
+        CountTriggers();
+        for (const Press &press : *presses) {
+            for (int time = 0; time < 2; ++time) {
+                if (press.stops)
+                    QTimer::singleShot(0, wave.get(), [this] { PressAlt(Qt::Key_S); });
+                PressAlt(press.key);
+                QCoreApplication::processEvents();
+            }
+            EXPECT_EQ(triggered[press.starts], 2) << press.starts;
+            if (press.stops) {
+                EXPECT_EQ(triggered[press.stops], 2) << press.stops;
+                EXPECT_LT(int(Heard().size()), 2 * kFrames) << press.stops; // stopped early
+            }
+        }
+        PressAlt(Qt::Key_X);
+        EXPECT_FALSE(wave->isVisible());
+    }
+}
+
+TEST_F(TForm2PlayTest, APlaybackThatCannotStartSaysWhyOnceAndTheWindowKeepsTheFocus) {
+    Open(Run::Detection);
+    form->show(); // disabled behind the wave window, as in use
+    wave->activateWindow();
+    ASSERT_EQ(ActiveWindow(), wave.get());
+    onMessage = [this](const QString &) { MainWindowTakesFocus(); };
+    const QStringList idle = Menus();
+
+    fake->openResult = kSoundNoDevice;
+    wave->P1->trigger();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("サウンドデバイスを開けませんでした。")});
+    EXPECT_EQ(ActiveWindow(), wave.get());
+    fake->openResult = kSoundOk;
+
+    messages.clear();
+    QFile::remove(DataPath("take.wav"));
+    wave->D1->trigger();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("ファイルのオープンに失敗しました。")});
+    EXPECT_EQ(ActiveWindow(), wave.get());
+    EXPECT_EQ(Menus(), idle);
+    EXPECT_FALSE(wave->lbNCount->isVisible());
+
+    // The end of the list, and the dump's save dialog.
+    messages.clear();
+    wave->BackB1->trigger();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("次のデータはありません。")});
+    EXPECT_EQ(ActiveWindow(), wave.get());
+    form->saveScript = [this](const QString &, const QString &, const QString &) {
+        MainWindowTakesFocus();
+        return QString();
+    };
+    wave->NumericData1->trigger();
+    EXPECT_EQ(ActiveWindow(), wave.get());
 }
 
 } // namespace

@@ -118,6 +118,25 @@ TEST_F(PlayerAlsa, EveryBlockIsPlayedWholeAndInOrder) {
     }
 }
 
+// The sound system starts once and stays; each playback opens its own
+// stream. What the sound libraries say while they look for devices (JACK's
+// missing server here, ALSA's cards) never reaches standard error.
+TEST_F(PlayerAlsa, PlaybacksAfterTheFirstReuseTheSoundSystemQuietly) {
+    const std::string data = testwav::SampleBytes(TestSignal(3000));
+    const QString wav = Path("signal.wav");
+    testwav::WriteFile(wav.toStdString(), testwav::MakeWavBytes(data));
+    const QString capture = Path("out.raw");
+    const int step = RunInChild(CaptureConfig(capture), Path("child.log"), [&] {
+        for (int time = 0; time < 3; ++time)
+            if (const int result = PlayFile(wav, 441, 4, false, false); result != kPlayed)
+                return result;
+        return int(kPlayed);
+    });
+    ASSERT_EQ(step, kPlayed) << ChildLog();
+    EXPECT_EQ(ChildLog(), "");
+    EXPECT_TRUE(WithoutSilentFrames(testwav::ReadFile(capture.toStdString()), 4, '\0') == data);
+}
+
 TEST_F(PlayerAlsa, EightBitSilenceIsTheMidpoint) {
     // Unsigned 8-bit mono: silence is 0x80, which the signal never holds.
     std::string data;
@@ -207,6 +226,7 @@ TEST_F(PlayerAlsa, NoDeviceMeansANonZeroResultAndNoHang) {
         return r == kSoundNoDevice ? 0 : 1;
     });
     EXPECT_EQ(result, 0) << ChildLog();
+    EXPECT_EQ(ChildLog(), ""); // the sound system started; only the device is missing
 }
 
 TEST(PlayerDevice, FormatsTheDeviceCannotTakeAreRefusedBeforeItIsOpened) {

@@ -7,12 +7,15 @@
 #include "player/AlsaCapture.h"
 #include "player/PreviewPlayback.h"
 #include "player/RecordingView.h"
+#include "batch/BatchRunner.h"
+#include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <unistd.h>
 
 namespace {
 
@@ -31,28 +34,6 @@ int ViewRestored(const RecordingView &view, bool clearedThroughout) {
 void AddClicks(std::vector<int16_t> &values, std::initializer_list<int32_t> valueIndices) {
     for (int32_t i : valueIndices)
         values[size_t(i)] = int16_t(values[size_t(i)] + 12000);
-}
-
-// The input cleaned as live playback cleans it, done here from the rules:
-// blocks of blockFrames from startFrame, one work buffer zeroed once, each
-// block's values copied in after the history and cleaned with block start 0,
-// the look-ahead never filled; the last block cleaned over a whole block with
-// a silent tail, only its own frames kept.
-std::vector<int16_t> CleanedAsPlayed(const std::vector<int16_t> &input, int32_t startFrame,
-                                     int32_t blockFrames, const Thresholds &th, int32_t &clicks) {
-    const int32_t perBlock = 2 * blockFrames, total = int32_t(input.size()) / 2;
-    std::vector<int32_t> work(size_t(perBlock + kHistoryValues + kLookAheadValues), 0);
-    std::vector<int16_t> out;
-    for (int32_t p = startFrame; p < total; p += blockFrames) {
-        const int32_t frames = std::min(blockFrames, total - p);
-        std::fill_n(work.begin() + kHistoryValues, perBlock, 0);
-        std::copy_n(input.begin() + 2 * p, 2 * frames, work.begin() + kHistoryValues);
-        int32_t counter = 0;
-        clicks += CleanBlock(work.data(), perBlock, 0, th, counter, nullptr);
-        out.insert(out.end(), work.begin() + kHistoryValues,
-                   work.begin() + kHistoryValues + 2 * frames);
-    }
-    return out;
 }
 
 class PreviewPlaybackAlsa : public ::testing::Test {
@@ -94,7 +75,7 @@ protected:
     Settings settings = Settings::Defaults();
     TWavePlayer player;
     RecordingView view;
-    PreviewPlayback playback{player, view, settings};
+    PreviewPlayback playback{player, view, settings, messages};
     bool clearedThroughout = true;
 
     void SetUp() override {
@@ -128,7 +109,7 @@ TEST_F(PreviewPlaybackAlsa, ARepairedBlockPlaysOnceAndEnds) {
     ASSERT_GT(RepairPreviewBlock(expected.data(), 88200, request.removal), 0);
 
     const std::string heard = Play([&] {
-        playback.PlayCleaned(request, wave, messages);
+        playback.PlayCleaned(request, wave);
         if (view.repairCountText != "lbNCount")
             return int(kWrongCount);
         return ViewRestored(view, clearedThroughout);
@@ -137,24 +118,79 @@ TEST_F(PreviewPlaybackAlsa, ARepairedBlockPlaysOnceAndEnds) {
     EXPECT_TRUE(messages.notices.isEmpty());
 }
 
-TEST_F(PreviewPlaybackAlsa, LivePlaysTheInputCleanedBlockByBlockFromBeforeTheClick) {
-    auto values = testwav::TwoTones(150000);
-    // In a block, on both sides of a block boundary (100000 starts a block,
-    // 22050 frames being 50 blocks), and in the short last block.
-    AddClicks(values, {2 * 85000, 2 * 99999 + 1, 2 * 100000, 2 * 120000, 2 * 149990});
-    const CleanedPlayRequest request = RequestFor(values, 100000);
-    int32_t clicks = 0;
-    const auto expected = CleanedAsPlayed(values, 77950, 441, request.removal, clicks);
+// Live repair plays what the removal run writes, from the start frame to the
+// end, whatever the playback's block: the file spans five removal blocks
+// (65536 frames each) and the start is the first frame of the fourth, so the
+// cleaning begins a whole block before it with no history of its own.
+TEST_F(PreviewPlaybackAlsa, LiveRepairPlaysExactlyWhatTheRemovalRunWrites) {
+    auto values = testwav::TwoTones(300000);
+    // The left channel far from zero, as music often stands: a cleaning that
+    // started at the start's own block, from zero, would ramp its first frames.
+    for (size_t i = 0; i < values.size(); i += 2)
+        values[i] = int16_t(values[i] + 9000);
+    // In the block before the start's, at and around removal block
+    // boundaries (196608, 262144), on the first frame played, the click, near the end.
+    AddClicks(values, {2 * 131075, 2 * 196607 + 1, 2 * 196608, 2 * 196609 + 1, 2 * 218658,
+                       2 * 262143, 2 * 262144 + 1, 2 * 299990});
+    const CleanedPlayRequest request = RequestFor(values, 218658);
+    const int32_t start = 218658 - 22050;
+
+    RecordingPort port;
+    BatchRunner runner(settings, port);
+    runner.inputName = "take1.wav";
+    runner.inputPath = request.sourcePath;
+    runner.outputFolder = dir.path() + "/";
+    runner.outputPath = Path("take1_won.wav");
+    ASSERT_EQ(runner.RemovePass(), Status::OK);
+    const auto removed = testwav::SamplesAfter44(testwav::ReadFile(Path("take1_won.wav").toStdString()));
+    const std::vector<int16_t> expected(removed.begin() + 2 * start, removed.end());
+    ASSERT_NE(expected, std::vector<int16_t>(values.begin() + 2 * start, values.end()));
+    // The clicks the run repaired from the start frame on.
+    const QStringList log = runner.detailLog.lines();
+    int clicks = 0;
+    for (qsizetype k = 3; k < log.size(); k += 7)
+        clicks += log[k].toInt() >= start ? 1 : 0;
     ASSERT_GE(clicks, 5);
 
-    const std::string heard = Play([&] {
-        playback.PlayCleaned(request, wave, messages);
-        if (view.repairCountText != QString::number(clicks))
-            return int(kWrongCount);
-        return ViewRestored(view, clearedThroughout);
-    });
-    EXPECT_TRUE(heard == alsacapture::Heard(expected));
+    for (const int winTime : {0, 3}) { // 10 ms and 100 ms blocks
+        SCOPED_TRACE(winTime);
+        settings.WinTime = winTime;
+        settings.BuffDipth = 16;
+        const std::string heard = Play([&] {
+            playback.PlayCleaned(request, wave);
+            if (view.repairCountText != QString::number(clicks))
+                return int(kWrongCount);
+            return ViewRestored(view, clearedThroughout);
+        });
+        EXPECT_TRUE(heard == alsacapture::Heard(expected));
+    }
     EXPECT_FALSE(QFile::exists(request.tempPath)); // live playback writes no file
+}
+
+// A file cut short while it plays ends the playback where its data ends,
+// played or cleaned.
+TEST_F(PreviewPlaybackAlsa, AFileTruncatedDuringPlaybackStops) {
+    const auto values = alsacapture::TestSignal(100000);
+    const CleanedPlayRequest request = RequestFor(values, 0);
+    settings.BuffDipth = 4;
+    for (const bool live : {false, true}) {
+        SCOPED_TRACE(live);
+        player.fileName = request.sourcePath;
+        testwav::WriteFile(request.sourcePath.toStdString(), testwav::MakeWav(values));
+        const std::string heard = Play([&] {
+            view.onPump = [&] {
+                if (view.waves == 10)
+                    ::truncate(request.sourcePath.toLocal8Bit().constData(), 44 + 4 * 20000);
+                if (view.waves > 400) // 441-frame blocks: far past the end of the cut file
+                    player.stopPlayback = true;
+            };
+            playback.PlayFrom(0, live, request.removal);
+            return view.waves > 400 ? int(kWrongPosition) : ViewRestored(view, true);
+        });
+        // What was read before the cut, and nothing after what was there.
+        EXPECT_GE(heard.size(), size_t(4 * 441 * 10));
+        EXPECT_LE(heard.size(), size_t(4 * (live ? 65536 : 20000)));
+    }
 }
 
 TEST_F(PreviewPlaybackAlsa, AStopCutsPlaybackInOrderAndTheNextStartsAfresh) {

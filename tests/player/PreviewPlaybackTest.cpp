@@ -5,10 +5,12 @@
 #include "player/AlsaCapture.h"
 #include "player/FakeSoundOutput.h"
 #include "player/RecordingView.h"
+#include "support/ScriptedMessages.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <unistd.h>
 
 namespace {
 
@@ -18,7 +20,7 @@ protected:
         auto device = std::make_unique<FakeSoundOutput>(log);
         fake = device.get();
         player = std::make_unique<TWavePlayer>(std::move(device));
-        playback = std::make_unique<PreviewPlayback>(*player, view, settings);
+        playback = std::make_unique<PreviewPlayback>(*player, view, settings, messages);
         settings.WinTime = 0;
         settings.BuffDipth = 2;
     }
@@ -42,6 +44,7 @@ protected:
     FakeSoundOutput *fake = nullptr; // owned by player
     std::unique_ptr<TWavePlayer> player;
     RecordingView view;
+    ScriptedMessages messages;
     std::unique_ptr<PreviewPlayback> playback;
 };
 
@@ -54,24 +57,49 @@ TEST_F(PreviewPlaybackFake, ADeviceErrorIsRetriedWithNothingLostOrReordered) {
     EXPECT_GT(view.pumps, view.waves); // the refused block was pumped for twice
 }
 
-TEST_F(PreviewPlaybackFake, NothingPlaysWithoutAFileOrADevice) {
-    for (const QString &name : {QString(), dir.filePath("missing.wav")}) {
+TEST_F(PreviewPlaybackFake, NothingPlaysWithoutAFileOrADeviceAndEachPressSaysWhy) {
+    const QString openFailed = QString::fromUtf8("ファイルのオープンに失敗しました。");
+    // No file, a missing one, and one shorter than its header says.
+    testwav::Layout longer;
+    longer.declaredDataSize = 4000;
+    const QString cut = dir.filePath("cut.wav");
+    testwav::WriteFile(cut.toStdString(), testwav::MakeWav({1, 2, 3, 4}, longer));
+    for (const QString &name : {QString(), dir.filePath("missing.wav"), cut}) {
         player->fileName = name;
-        playback->PlayFrom(0, false);
+        playback->PlayFrom(0, name == cut);
     }
+    EXPECT_EQ(messages.notices, QStringList({openFailed, openFailed, openFailed}));
     EXPECT_EQ(log.opens, 0);
     EXPECT_EQ(view.positionShows, 0);
     EXPECT_TRUE(view.axesLabel.isEmpty());
 
     player->fileName = WriteInput(alsacapture::TestSignal(1000));
     fake->openResult = kSoundNoDevice;
+    messages.notices.clear();
     playback->PlayFrom(0, false);
+    EXPECT_EQ(messages.notices, QStringList({kNoDeviceMessage}));
     EXPECT_EQ(log.opens, 1);
     EXPECT_EQ(log.closes, 0); // a device that never opened is not closed
     EXPECT_EQ(view.waves, 0);
-    EXPECT_FALSE(view.positionShown);
+    EXPECT_TRUE(view.axesLabel.isEmpty()); // the picture stays as it was
+    EXPECT_EQ(view.positionShows, 0);
     EXPECT_TRUE(view.makeFile);
     EXPECT_FALSE(player->fileOpen());
+}
+
+TEST_F(PreviewPlaybackFake, AReadThatDeliversNothingEndsThePlayback) {
+    const auto values = alsacapture::TestSignal(30000);
+    player->fileName = WriteInput(values);
+    view.onPump = [&] {
+        if (view.waves == 3) // the data is gone from under the player
+            ::truncate(player->fileName.toLocal8Bit().constData(), 44);
+        if (view.pumps > 1000)
+            player->stopPlayback = true;
+    };
+    playback->PlayFrom(0, false);
+    EXPECT_LT(view.pumps, 1000);
+    EXPECT_EQ(view.waves, 3);
+    EXPECT_TRUE(Played() == testwav::SampleBytes({values.begin(), values.begin() + 3 * 2 * 441}));
 }
 
 } // namespace
