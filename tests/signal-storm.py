@@ -17,6 +17,8 @@ import sys
 import tempfile
 import time
 
+from wavbytes import pcm16_stereo
+
 FRAMES = 1500000  # about 6 MB of samples: a pass long enough to be hit
 
 
@@ -25,10 +27,7 @@ def wav_bytes():
     values = [(f * 37 % 200) - 100 for f in range(FRAMES * 2)]
     for _ in range(2000):
         values[rnd.randrange(100, len(values) - 100)] = 25000
-    data = struct.pack("<%dh" % len(values), *values)
-    fmt = struct.pack("<HHIIHH", 1, 2, 44100, 44100 * 4, 4, 16)
-    return (b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVEfmt " +
-            struct.pack("<I", 16) + fmt + b"data" + struct.pack("<I", len(data)) + data)
+    return pcm16_stereo(values)
 
 
 def fail(why):

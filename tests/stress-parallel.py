@@ -11,10 +11,11 @@ folder and its logs. Exits 1 and says why at the first thing found wrong.
 """
 import os
 import random
-import struct
 import subprocess
 import sys
 import tempfile
+
+from wavbytes import pcm16_stereo
 
 FRAMES = 30000
 FILES = ["a.wav", "b.wav", "c.wav", "d.wav"]
@@ -29,10 +30,7 @@ def wav_bytes(seed):
         values += [s, -s]
     for _ in range(200 * (seed + 1)):
         values[rnd.randrange(100, len(values) - 100)] = 25000
-    data = struct.pack("<%dh" % len(values), *values)
-    fmt = struct.pack("<HHIIHH", 1, 2, 44100, 44100 * 4, 4, 16)
-    return (b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVEfmt " +
-            struct.pack("<I", 16) + fmt + b"data" + struct.pack("<I", len(data)) + data)
+    return pcm16_stereo(values)
 
 
 def read_lines(path):
