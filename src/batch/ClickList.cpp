@@ -33,8 +33,7 @@ ClickList ReadClickList(const QString &logPath, const QString &fileName, int32_t
             list.rows.push_back(row);
     }
     if (list.rows.empty())
-        list.message = lineCount > 0 && DetailLogOverLimit(lineCount, logMax)
-                           ? kLogOverLimit
-                           : kNoDataToCheck;
+        list.message =
+            lineCount > 0 && DetailLogOverLimit(lineCount, logMax) ? kLogOverLimit : kNoDataToCheck;
     return list;
 }

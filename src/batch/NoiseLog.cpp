@@ -73,8 +73,8 @@ SummaryRecord MakeSummaryRecord(int32_t ordinal, const QString &name, int32_t co
     return record;
 }
 
-DetailRecord MakeDetailRecord(const QString &loggedName, int32_t id, int32_t index,
-                              int32_t value, int32_t width) {
+DetailRecord MakeDetailRecord(const QString &loggedName, int32_t id, int32_t index, int32_t value,
+                              int32_t width) {
     const int32_t frame = index / 2;
     DetailRecord record;
     record[kDetailNameLine] = loggedName;

@@ -43,20 +43,20 @@ SummaryRecord MakeSummaryRecord(int32_t ordinal, const QString &name, int32_t co
 
 // The detail log holds one record of 7 lines per click, in this order.
 enum DetailLine : qsizetype {
-    kDetailNameLine,     // the file name, in its logged form
-    kDetailIdLine,       // the click's id in the file, from 1
-    kDetailChannelLine,  // "L" or "R"
-    kDetailFrameLine,    // the click's frame
-    kDetailTimeLine,     // the frame as FormatClickTime shows it
-    kDetailValueLine,    // the click's value, signed 16-bit
-    kDetailWidthLine,    // the click's width in frames
+    kDetailNameLine,    // the file name, in its logged form
+    kDetailIdLine,      // the click's id in the file, from 1
+    kDetailChannelLine, // "L" or "R"
+    kDetailFrameLine,   // the click's frame
+    kDetailTimeLine,    // the frame as FormatClickTime shows it
+    kDetailValueLine,   // the click's value, signed 16-bit
+    kDetailWidthLine,   // the click's width in frames
     kDetailRecordLines
 };
 using DetailRecord = std::array<QString, kDetailRecordLines>;
 // The detail record of a click at value index index (frame index / 2) of the
 // file whose logged name is loggedName.
-DetailRecord MakeDetailRecord(const QString &loggedName, int32_t id, int32_t index,
-                              int32_t value, int32_t width);
+DetailRecord MakeDetailRecord(const QString &loggedName, int32_t id, int32_t index, int32_t value,
+                              int32_t width);
 
 // The detail log of a run keeps at most logMax records and one beyond: a log
 // holding more lines than logMax records is how its readers tell that records

@@ -31,7 +31,8 @@ void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &st
     // The grid keeps the name with its bytes, so the wave window can open the
     // file; the log holds the form that survives the log's code page and line
     // splitting.
-    port.SetResultRow(ordinal, record[kSummaryOrdinalLine], name, record[kSummaryCountLine], status);
+    port.SetResultRow(ordinal, record[kSummaryOrdinalLine], name, record[kSummaryCountLine],
+                      status);
     for (const QString &line : record)
         summaryLog << line;
     if (status != Status::OK)
