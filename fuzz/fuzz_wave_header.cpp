@@ -5,7 +5,7 @@
 // reader and the log reader as files of theirs.
 
 #include "batch/BatchRunner.h"
-#include "batch/LogLineReader.h"
+#include "batch/LogLines.h"
 #include "engine/ClickEngine.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"

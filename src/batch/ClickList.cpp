@@ -1,14 +1,13 @@
 #include "batch/ClickList.h"
 
-#include "batch/LogLineReader.h"
 #include "batch/NoiseLog.h"
 
 namespace {
 
-// Reads the six lines after a matching name line; false when the log ends first.
+// Reads the lines after a matching name line; false when the log ends first.
 bool ReadRow(LogLineReader &reader, QStringList &row, int64_t &lineCount) {
     QByteArray line;
-    for (int cell = 1; cell < kDetailRecordLines; ++cell) {
+    for (qsizetype cell = kDetailNameLine + 1; cell < kDetailRecordLines; ++cell) {
         if (!reader.NextLine(line))
             return false;
         ++lineCount;
@@ -27,15 +26,14 @@ ClickList ReadClickList(const QString &logPath, const QString &fileName, int32_t
     int64_t lineCount = 0;
     while (list.rows.size() < size_t(kMaxListedClicks) && reader.NextLine(line)) {
         // Records start at every seventh line; the lines between are only counted.
-        if (lineCount++ % kDetailRecordLines != 0 || line != wanted)
+        if (lineCount++ % kDetailRecordLines != kDetailNameLine || line != wanted)
             continue;
         QStringList row;
         if (ReadRow(reader, row, lineCount))
             list.rows.push_back(row);
     }
     if (list.rows.empty())
-        list.message = lineCount > 0 && lineCount > int64_t{kDetailRecordLines} * logMax
-                           ? kLogOverLimit
-                           : kNoDataToCheck;
+        list.message =
+            lineCount > 0 && DetailLogOverLimit(lineCount, logMax) ? kLogOverLimit : kNoDataToCheck;
     return list;
 }

@@ -16,7 +16,8 @@ inline const QString kLogOverLimit =
     QStringLiteral("ログの最大記録行数を超えましたのでデータがありません。");
 
 struct ClickList {
-    // Each row: ID, L/R, NoisePosition, Time, Value, Width, as logged.
+    // Each row: the lines of a record after its file name (kDetailIdLine to
+    // kDetailWidthLine), as logged.
     std::vector<QStringList> rows;
     // Empty when rows were found; otherwise what to tell the user.
     QString message;

@@ -1,6 +1,6 @@
 #include "batch/DetailLog.h"
 
-#include "batch/NoiseLog.h"
+#include "batch/LogLines.h"
 
 #include <algorithm>
 
@@ -8,14 +8,6 @@ namespace {
 
 // Lines are written in pieces of about this size.
 constexpr qsizetype kFlushBytes = 256 * 1024;
-
-QStringList SplitLines(const QByteArray &bytes) {
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype end; (end = bytes.indexOf("\r\n", start)) >= 0; start = end + 2)
-        lines << DecodeLogText(bytes.mid(start, end - start));
-    return lines;
-}
 
 } // namespace
 
@@ -29,8 +21,7 @@ void DetailLog::append(const QString &line) {
     ++lineCount_;
     if (failed_)
         return;
-    pending_ += EncodeLogText(line);
-    pending_ += "\r\n";
+    AppendLogLine(pending_, line);
     if (pending_.size() >= kFlushBytes && file_.isOpen())
         Flush();
 }
@@ -57,7 +48,7 @@ QStringList DetailLog::lines() {
         if (file_.file().readAt(0, bytes.data(), bytes.size()) != bytes.size())
             bytes.clear();
     }
-    return SplitLines(bytes + pending_);
+    return SplitLogLines(bytes + pending_);
 }
 
 bool DetailLog::Save(const QString &path) {

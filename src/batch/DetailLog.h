@@ -22,7 +22,8 @@ public:
     bool isEmpty() const { return lineCount_ == 0; }
     // Drops the lines and the temporary file.
     void clear();
-    // The lines as written so far (for checks; reads the file back).
+    // The lines as written so far, split as every reader of the log splits
+    // them (for checks; reads the file back).
     QStringList lines();
     // Writes the log to path (the target given to Begin, if any) and clears it;
     // false when the file could not be written.

@@ -2,7 +2,6 @@
 // text file in the logs' code page.
 
 #include "batch/BatchRunner.h"
-#include "batch/LogLineReader.h"
 
 #include "wavefile/FileSystem.h"
 #include "wavefile/PathBytes.h"
@@ -45,11 +44,6 @@ bool WriteRecords(FileHandle &out, const QString &path, qsizetype recordLines, b
 }
 
 } // namespace
-
-bool WriteText(FileHandle &out, const QString &text) {
-    const QByteArray bytes = EncodeLogText(text);
-    return out.write(bytes.constData(), bytes.size());
-}
 
 void BatchRunner::mExportClick() {
     if (logFolder.isEmpty() || !FileSystem::EntryExists(logFolder + kSummaryLogName)) {

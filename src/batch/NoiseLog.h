@@ -1,15 +1,15 @@
 #pragma once
-// The noise logs' layout and text: the log files' names, the record lengths,
-// and the helpers that write and read their lines in the logs' code page.
-// Every writer and reader of the logs (runs, export, windows, batch command)
-// takes these from here.
+// The noise logs' format: the log files' names, the layout of their records,
+// the rule that bounds the detail log, and the texts a record holds. Every
+// writer and reader of the logs (runs, export, windows, batch command) takes
+// these from here; their lines are read and written through LogLines.
 
-#include "wavefile/FileHandle.h"
+#include "batch/LogLines.h"
 #include "wavefile/ProtectedFiles.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 
 // Log file names inside logFolder.
@@ -27,17 +27,44 @@ inline const QString kLogLockName = QStringLiteral("NoiseLog.lock");
 // files are normal here; a failed removal leaves only litter.
 void RemoveLogFiles(const QString &folder, ProtectedFiles &kept);
 
-// The summary log holds one record of 4 lines per file: ordinal, file name,
-// click count, status.
-inline constexpr qsizetype kSummaryRecordLines = 4;
-inline constexpr qsizetype kSummaryNameLine = 1;  // the file name, in its logged form
-inline constexpr qsizetype kSummaryCountLine = 2; // the click count in decimal
-// The detail log holds one record of 7 lines per click: file name, click id,
-// channel letter, frame, time, value, width.
-inline constexpr qsizetype kDetailRecordLines = 7;
+// The summary log holds one record of 4 lines per file, in this order.
+enum SummaryLine : qsizetype {
+    kSummaryOrdinalLine, // the file's ordinal in the run, from 1
+    kSummaryNameLine,    // the file name, in its logged form
+    kSummaryCountLine,   // the click count in decimal
+    kSummaryStatusLine,  // the file's status word, in its logged form
+    kSummaryRecordLines
+};
+using SummaryRecord = std::array<QString, kSummaryRecordLines>;
+// The summary record of one file; name and status text are logged by their
+// logged form.
+SummaryRecord MakeSummaryRecord(int32_t ordinal, const QString &name, int32_t count,
+                                const QString &status);
 
-// Told when a log or text file could not be written: its path + this.
-inline const QString kWriteFailedSuffix = QStringLiteral("の書き込みに失敗しました。");
+// The detail log holds one record of 7 lines per click, in this order.
+enum DetailLine : qsizetype {
+    kDetailNameLine,    // the file name, in its logged form
+    kDetailIdLine,      // the click's id in the file, from 1
+    kDetailChannelLine, // "L" or "R"
+    kDetailFrameLine,   // the click's frame
+    kDetailTimeLine,    // the frame as FormatClickTime shows it
+    kDetailValueLine,   // the click's value, signed 16-bit
+    kDetailWidthLine,   // the click's width in frames
+    kDetailRecordLines
+};
+using DetailRecord = std::array<QString, kDetailRecordLines>;
+// The detail record of a click at value index index (frame index / 2) of the
+// file whose logged name is loggedName.
+DetailRecord MakeDetailRecord(const QString &loggedName, int32_t id, int32_t index, int32_t value,
+                              int32_t width);
+
+// The detail log of a run keeps at most logMax records and one beyond: a log
+// holding more lines than logMax records is how its readers tell that records
+// were dropped. True for a log of lineCount lines that is over that limit. In
+// 64 bits, so a large logMax never overflows.
+inline bool DetailLogOverLimit(int64_t lineCount, int32_t logMax) {
+    return lineCount > int64_t{kDetailRecordLines} * logMax;
+}
 
 // "00H 00M 45S 351mS" for frame 2,000,000 (44,100 frames per second), in 64 bits.
 QString FormatClickTime(int64_t frame);
@@ -54,16 +81,3 @@ QString LoggedFileName(const QString &name);
 // lists with a click count of 0, in their logged form. The log is read line
 // by line, each line bounded, so a log of any size costs a few megabytes.
 QStringList CleanInSummary(const QString &path, const QStringList &names);
-// Reads a log or text file in CP932, split at CR LF, CR or LF (a final line end
-// gives no empty last line), through the regular-files-only open. ok is false
-// when the file could not be read or is larger than any log a run writes.
-QStringList ReadLogLines(const QString &path, bool *ok = nullptr);
-// Writes lines in CP932, every line ended by CR LF, through a temporary file
-// renamed over path; false if the write failed.
-bool WriteLogLines(const QString &path, const QStringList &lines);
-// The bytes of text in the logs' code page (CP932), and back.
-QByteArray EncodeLogText(const QString &text);
-QString DecodeLogText(const QByteArray &bytes);
-// Writes text in CP932 at out's position, without a terminator; false if the
-// write failed.
-bool WriteText(FileHandle &out, const QString &text);

@@ -8,6 +8,8 @@
 
 #include <QDir>
 
+BatchRunner::BatchRunner(Settings &settings, WindowPort &port) : settings(settings), port(port) {}
+
 namespace {
 
 const QString kNothingSelected = QStringLiteral("ファイルが選択されていません。");

@@ -28,12 +28,8 @@ constexpr int kWindowHeight = 458;
 constexpr int kGridRowHeight = 15;
 constexpr int kIdleGridRows = 5;
 
-QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y, int w,
-                  int h = 18) {
-    auto *label = Make<QLabel>(parent, name, x, y, w, h);
-    label->setText(text);
-    return label;
-}
+// The main window's labels are one text line high unless a height is given.
+constexpr int kLabelHeight = 18;
 
 QPushButton *MakeButton(QWidget *parent, const char *name, const QString &text, int x, int y,
                         int w = 86, int h = 26) {
@@ -107,21 +103,22 @@ void TForm1::BuildMenus() {
 
 void TForm1::BuildInputArea(QWidget *area) {
     Bevel1 = MakeRaisedBevel(area, "Bevel1", 6, 6, 272, 22);
-    Label1 = MakeLabel(Bevel1, "Label1", QStringLiteral("Input File"), 8, 2, 200);
+    Label1 = MakeLabel(Bevel1, "Label1", QStringLiteral("Input File"), {8, 2, 200, kLabelHeight});
     cbDrive1 = Make<QComboBox>(area, "cbDrive1", 6, 32, 272, 22);
     edFolder = Make<QListWidget>(area, "edFolder", 6, 57, 272, 100);
     edFile = Make<QListWidget>(area, "edFile", 6, 160, 272, 96);
     edFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Bevel3 = Make<QFrame>(area, "Bevel3", 6, 259, 272, 24);
     Bevel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Label7 = MakeLabel(Bevel3, "Label7", QStringLiteral("選択ファイル数"), 8, 3, 110);
-    lbFNum = MakeLabel(Bevel3, "lbFNum", QStringLiteral("0"), 124, 3, 80);
+    Label7 =
+        MakeLabel(Bevel3, "Label7", QStringLiteral("選択ファイル数"), {8, 3, 110, kLabelHeight});
+    lbFNum = MakeLabel(Bevel3, "lbFNum", QStringLiteral("0"), {124, 3, 80, kLabelHeight});
     FillDriveBox();
 }
 
 void TForm1::BuildOutputArea(QWidget *area) {
     Bevel2 = MakeRaisedBevel(area, "Bevel2", 288, 6, 274, 22);
-    Label4 = MakeLabel(Bevel2, "Label4", QStringLiteral("Output File"), 8, 2, 200);
+    Label4 = MakeLabel(Bevel2, "Label4", QStringLiteral("Output File"), {8, 2, 200, kLabelHeight});
     edOutFile = Make<QLineEdit>(area, "edOutFile", 288, 32, 274, 22);
 }
 
@@ -131,7 +128,7 @@ void TForm1::BuildRunArea(QWidget *area) {
     cdStop = MakeButton(area, "cdStop", QStringLiteral("中止 (&A)"), 476, 62);
     ckBYCheck = Make<QCheckBox>(area, "ckBYCheck", 382, 92, 180, 20);
     ckBYCheck->setText(QStringLiteral("検出結果を使用"));
-    Label3 = MakeLabel(area, "Label3", QStringLiteral("実行率"), 288, 123, 56);
+    Label3 = MakeLabel(area, "Label3", QStringLiteral("実行率"), {288, 123, 56, kLabelHeight});
     pbRate = Make<QProgressBar>(area, "pbRate", 346, 122, 140, 20);
     pbRate->setRange(0, 100);
     pbRate->setValue(0);
@@ -139,8 +136,8 @@ void TForm1::BuildRunArea(QWidget *area) {
     edRate = Make<QLineEdit>(area, "edRate", 492, 121, 70, 22);
     edRate->setReadOnly(true);
     edRate->setAlignment(Qt::AlignRight);
-    lbCHECK = MakeLabel(area, "lbCHECK", QStringLiteral("検出数"), 288, 153, 56);
-    lbDEL = MakeLabel(area, "lbDEL", QStringLiteral("修正数"), 288, 153, 56);
+    lbCHECK = MakeLabel(area, "lbCHECK", QStringLiteral("検出数"), {288, 153, 56, kLabelHeight});
+    lbDEL = MakeLabel(area, "lbDEL", QStringLiteral("修正数"), {288, 153, 56, kLabelHeight});
     lbDEL->hide();
     edNum = Make<QLineEdit>(area, "edNum", 346, 151, 100, 22);
     edNum->setReadOnly(true);
@@ -156,15 +153,16 @@ void TForm1::BuildRunArea(QWidget *area) {
 }
 
 void TForm1::BuildResultArea(QWidget *area) {
-    Label2 = MakeLabel(area, "Label2", QStringLiteral("検出/修正データ"), 8, 292, 110);
+    Label2 =
+        MakeLabel(area, "Label2", QStringLiteral("検出/修正データ"), {8, 292, 110, kLabelHeight});
     ckMakeFile = Make<QCheckBox>(area, "ckMakeFile", 130, 291, 230, 20);
     ckMakeFile->setText(QStringLiteral("検出データをファイルに出力"));
     ckMakeFile->setChecked(true);
     cdView = MakeButton(area, "cdView", QStringLiteral("確認(&K)"), 476, 288, 86, 24);
-    Label5 = MakeLabel(area, "Label5", QStringLiteral("ID"), 20, 315, 30, 16);
-    Label6 = MakeLabel(area, "Label6", QStringLiteral("File Name"), 50, 315, 120, 16);
-    Count = MakeLabel(area, "Count", QStringLiteral("Noise Count"), 236, 315, 70, 16);
-    Label8 = MakeLabel(area, "Label8", QStringLiteral("Status"), 320, 315, 80, 16);
+    Label5 = MakeLabel(area, "Label5", QStringLiteral("ID"), {20, 315, 30, 16});
+    Label6 = MakeLabel(area, "Label6", QStringLiteral("File Name"), {50, 315, 120, 16});
+    Count = MakeLabel(area, "Count", QStringLiteral("Noise Count"), {236, 315, 70, 16});
+    Label8 = MakeLabel(area, "Label8", QStringLiteral("Status"), {320, 315, 80, 16});
     StringGrid1 = Make<QTableWidget>(area, "StringGrid1", 6, 332, 556, 99);
     SetUpStringGrid(StringGrid1, {40, 197, 45, 245, 69}, kGridRowHeight);
     ResetResultGrid();
@@ -238,11 +236,8 @@ void TForm1::FillFileList() {
 void TForm1::SetGridCell(int row, int column, const QString &text) {
     auto *item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    if (column == 0) {
-        // The number column looks like a fixed column: grey, never selected.
-        item->setBackground(palette().brush(QPalette::Button));
-        item->setFlags(Qt::ItemIsEnabled);
-    }
+    if (column == 0) // the number column looks like a fixed column
+        StyleAsFixedCell(*item, palette());
     StringGrid1->setItem(row, column, item);
 }
 

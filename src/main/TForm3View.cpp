@@ -3,6 +3,7 @@
 // building the dialog changes no setting and the first SyncControls moves the
 // controls from the defaults, as the coupling rules expect.
 #include "main/TForm3.h"
+#include "ui/Controls.h"
 #include "ui/ProgramFont.h"
 
 #include <QCheckBox>
@@ -26,16 +27,6 @@ constexpr int kLowerY = 176;  // top of the output and number area
 template <typename T> T *Named(T *widget, const char *name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
-}
-
-QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y,
-                  int pixelSize = 0) {
-    auto *label = Named(new QLabel(text, parent), name);
-    if (pixelSize > 0)
-        label->setFont(ProgramFont(pixelSize));
-    label->move(x, y);
-    label->adjustSize();
-    return label;
 }
 
 // A horizontal track bar with a tick at every step, marks below.

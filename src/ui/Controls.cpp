@@ -1,6 +1,9 @@
 #include "ui/Controls.h"
 
+#include "ui/ProgramFont.h"
+
 #include <QHeaderView>
+#include <QLabel>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -25,4 +28,27 @@ void SetUpStringGrid(QTableWidget *grid, std::initializer_list<int> columnWidths
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     grid->setWordWrap(false);
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y,
+                  int pixelSize) {
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    if (pixelSize > 0)
+        label->setFont(ProgramFont(pixelSize));
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const QRect &geometry) {
+    auto *label =
+        Make<QLabel>(parent, name, geometry.x(), geometry.y(), geometry.width(), geometry.height());
+    label->setText(text);
+    return label;
+}
+
+void StyleAsFixedCell(QTableWidgetItem &item, const QPalette &palette) {
+    item.setFlags(Qt::ItemIsEnabled);
+    item.setBackground(palette.button());
 }

@@ -6,6 +6,7 @@
 #include "batch/BatchRunner.h"
 #include "batch/ClickDump.h"
 #include "batch/ClickList.h"
+#include "ui/Controls.h"
 #include "wavefile/FrameWindow.h"
 #include "wavefile/PathBytes.h"
 
@@ -139,10 +140,8 @@ void TForm2::SetCell(int row, int column, const QString &text) {
     QTableWidgetItem *item = StringGrid1->item(row, column);
     if (item == nullptr) {
         item = new QTableWidgetItem;
-        if (column == 0) { // the fixed column: grey and not selectable
-            item->setFlags(Qt::ItemIsEnabled);
-            item->setBackground(palette().button());
-        }
+        if (column == 0)
+            StyleAsFixedCell(*item, palette());
         StringGrid1->setItem(row, column, item);
     }
     item->setText(text);

@@ -24,13 +24,6 @@ constexpr int kPictureWidth = 361;
 constexpr int kPictureHeight = 433;
 constexpr int kRowHeight = 15;
 
-QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y) {
-    auto *label = Make<QLabel>(parent, name, x, y, 100, 13);
-    label->setText(text);
-    label->adjustSize();
-    return label;
-}
-
 } // namespace
 
 TForm2::TForm2(WaveWindowHost &host, std::unique_ptr<TWavePlayer> player, QWidget *parent)

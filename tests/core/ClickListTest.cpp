@@ -3,7 +3,7 @@
 // not files at all.
 
 #include "batch/ClickList.h"
-#include "batch/LogLineReader.h"
+#include "batch/LogLines.h"
 #include "support/TestWav.h"
 
 #include <QTemporaryDir>

@@ -73,6 +73,8 @@ TEST(LogTextTest, ReadLogLinesSplitsAtEveryLineEnd) {
         bool ok = false;
         EXPECT_EQ(ReadLogLines(path, &ok), lines);
         EXPECT_TRUE(ok);
+        // Lines in memory (a detail log being written) split by the same rule.
+        EXPECT_EQ(SplitLogLines(QByteArray::fromStdString(bytes)), lines);
     }
     bool ok = true;
     EXPECT_TRUE(ReadLogLines(dir.filePath("missing.dat"), &ok).isEmpty());

@@ -1,30 +1,22 @@
-// The noise logs: one detail record per click, one summary record per file,
-// the result grid, and the two log files in the input folder.
+// The logs of a run: one detail record per click, one summary record per
+// file, the result grid, and the two log files in the log folder.
 
 #include "batch/BatchRunner.h"
 
 #include "wavefile/FileSystem.h"
 #include "wavefile/PathBytes.h"
 
-BatchRunner::BatchRunner(Settings &settings, WindowPort &port) : settings(settings), port(port) {}
-
 void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32_t width) {
     if (id == 0 || !port.MakeFileChecked())
         return;
-    // One record beyond LogMax is still taken: a list longer than LogMax records
-    // is how readers tell that records were dropped.
-    const int64_t lineLimit = int64_t{kDetailRecordLines} * settings.LogMax;
-    if (detailLog.size() > lineLimit)
+    // One record beyond LogMax is still taken, so readers can tell that records were dropped.
+    if (DetailLogOverLimit(detailLog.size(), settings.LogMax))
         return;
     if (loggedNameSource_ != inputName || loggedName_.isEmpty()) {
         loggedNameSource_ = inputName;
         loggedName_ = LoggedFileName(inputName);
     }
-    const int32_t frame = index / 2;
-    for (const QString &line :
-         {loggedName_, QString::number(id), ChannelLetter(index), QString::number(frame),
-          FormatClickTime(frame), QString::number(static_cast<int16_t>(value)),
-          QString::number(width)})
+    for (const QString &line : MakeDetailRecord(loggedName_, id, index, value, width))
         detailLog.append(line);
 }
 
@@ -35,13 +27,14 @@ void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &st
         port.ResetResultGrid();
         return;
     }
-    const QString ordinalText = QString::number(ordinal);
-    const QString countText = QString::number(count);
+    const SummaryRecord record = MakeSummaryRecord(ordinal, name, count, status.text());
     // The grid keeps the name with its bytes, so the wave window can open the
     // file; the log holds the form that survives the log's code page and line
     // splitting.
-    port.SetResultRow(ordinal, ordinalText, name, countText, status);
-    summaryLog << ordinalText << LoggedFileName(name) << countText << LoggedFileName(status.text());
+    port.SetResultRow(ordinal, record[kSummaryOrdinalLine], name, record[kSummaryCountLine],
+                      status);
+    for (const QString &line : record)
+        summaryLog << line;
     if (status != Status::OK)
         ++problemFileCount;
 }

@@ -1,37 +1,12 @@
-// Text helpers of the noise logs: time and channel texts, the logged form of a
-// file name, and reading and writing line lists in the logs' code page.
+// The noise logs' records and their texts: time and channel texts, the logged
+// form of a file name, the files of a log folder and the clean files of a
+// summary log.
 
 #include "batch/NoiseLog.h"
 
-#include "batch/LogLineReader.h"
 #include "engine/ClickEngine.h"
-#include "wavefile/AtomicFile.h"
 #include "wavefile/FileSystem.h"
 #include "wavefile/PathBytes.h"
-
-#include <QStringDecoder>
-#include <QStringEncoder>
-
-namespace {
-
-const char *const kLogCodec = "CP932";
-// Far beyond the logs a run writes for its files; a file larger is not read whole.
-constexpr int64_t kMaxLogReadBytes = int64_t{256} * 1024 * 1024;
-
-// True when the code point survives a trip through CP932 unchanged, so a name
-// written to a log reads back as the same text.
-bool Cp932Holds(char32_t codePoint) {
-    const QString text = QString::fromUcs4(&codePoint, 1);
-    QStringEncoder encoder(kLogCodec);
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return false;
-    QStringDecoder decoder(kLogCodec);
-    const QString back = decoder.decode(bytes);
-    return !decoder.hasError() && back == text;
-}
-
-} // namespace
 
 bool IsControlCharacter(char32_t codePoint) {
     return codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0);
@@ -63,7 +38,7 @@ QString LoggedFileName(const QString &name) {
     // A name in Shift-JIS bytes is logged as the CP932 text it is.
     for (const char32_t codePoint : DisplayFileName(name).toUcs4()) {
         const bool plainAscii = codePoint >= 0x20 && codePoint < 0x7f;
-        if (plainAscii || (!IsControlCharacter(codePoint) && Cp932Holds(codePoint)))
+        if (plainAscii || (!IsControlCharacter(codePoint) && LogCodePageHolds(codePoint)))
             logged.append(QString::fromUcs4(&codePoint, 1));
         else
             logged.append(QLatin1Char('?'));
@@ -88,36 +63,26 @@ QStringList CleanInSummary(const QString &path, const QStringList &names) {
     return clean;
 }
 
-QStringList ReadLogLines(const QString &path, bool *ok) {
-    LogLineReader reader(path);
-    QStringList lines;
-    int64_t total = 0;
-    QByteArray line;
-    while (total <= kMaxLogReadBytes && reader.NextLine(line)) {
-        total += line.size() + 1;
-        lines << DecodeLogText(line);
-    }
-    if (ok)
-        *ok = reader.isOpen() && !reader.failed() && total <= kMaxLogReadBytes;
-    return lines;
+SummaryRecord MakeSummaryRecord(int32_t ordinal, const QString &name, int32_t count,
+                                const QString &status) {
+    SummaryRecord record;
+    record[kSummaryOrdinalLine] = QString::number(ordinal);
+    record[kSummaryNameLine] = LoggedFileName(name);
+    record[kSummaryCountLine] = QString::number(count);
+    record[kSummaryStatusLine] = LoggedFileName(status);
+    return record;
 }
 
-QString DecodeLogText(const QByteArray &bytes) {
-    QStringDecoder decoder(kLogCodec);
-    return decoder.decode(bytes);
-}
-
-QByteArray EncodeLogText(const QString &text) {
-    QStringEncoder encoder(kLogCodec);
-    return encoder.encode(text);
-}
-
-bool WriteLogLines(const QString &path, const QStringList &lines) {
-    QByteArray bytes;
-    for (const QString &line : lines) {
-        bytes += EncodeLogText(line);
-        bytes += "\r\n";
-    }
-    AtomicFile file = AtomicFile::Create(path);
-    return file.isOpen() && file.file().write(bytes.constData(), bytes.size()) && file.commit();
+DetailRecord MakeDetailRecord(const QString &loggedName, int32_t id, int32_t index, int32_t value,
+                              int32_t width) {
+    const int32_t frame = index / 2;
+    DetailRecord record;
+    record[kDetailNameLine] = loggedName;
+    record[kDetailIdLine] = QString::number(id);
+    record[kDetailChannelLine] = ChannelLetter(index);
+    record[kDetailFrameLine] = QString::number(frame);
+    record[kDetailTimeLine] = FormatClickTime(frame);
+    record[kDetailValueLine] = QString::number(static_cast<int16_t>(value));
+    record[kDetailWidthLine] = QString::number(width);
+    return record;
 }
