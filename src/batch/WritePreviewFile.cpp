@@ -1,6 +1,7 @@
 #include "batch/WritePreviewFile.h"
 
 #include "batch/NoiseLog.h"
+#include "wavefile/ByteOrder.h"
 #include "wavefile/PathBytes.h"
 
 #include <algorithm>
@@ -11,8 +12,8 @@ namespace {
 constexpr int32_t kPlainFormatBytes = 16; // format tag to bits per sample, no extra size
 
 void PutLe32(std::vector<uint8_t> &bytes, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(uint8_t(v >> (8 * i)));
+    bytes.resize(bytes.size() + 4);
+    WriteLe32(bytes.data() + bytes.size() - 4, v);
 }
 
 void PutId(std::vector<uint8_t> &bytes, const char *id) {
@@ -38,11 +39,10 @@ std::vector<uint8_t> FileBytes(const int16_t *values, int64_t count, const WaveF
     bytes.insert(bytes.end(), format.begin(), format.begin() + kPlainFormatBytes);
     PutId(bytes, "data");
     PutLe32(bytes, dataBytes);
-    for (int64_t i = 0; i < count; ++i) {
-        const auto v = static_cast<uint16_t>(values[i]);
-        bytes.push_back(uint8_t(v & 0xff));
-        bytes.push_back(uint8_t(v >> 8));
-    }
+    const size_t start = bytes.size();
+    bytes.resize(start + size_t(count) * 2);
+    for (int64_t i = 0; i < count; ++i)
+        WriteLe16(bytes.data() + start + 2 * size_t(i), static_cast<uint16_t>(values[i]));
     return bytes;
 }
 

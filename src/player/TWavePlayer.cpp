@@ -1,6 +1,6 @@
 #include "player/TWavePlayer.h"
 
-#include "wavefile/ByteReader.h"
+#include "wavefile/ByteOrder.h"
 #include "wavefile/WaveFile.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "wavefile/WaveFile.h"
 
-#include "wavefile/ByteReader.h"
+#include "wavefile/ByteOrder.h"
 #include "wavefile/FileSystem.h"
 
 #include <algorithm>
@@ -22,11 +22,6 @@ constexpr int64_t kMaxFileSize = std::numeric_limits<int32_t>::max();
 constexpr int64_t kSpaceMarginBytes = 1000000;
 // Values per read in ReadSamples, so a long run needs no buffer of its own size.
 constexpr int64_t kReadPieceValues = 32768;
-
-void PutU32(uint8_t *p, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(value >> (8 * i));
-}
 
 std::optional<DataChunkLocation> ReadChunkHeader(const FileHandle &file, int64_t offset) {
     DataChunkLocation chunk;
@@ -124,11 +119,11 @@ int32_t WaveHeader::dataSize() const {
 }
 
 void WaveHeader::setDataSize(int32_t bytes) {
-    PutU32(dataHeader.data() + 4, uint32_t(bytes));
+    WriteLe32(dataHeader.data() + 4, uint32_t(bytes));
 }
 
 void WaveHeader::setRiffSize(uint32_t bytes) {
-    PutU32(riff.data() + 4, bytes);
+    WriteLe32(riff.data() + 4, bytes);
 }
 
 int32_t DataChunkLocation::size() const {
