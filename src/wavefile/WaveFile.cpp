@@ -216,11 +216,11 @@ int32_t WaveFile::ReadSamples(int32_t start, int32_t count, const QString &path,
     return int32_t(done);
 }
 
-bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const {
+std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataBytesWritten) {
     const int32_t fmtSize = header.fmtSize();
     if (fmtSize < kMinFormatBytes || header.formatBody.size() != size_t(fmtSize) ||
         dataBytesWritten < 0 || dataBytesWritten > std::numeric_limits<int32_t>::max())
-        return false;
+        return {};
     // Only the format and data chunks are written, so the RIFF size counts
     // just those two (with the format body's pad byte).
     const int64_t pad = fmtSize & 1;
@@ -240,7 +240,12 @@ bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const 
     if (pad)
         bytes.push_back(0);
     bytes.insert(bytes.end(), h.dataHeader.begin(), h.dataHeader.end());
-    return out.write(bytes.data(), int64_t(bytes.size()));
+    return bytes;
+}
+
+bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const {
+    const std::vector<uint8_t> bytes = OutputHeaderBytes(header, dataBytesWritten);
+    return !bytes.empty() && out.write(bytes.data(), int64_t(bytes.size()));
 }
 
 bool HasWaveExtension(const QString &path) {

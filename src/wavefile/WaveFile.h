@@ -101,6 +101,10 @@ public:
     bool WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const;
 };
 
+// The bytes WriteWaveHeader writes for header and dataBytesWritten bytes of
+// samples; empty when header has no whole format chunk or the size does not fit.
+std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataBytesWritten);
+
 // True when the text from the path's last "." on, cut to four characters and
 // lower-cased, is ".wav".
 bool HasWaveExtension(const QString &path);
