@@ -1,6 +1,6 @@
 #include "batch/PassBlocks.h"
 
-#include "wavefile/ByteReader.h"
+#include "wavefile/ByteOrder.h"
 
 #include <algorithm>
 
@@ -40,10 +40,7 @@ int32_t PassBlocks::Clean(FileHandle &in, const WaveFile &wave, int32_t pos,
 
 bool PassBlocks::Store(FileHandle &out, int32_t n) {
     uint8_t *bytes = staging_.data();
-    for (int32_t i = kHistoryValues; i < kHistoryValues + n; ++i) {
-        const auto value = static_cast<uint32_t>(work_[size_t(i)]);
-        bytes[2 * i] = uint8_t(value & 0xff);
-        bytes[2 * i + 1] = uint8_t((value >> 8) & 0xff);
-    }
+    for (int32_t i = kHistoryValues; i < kHistoryValues + n; ++i)
+        WriteLe16(bytes + 2 * i, static_cast<uint16_t>(work_[size_t(i)]));
     return out.write(bytes + kStagingStart, int64_t{n} * kValueBytes);
 }

@@ -1,6 +1,7 @@
 #include "batch/WritePreviewFile.h"
 
 #include "batch/NoiseLog.h"
+#include "wavefile/ByteOrder.h"
 #include "wavefile/PathBytes.h"
 
 #include <algorithm>
@@ -10,39 +11,24 @@ namespace {
 
 constexpr int32_t kPlainFormatBytes = 16; // format tag to bits per sample, no extra size
 
-void PutLe32(std::vector<uint8_t> &bytes, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(uint8_t(v >> (8 * i)));
-}
-
-void PutId(std::vector<uint8_t> &bytes, const char *id) {
-    bytes.insert(bytes.end(), id, id + 4);
-}
-
 // The values as the file stores them, behind the 44-byte header: little-endian,
 // two bytes each. Empty when wave has no format read to describe them.
 std::vector<uint8_t> FileBytes(const int16_t *values, int64_t count, const WaveFile &wave) {
     const std::vector<uint8_t> &format = wave.header.formatBody;
     if (format.size() < size_t(kPlainFormatBytes))
         return {};
-    const auto dataBytes = uint32_t(count * 2);
     // Whatever the input's format chunk held beyond its 16 plain bytes
     // (an extra size, extensions) describes nothing of these samples.
-    std::vector<uint8_t> bytes;
-    bytes.reserve(44 + dataBytes);
-    PutId(bytes, "RIFF");
-    PutLe32(bytes, 36 + dataBytes);
-    PutId(bytes, "WAVE");
-    PutId(bytes, "fmt ");
-    PutLe32(bytes, kPlainFormatBytes);
-    bytes.insert(bytes.end(), format.begin(), format.begin() + kPlainFormatBytes);
-    PutId(bytes, "data");
-    PutLe32(bytes, dataBytes);
-    for (int64_t i = 0; i < count; ++i) {
-        const auto v = static_cast<uint16_t>(values[i]);
-        bytes.push_back(uint8_t(v & 0xff));
-        bytes.push_back(uint8_t(v >> 8));
-    }
+    WaveHeader plain;
+    plain.formatBody.assign(format.begin(), format.begin() + kPlainFormatBytes);
+    WriteLe32(plain.riff.data() + 16, kPlainFormatBytes);
+    std::vector<uint8_t> bytes = OutputHeaderBytes(plain, count * 2);
+    if (bytes.empty())
+        return {};
+    const size_t start = bytes.size();
+    bytes.resize(start + size_t(count) * 2);
+    for (int64_t i = 0; i < count; ++i)
+        WriteLe16(bytes.data() + start + 2 * size_t(i), static_cast<uint16_t>(values[i]));
     return bytes;
 }
 

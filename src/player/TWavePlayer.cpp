@@ -1,11 +1,12 @@
 #include "player/TWavePlayer.h"
 
-#include "wavefile/ByteReader.h"
+#include "wavefile/ByteOrder.h"
 #include "wavefile/WaveFile.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -13,7 +14,9 @@ namespace {
 // the player stops waiting for it.
 constexpr int64_t kGraceMs = 2000;
 
-WaveFormat DecodeFormat(const std::array<uint8_t, 18> &b) {
+// A format chunk shorter than 18 bytes has no extra size: the bytes it lacks
+// read as zero.
+WaveFormat DecodeFormat(const std::vector<uint8_t> &b) {
     WaveFormat f;
     f.formatTag = ReadLe16(&b[0]);
     f.channels = ReadLe16(&b[2]);
@@ -21,7 +24,7 @@ WaveFormat DecodeFormat(const std::array<uint8_t, 18> &b) {
     f.byteRate = ReadLe32(&b[8]);
     f.blockAlign = ReadLe16(&b[12]);
     f.bitsPerSample = ReadLe16(&b[14]);
-    f.extraSize = ReadLe16(&b[16]);
+    f.extraSize = uint16_t((b.size() > 16 ? b[16] : 0) | (b.size() > 17 ? b[17] << 8 : 0));
     return f;
 }
 
@@ -48,45 +51,19 @@ bool TWavePlayer::OpenFile() {
     return true;
 }
 
-// Every size below comes from the file, so each is checked against the file's
-// length before it is used as an offset.
 bool TWavePlayer::ReadHeader() {
-    const int64_t size = file_.size();
-    if (size < 20 || size > std::numeric_limits<int32_t>::max())
+    const std::optional<ParsedWave> w = ParseWave(file_);
+    if (!w)
         return false;
-    if (file_.readAt(0, fileHeader.data(), 20) != 20)
+    const WaveFormat f = DecodeFormat(w->header.formatBody);
+    // Nothing can be played, nor a frame counted, without PCM of a whole byte
+    // per sample and at least one channel.
+    if (f.formatTag != 1 || f.bitsPerSample / 8 == 0 || f.channels == 0)
         return false;
-    if (!IdIs(&fileHeader[0], "RIFF") || !IdIs(&fileHeader[8], "WAVE"))
-        return false;
-    const auto fmtSize = int32_t(ReadLe32(&fileHeader[16]));
-    if (fmtSize < 16 || 20 + int64_t(fmtSize) > size)
-        return false;
-
-    // A 16-byte format chunk has no extra size; the two bytes after it belong
-    // to the next chunk and stay zero here.
-    std::array<uint8_t, 18> formatBytes{};
-    const int32_t formatRead = std::min(fmtSize, 18);
-    if (file_.readAt(20, formatBytes.data(), formatRead) != formatRead)
-        return false;
-    format = DecodeFormat(formatBytes);
-    if (format.formatTag != 1)
-        return false;
-    // Nothing can be played, nor a frame counted, without a whole byte per
-    // sample and at least one channel.
-    if (format.bitsPerSample / 8 == 0 || format.channels == 0)
-        return false;
-
-    const std::optional<DataChunkLocation> data = FindDataChunk(file_, size, fmtSize);
-    if (!data)
-        return false;
-    const int64_t offset = data->headerOffset + 8;
-    if (data->size() < 0 || offset + data->size() > size)
-        return false;
-
-    dataHeader = data->header;
-    dataOffset = int32_t(offset);
-    dataSize = data->size();
-    fileSize = int32_t(size);
+    format = f;
+    dataOffset = w->dataOffset;
+    dataSize = w->dataBytes;
+    fileSize = w->fileSize;
     bytesPerSample = format.bitsPerSample / 8;
     bytesPerFrame = bytesPerSample * format.channels;
     return true;

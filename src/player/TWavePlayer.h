@@ -16,7 +16,6 @@
 #include "player/SoundOutput.h"
 
 #include <QString>
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -85,9 +84,7 @@ public:
     uint32_t lastResult() const { return lastResult_; }
 
     // The file as read by the last successful OpenFile.
-    std::array<uint8_t, 20> fileHeader{}; // RIFF id, RIFF size, WAVE id, fmt id, fmt size
     WaveFormat format;                    // the format chunk; extra size 0 when it has none
-    std::array<uint8_t, 8> dataHeader{};  // data id and data size
     int32_t bytesPerFrame = 0;            // bytesPerSample × channels
     int32_t bytesPerSample = 0;           // bits per sample / 8
     int32_t dataOffset = 0;               // file offset of the first sample

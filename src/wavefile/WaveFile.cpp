@@ -1,6 +1,6 @@
 #include "wavefile/WaveFile.h"
 
-#include "wavefile/ByteReader.h"
+#include "wavefile/ByteOrder.h"
 #include "wavefile/FileSystem.h"
 
 #include <algorithm>
@@ -22,11 +22,6 @@ constexpr int64_t kMaxFileSize = std::numeric_limits<int32_t>::max();
 constexpr int64_t kSpaceMarginBytes = 1000000;
 // Values per read in ReadSamples, so a long run needs no buffer of its own size.
 constexpr int64_t kReadPieceValues = 32768;
-
-void PutU32(uint8_t *p, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(value >> (8 * i));
-}
 
 std::optional<DataChunkLocation> ReadChunkHeader(const FileHandle &file, int64_t offset) {
     DataChunkLocation chunk;
@@ -68,8 +63,8 @@ std::optional<DataChunkLocation> ScanForDataId(const FileHandle &file, int64_t f
     return std::nullopt;
 }
 
-// Reads and checks the RIFF header and the format body. fmtSize is bounded by
-// the file before anything is allocated for it.
+// Reads the RIFF header and the format body. fmtSize is bounded by the file
+// before anything is allocated for it.
 bool ReadFormat(const FileHandle &file, int64_t fileSize, WaveHeader &h) {
     if (file.readAt(0, h.riff.data(), kRiffHeaderBytes) != kRiffHeaderBytes)
         return false;
@@ -79,10 +74,7 @@ bool ReadFormat(const FileHandle &file, int64_t fileSize, WaveHeader &h) {
     if (fmtSize < kMinFormatBytes || fmtSize > fileSize - kRiffHeaderBytes)
         return false;
     h.formatBody.resize(size_t(fmtSize));
-    if (file.readAt(kRiffHeaderBytes, h.formatBody.data(), fmtSize) != fmtSize)
-        return false;
-    const uint8_t *body = h.formatBody.data();
-    return ReadLe16(body) == 1 && ReadLe16(body + 2) == 2 && ReadLe16(body + 14) == 16;
+    return file.readAt(kRiffHeaderBytes, h.formatBody.data(), fmtSize) == fmtSize;
 }
 
 // A duplicate of standard output or error when path names that very file
@@ -127,11 +119,11 @@ int32_t WaveHeader::dataSize() const {
 }
 
 void WaveHeader::setDataSize(int32_t bytes) {
-    PutU32(dataHeader.data() + 4, uint32_t(bytes));
+    WriteLe32(dataHeader.data() + 4, uint32_t(bytes));
 }
 
 void WaveHeader::setRiffSize(uint32_t bytes) {
-    PutU32(riff.data() + 4, bytes);
+    WriteLe32(riff.data() + 4, bytes);
 }
 
 int32_t DataChunkLocation::size() const {
@@ -152,28 +144,51 @@ bool WaveFile::ReadWaveHeader(const QString &path, MessageSink &messages) {
     return file.isOpen() && ReadWaveHeader(file);
 }
 
-bool WaveFile::ReadWaveHeader(const FileHandle &file) {
+uint16_t ParsedWave::formatTag() const {
+    return ReadLe16(header.formatBody.data());
+}
+
+uint16_t ParsedWave::channels() const {
+    return ReadLe16(header.formatBody.data() + 2);
+}
+
+uint16_t ParsedWave::bitsPerSample() const {
+    return ReadLe16(header.formatBody.data() + 14);
+}
+
+std::optional<ParsedWave> ParseWave(const FileHandle &file) {
     const int64_t size = file.size();
     if (size < 0 || size > kMaxFileSize)
-        return false;
-    WaveHeader h;
-    if (!ReadFormat(file, size, h))
-        return false;
-    const auto data = FindDataChunk(file, size, h.fmtSize());
+        return std::nullopt;
+    ParsedWave w;
+    if (!ReadFormat(file, size, w.header))
+        return std::nullopt;
+    const auto data = FindDataChunk(file, size, w.header.fmtSize());
     if (!data)
-        return false;
+        return std::nullopt;
     const int32_t declared = data->size();
     const int64_t offset = data->headerOffset + kChunkHeaderBytes;
     // A size of 2^31 or more reads as negative: no such file fits the fields.
     if (declared < 0 || offset + declared > size)
+        return std::nullopt;
+    w.header.dataHeader = data->header;
+    w.fileSize = int32_t(size);
+    w.dataOffset = int32_t(offset);
+    w.dataBytes = declared;
+    return w;
+}
+
+bool WaveFile::ReadWaveHeader(const FileHandle &file) {
+    std::optional<ParsedWave> w = ParseWave(file);
+    // The engine works on 16-bit stereo PCM only.
+    if (!w || w->formatTag() != 1 || w->channels() != 2 || w->bitsPerSample() != 16)
         return false;
-    h.dataHeader = data->header;
-    header = std::move(h);
-    fileSize = int32_t(size);
-    dataOffset = int32_t(offset);
-    dataBytes = declared;
-    bytesPerSample = ReadLe16(header.formatBody.data() + 14) / 8;
-    channelCount = ReadLe16(header.formatBody.data() + 2);
+    bytesPerSample = w->bitsPerSample() / 8;
+    channelCount = w->channels();
+    header = std::move(w->header);
+    fileSize = w->fileSize;
+    dataOffset = w->dataOffset;
+    dataBytes = w->dataBytes;
     sampleCount = dataBytes / bytesPerSample;
     return true;
 }
@@ -201,11 +216,11 @@ int32_t WaveFile::ReadSamples(int32_t start, int32_t count, const QString &path,
     return int32_t(done);
 }
 
-bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const {
+std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataBytesWritten) {
     const int32_t fmtSize = header.fmtSize();
     if (fmtSize < kMinFormatBytes || header.formatBody.size() != size_t(fmtSize) ||
         dataBytesWritten < 0 || dataBytesWritten > std::numeric_limits<int32_t>::max())
-        return false;
+        return {};
     // Only the format and data chunks are written, so the RIFF size counts
     // just those two (with the format body's pad byte).
     const int64_t pad = fmtSize & 1;
@@ -225,7 +240,12 @@ bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const 
     if (pad)
         bytes.push_back(0);
     bytes.insert(bytes.end(), h.dataHeader.begin(), h.dataHeader.end());
-    return out.write(bytes.data(), int64_t(bytes.size()));
+    return bytes;
+}
+
+bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const {
+    const std::vector<uint8_t> bytes = OutputHeaderBytes(header, dataBytesWritten);
+    return !bytes.empty() && out.write(bytes.data(), int64_t(bytes.size()));
 }
 
 bool HasWaveExtension(const QString &path) {

@@ -33,6 +33,25 @@ struct WaveHeader {
     void setRiffSize(uint32_t bytes);
 };
 
+// What a RIFF WAVE file's chunks say, before any rule about which formats a
+// reader takes: the runs take 16-bit stereo only, the wave player any PCM. One
+// parser for both, so every file a run accepts can be played.
+struct ParsedWave {
+    WaveHeader header;
+    int32_t fileSize = 0;
+    int32_t dataOffset = 0; // byte offset of the first sample
+    int32_t dataBytes = 0;  // data size from the data header
+
+    uint16_t formatTag() const;
+    uint16_t channels() const;
+    uint16_t bitsPerSample() const;
+};
+
+// Reads the RIFF and WAVE ids (case ignored), a format chunk of at least 16
+// bytes and a data chunk lying wholly inside the file, of at most 2^31 - 1
+// bytes. Every size is checked against the file's length before it is used.
+std::optional<ParsedWave> ParseWave(const FileHandle &file);
+
 // Where a data chunk was found: the byte offset of its 8-byte header and the
 // header's bytes.
 struct DataChunkLocation {
@@ -45,8 +64,7 @@ struct DataChunkLocation {
 // byte 20 and is fmtSize bytes long: walks the chunks from the end of the format
 // chunk (pad bytes after odd sizes, every step bounded by fileSize) and takes the
 // first whose id reads "DATA" upper-cased; only when the walk finds none, falls
-// back to a 4-byte-step search for "DATA" within 512 bytes. The wave player uses
-// this too, so every file a run accepts can be played.
+// back to a 4-byte-step search for "DATA" within 512 bytes.
 std::optional<DataChunkLocation> FindDataChunk(const FileHandle &file, int64_t fileSize,
                                                int32_t fmtSize);
 
@@ -82,6 +100,10 @@ public:
     // between the format and the data are not written). False if the write failed.
     bool WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const;
 };
+
+// The bytes WriteWaveHeader writes for header and dataBytesWritten bytes of
+// samples; empty when header has no whole format chunk or the size does not fit.
+std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataBytesWritten);
 
 // True when the text from the path's last "." on, cut to four characters and
 // lower-cased, is ".wav".

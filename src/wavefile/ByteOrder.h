@@ -1,7 +1,8 @@
 #pragma once
-// Reading the fields of a WAV file's bytes: little-endian integers and the
-// four-letter chunk ids. Shared by the wave file access, the passes and the
-// player, which each apply their own rules to what they read.
+// A WAV file's byte order: reading and writing little-endian integers, and
+// the four-letter chunk ids. Shared by the wave file access, the passes and the
+// player, which each apply their own rules to what they read. Inline, as the
+// passes call them once per sample.
 
 #include <cstdint>
 
@@ -11,6 +12,16 @@ inline uint16_t ReadLe16(const uint8_t *p) {
 
 inline uint32_t ReadLe32(const uint8_t *p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+inline void WriteLe16(uint8_t *p, uint16_t value) {
+    p[0] = uint8_t(value);
+    p[1] = uint8_t(value >> 8);
+}
+
+inline void WriteLe32(uint8_t *p, uint32_t value) {
+    WriteLe16(p, uint16_t(value));
+    WriteLe16(p + 2, uint16_t(value >> 16));
 }
 
 // Compares a 4-byte chunk id with an upper-case one after upper-casing the id,
