@@ -4,7 +4,7 @@
 // no shown or logged text may hold a kept byte or a control character.
 
 #include "batch/NoiseLog.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <QByteArray>
 #include <QList>

@@ -11,8 +11,8 @@
 #include "batch/WindowPort.h"
 #include "engine/ClickEngine.h"
 #include "settings/Settings.h"
-#include "wavefile/FileLock.h"
-#include "wavefile/ProtectedFiles.h"
+#include "filesystem/FileLock.h"
+#include "filesystem/ProtectedFiles.h"
 #include "wavefile/WaveFile.h"
 
 #include <QByteArray>

@@ -2,7 +2,7 @@
 
 #include "batch/NoiseLog.h"
 #include "wavefile/FrameWindow.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 #include "wavefile/WaveFile.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 // The numeric dump: the sample values of one channel around a click, one
 // value per line under a one-line heading, in the logs' code page with CR LF.
 
-#include "wavefile/MessageSink.h"
-#include "wavefile/ProtectedFiles.h"
+#include "batch/MessageSink.h"
+#include "filesystem/ProtectedFiles.h"
 
 #include <QString>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // file into place. Without a file begun (tests that log outside a run) the
 // lines are kept in memory and written at save.
 
-#include "wavefile/AtomicFile.h"
+#include "filesystem/AtomicFile.h"
 
 #include <QByteArray>
 #include <QString>

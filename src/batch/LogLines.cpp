@@ -1,6 +1,6 @@
 #include "batch/LogLines.h"
 
-#include "wavefile/AtomicFile.h"
+#include "filesystem/AtomicFile.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

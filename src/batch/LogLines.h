@@ -5,7 +5,7 @@
 // them. Every writer and reader of those files goes through here, so they all
 // agree on where a line ends and what its bytes are.
 
-#include "wavefile/FileHandle.h"
+#include "filesystem/FileHandle.h"
 
 #include <QByteArray>
 #include <QString>

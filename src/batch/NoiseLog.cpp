@@ -5,8 +5,8 @@
 #include "batch/NoiseLog.h"
 
 #include "engine/ClickEngine.h"
-#include "wavefile/FileSystem.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/FileSystem.h"
+#include "filesystem/PathBytes.h"
 
 bool IsControlCharacter(char32_t codePoint) {
     return codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0);

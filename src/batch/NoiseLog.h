@@ -5,7 +5,7 @@
 // these from here; their lines are read and written through LogLines.
 
 #include "batch/LogLines.h"
-#include "wavefile/ProtectedFiles.h"
+#include "filesystem/ProtectedFiles.h"
 
 #include <QString>
 #include <QStringList>

@@ -7,7 +7,7 @@
 // sounds exactly as the removal pass writes.
 
 #include "engine/ClickEngine.h"
-#include "wavefile/FileHandle.h"
+#include "filesystem/FileHandle.h"
 #include "wavefile/WaveFile.h"
 
 #include <cstdint>

@@ -3,8 +3,8 @@
 
 #include "batch/BatchRunner.h"
 #include "engine/Thresholds.h"
-#include "wavefile/FileSystem.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/FileSystem.h"
+#include "filesystem/PathBytes.h"
 
 #include <cerrno>
 #include <unistd.h>

@@ -3,8 +3,8 @@
 
 #include "batch/BatchRunner.h"
 
-#include "wavefile/FileSystem.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/FileSystem.h"
+#include "filesystem/PathBytes.h"
 
 void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32_t width) {
     if (id == 0 || !port.MakeFileChecked())

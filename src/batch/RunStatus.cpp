@@ -1,6 +1,6 @@
 #include "batch/RunStatus.h"
 
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 RunStatus RunStatus::NoiseDeleteAt(const QString &outputName) {
     return RunStatus(Kind::NoiseDeleteAt, outputName);

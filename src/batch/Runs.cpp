@@ -4,7 +4,7 @@
 #include "batch/BatchRunner.h"
 #include "batch/OutputName.h"
 
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <QDir>
 

@@ -4,7 +4,7 @@
 // error; tests with a recorder that scripts the answers.
 
 #include "batch/RunStatus.h"
-#include "wavefile/MessageSink.h"
+#include "batch/MessageSink.h"
 
 #include <QString>
 #include <QStringList>
@@ -56,7 +56,7 @@ public:
     }
 
     // edFile: the selected items' file names (without folder), in list order,
-    // with their bytes as the folder listing gave them (wavefile/PathBytes.h).
+    // with their bytes as the folder listing gave them (filesystem/PathBytes.h).
     virtual QStringList SelectedFileNames() const = 0;
     // ckMakeFile: detail records are kept only while it is checked.
     virtual bool MakeFileChecked() const = 0;

@@ -2,7 +2,7 @@
 
 #include "batch/NoiseLog.h"
 #include "wavefile/ByteOrder.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <algorithm>
 #include <vector>

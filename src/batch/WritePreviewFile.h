@@ -2,7 +2,7 @@
 // The preview's temporary wave file: a repaired stretch of a few seconds that
 // the wave player then plays from disk.
 
-#include "wavefile/MessageSink.h"
+#include "batch/MessageSink.h"
 #include "wavefile/WaveFile.h"
 
 #include <QString>

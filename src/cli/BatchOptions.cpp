@@ -1,8 +1,8 @@
 #include "BatchOptions.h"
 
 #include "batch/NoiseLog.h"
-#include "wavefile/FileSystem.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/FileSystem.h"
+#include "filesystem/PathBytes.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ConsolePort.h"
 
 #include "batch/NoiseLog.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <csignal>
 #include <unistd.h>

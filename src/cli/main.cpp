@@ -5,8 +5,8 @@
 #include "ConsolePort.h"
 #include "batch/BatchRunner.h"
 #include "settings/Settings.h"
-#include "wavefile/FileSystem.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/FileSystem.h"
+#include "filesystem/PathBytes.h"
 
 #include <QDir>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "main/FileBrowser.h"
 
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <QFileInfo>
 #include <QSet>

@@ -1,7 +1,7 @@
 #pragma once
 // What the main window's drive box, folder list and file list show, read from
 // the file system. Paths use "/" and carry no trailing separator except the root.
-// Names and paths carry their bytes (wavefile/PathBytes.h): a name that is not
+// Names and paths carry their bytes (filesystem/PathBytes.h): a name that is not
 // UTF-8 is listed, and the folder calls here reach the folder it names.
 
 #include <QString>

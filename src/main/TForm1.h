@@ -69,7 +69,7 @@ public:
 
     // The items of edFolder and edFile and the name cells of StringGrid1 show
     // a name's DisplayFileName and keep the name itself, with its bytes
-    // (wavefile/PathBytes.h), under this role: open files by it, never by the text.
+    // (filesystem/PathBytes.h), under this role: open files by it, never by the text.
     static constexpr int kNameRole = Qt::UserRole;
 
     // The folder shown by the folder and file lists (no trailing separator

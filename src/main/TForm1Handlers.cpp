@@ -6,8 +6,8 @@
 #include "batch/OutputName.h"
 #include "main/FileBrowser.h"
 #include "main/TAboutBox.h"
-#include "wavefile/FileSystem.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/FileSystem.h"
+#include "filesystem/PathBytes.h"
 #include "wavewindow/TForm2.h"
 
 #include <QCheckBox>

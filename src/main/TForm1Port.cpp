@@ -4,7 +4,7 @@
 #include "main/TForm1.h"
 
 #include "ui/MessageBox.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 #include "wavewindow/TForm2.h"
 
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 #include "main/FileBrowser.h"
 #include "ui/Controls.h"
 #include "ui/ProgramFont.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

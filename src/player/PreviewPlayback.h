@@ -15,8 +15,8 @@
 #include "player/PlaybackView.h"
 #include "player/TWavePlayer.h"
 #include "settings/Settings.h"
-#include "wavefile/MessageSink.h"
-#include "wavefile/ProtectedFiles.h"
+#include "batch/MessageSink.h"
+#include "filesystem/ProtectedFiles.h"
 #include "wavefile/WaveFile.h"
 
 #include <QString>

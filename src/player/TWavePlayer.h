@@ -12,7 +12,7 @@
 // outputFormat, OpenDevice; then ReadFrames and QueueBlock per block; then
 // CloseDevice and CloseFile.
 
-#include "wavefile/FileHandle.h"
+#include "filesystem/FileHandle.h"
 #include "player/SoundOutput.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "IniFile.h"
 
-#include "wavefile/AtomicFile.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/AtomicFile.h"
+#include "filesystem/PathBytes.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "Settings.h"
 
 #include "IniFile.h"
-#include "wavefile/FileSystem.h"
+#include "filesystem/FileSystem.h"
 
 #include <QDir>
 #include <QStorageInfo>

@@ -2,7 +2,7 @@
 // The program's message box: every message and yes/no question a window puts
 // to the user, shown modally over parent with an empty title and no icon.
 
-#include "wavefile/MessageSink.h"
+#include "batch/MessageSink.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A stretch of frames of one wave file, as the picture and the dump read it.
 
-#include "wavefile/MessageSink.h"
+#include "batch/MessageSink.h"
 
 #include <QString>
 #include <cstdint>

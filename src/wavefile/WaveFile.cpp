@@ -1,7 +1,7 @@
 #include "wavefile/WaveFile.h"
 
 #include "wavefile/ByteOrder.h"
-#include "wavefile/FileSystem.h"
+#include "filesystem/FileSystem.h"
 
 #include <algorithm>
 #include <fcntl.h>

@@ -7,10 +7,10 @@
 // the first value of the data chunk (left values at even indices); a frame is
 // one left and one right value.
 
-#include "wavefile/AtomicFile.h"
-#include "wavefile/FileHandle.h"
-#include "wavefile/MessageSink.h"
-#include "wavefile/ProtectedFiles.h"
+#include "filesystem/AtomicFile.h"
+#include "filesystem/FileHandle.h"
+#include "batch/MessageSink.h"
+#include "filesystem/ProtectedFiles.h"
 
 #include <QString>
 #include <array>

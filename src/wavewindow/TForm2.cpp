@@ -8,7 +8,7 @@
 #include "batch/ClickList.h"
 #include "ui/Controls.h"
 #include "wavefile/FrameWindow.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -4,7 +4,7 @@
 // writes back the few facts the main window keeps for it; it knows no widget
 // of the main window.
 
-#include "wavefile/MessageSink.h"
+#include "batch/MessageSink.h"
 
 #include <QString>
 #include <QStringList>

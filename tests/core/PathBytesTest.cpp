@@ -2,7 +2,7 @@
 // program's path text and is shown as UTF-8, as CP932 or with "?"; files so
 // named go through whole runs.
 
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 #include "batch/BatchRunner.h"
 #include "support/NameKinds.h"
 #include "support/RunnerFixture.h"

@@ -4,7 +4,7 @@
 #include "batch/WritePreviewFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestWav.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 // gets a file with clicks ("_a") and a clean one ("_b").
 
 #include "support/TestWav.h"
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 // A MessageSink for tests: records every text shown and answers questions from
 // a script (Yes when the script has run out).
 
-#include "wavefile/MessageSink.h"
+#include "batch/MessageSink.h"
 
 #include <QString>
 #include <QStringList>

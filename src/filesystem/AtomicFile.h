@@ -10,7 +10,7 @@
 // standard output, is written through instead (WriteThrough): there is
 // nothing to replace, and a regular file must never take its place.
 
-#include "wavefile/FileHandle.h"
+#include "filesystem/FileHandle.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "wavefile/ProtectedFiles.h"
+#include "filesystem/ProtectedFiles.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "wavefile/FileSystem.h"
+#include "filesystem/FileSystem.h"
 
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,5 +1,5 @@
-#include "wavefile/FileLock.h"
-#include "wavefile/FileSystem.h"
+#include "filesystem/FileLock.h"
+#include "filesystem/FileSystem.h"
 
 #include <cerrno>
 #include <fcntl.h>

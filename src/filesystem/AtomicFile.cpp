@@ -1,5 +1,5 @@
-#include "wavefile/AtomicFile.h"
-#include "wavefile/FileSystem.h"
+#include "filesystem/AtomicFile.h"
+#include "filesystem/FileSystem.h"
 
 #include <QRandomGenerator>
 #include <cerrno>

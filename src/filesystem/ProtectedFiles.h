@@ -10,7 +10,7 @@
 // by their stamp: a file of that name is replaced or removed only when it is
 // the very file written, never a user's own file of the same name.
 
-#include "wavefile/FileSystem.h"
+#include "filesystem/FileSystem.h"
 
 #include <QString>
 #include <vector>

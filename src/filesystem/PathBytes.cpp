@@ -1,4 +1,4 @@
-#include "wavefile/PathBytes.h"
+#include "filesystem/PathBytes.h"
 
 #include <QStringDecoder>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // while the object lives or until unlock. Two processes never hold it at once;
 // within one process it is held by one FileLock at a time.
 
-#include "wavefile/FileHandle.h"
+#include "filesystem/FileHandle.h"
 
 #include <QString>
 #include <functional>

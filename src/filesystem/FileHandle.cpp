@@ -1,5 +1,5 @@
-#include "wavefile/FileHandle.h"
-#include "wavefile/FileSystem.h"
+#include "filesystem/FileHandle.h"
+#include "filesystem/FileSystem.h"
 
 #include <algorithm>
 #include <cerrno>
