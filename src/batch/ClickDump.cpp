@@ -1,9 +1,8 @@
 #include "batch/ClickDump.h"
 
+#include "batch/FileMessages.h"
 #include "batch/NoiseLog.h"
-#include "wavefile/FrameWindow.h"
 #include "filesystem/PathBytes.h"
-#include "wavefile/WaveFile.h"
 
 #include <algorithm>
 #include <vector>
@@ -27,8 +26,8 @@ bool WriteValues(FileHandle &out, const WaveFile *wave, const QString &samplePat
     for (int64_t done = 0; done < dump.length; done += kPieceFrames) {
         const int64_t frames = std::min<int64_t>(kPieceFrames, dump.length - done);
         const QByteArray text = PieceText(
-            ReadFrameWindow(wave, samplePath, first + done, int32_t(frames), dump.channelCount,
-                            messages),
+            ReadFrameWindowOrTell(wave, samplePath, first + done, int32_t(frames),
+                                  dump.channelCount, messages),
             dump);
         if (!out.write(text.constData(), text.size()))
             return false;
@@ -54,10 +53,10 @@ bool WriteClickDump(const QString &dumpPath, const QString &samplePath, const Cl
     if (dump.channelCount < 1 || dump.channel < 0 || dump.channel >= dump.channelCount)
         return false; // no file on show
     WaveFile wave;
-    const bool readable = wave.ReadWaveHeader(samplePath, messages);
+    const bool readable = ReadWaveHeaderOrTell(wave, samplePath, messages);
     ProtectedFiles keptWithSample = kept;
     keptWithSample.Add(samplePath);
-    AtomicFile out = CreateChosenFile(dumpPath, keptWithSample, messages);
+    AtomicFile out = CreateChosenFileOrTell(dumpPath, keptWithSample, messages);
     if (!out.isOpen())
         return false;
     const bool written =

@@ -2,6 +2,7 @@
 // text file in the logs' code page.
 
 #include "batch/BatchRunner.h"
+#include "batch/FileMessages.h"
 
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
@@ -75,7 +76,7 @@ void BatchRunner::WriteExport(const QString &path) {
     ProtectedFiles kept = protectedFiles;
     kept.Add(summaryPath);
     kept.Add(detailPath);
-    AtomicFile out = CreateChosenFile(path, kept, port);
+    AtomicFile out = CreateChosenFileOrTell(path, kept, port);
     if (!out.isOpen()) {
         writeFailed = true;
         return;

@@ -2,7 +2,9 @@
 // counting and logging clicks (detection) or writing the repaired copy (removal).
 
 #include "batch/BatchRunner.h"
+#include "batch/FileMessages.h"
 #include "engine/Thresholds.h"
+#include "filesystem/DriveSpace.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
 
@@ -134,7 +136,7 @@ RunStatus BatchRunner::DetectPass() {
         return Status::NotWaveFile;
     }
     // Header and samples come through one open file, so they are one file's.
-    FileHandle in = OpenForRead(inputPath, port);
+    FileHandle in = OpenForReadOrTell(inputPath, port);
     if (!in.isOpen() || !wave.ReadWaveHeader(in))
         return Status::WaveFileFormatError;
     PassBlocks blocks;
@@ -151,7 +153,7 @@ RunStatus BatchRunner::RemovePass() {
         port.ShowMsg(DisplayFileName(inputName) + kNotWaveSuffix);
         return Status::NotWaveFile;
     }
-    FileHandle in = OpenForRead(inputPath, port);
+    FileHandle in = OpenForReadOrTell(inputPath, port);
     if (!in.isOpen() || !wave.ReadWaveHeader(in)) {
         port.ShowMsg(DisplayFileName(inputName) + kCannotProcessSuffix);
         return Status::WaveFileFormatError;
@@ -164,7 +166,7 @@ RunStatus BatchRunner::RemovePass() {
     // An output naming any file of the run (this input too, whoever set the
     // run up) is refused, never deleted.
     protectedFiles.Add(inputPath);
-    AtomicFile out = CreateOutputFile(outputPath, settings.ckOverW, port, protectedFiles);
+    AtomicFile out = CreateOutputFileAsking(outputPath, settings.ckOverW, port, protectedFiles);
     if (!out.isOpen())
         return Status::WriteFileOpenError;
     // The header first declares every value; a pass that ends early rewrites it.

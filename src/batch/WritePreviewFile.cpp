@@ -1,5 +1,6 @@
 #include "batch/WritePreviewFile.h"
 
+#include "batch/FileMessages.h"
 #include "batch/NoiseLog.h"
 #include "wavefile/ByteOrder.h"
 #include "filesystem/PathBytes.h"
@@ -37,7 +38,7 @@ std::vector<uint8_t> FileBytes(const int16_t *values, int64_t count, const WaveF
 bool WritePreviewFile(const int16_t *block, int32_t frames, const QString &path,
                       const WaveFile &wave, ProtectedFiles &protectedFiles,
                       MessageSink &messages) {
-    AtomicFile out = CreateWorkFile(path, protectedFiles, messages);
+    AtomicFile out = CreateWorkFileOrTell(path, protectedFiles, messages);
     if (!out.isOpen())
         return false;
     const std::vector<uint8_t> bytes = FileBytes(block, int64_t{std::max(frames, 0)} * 2, wave);

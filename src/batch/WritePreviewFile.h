@@ -3,6 +3,7 @@
 // the wave player then plays from disk.
 
 #include "batch/MessageSink.h"
+#include "filesystem/ProtectedFiles.h"
 #include "wavefile/WaveFile.h"
 
 #include <QString>
@@ -10,7 +11,7 @@
 
 // Writes frames frames of 16-bit stereo values from block as a wave file at
 // path, with the format of wave's current file in a plain 44-byte header
-// (a 16-byte format chunk), through CreateWorkFile: an
+// (a 16-byte format chunk), through CreateWorkFileOrTell: an
 // existing file at path is replaced without asking once the new one is
 // complete, only when it is the very preview file this program wrote before
 // (protectedFiles knows it, and learns of the new one) and none of the last

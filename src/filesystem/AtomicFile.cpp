@@ -47,7 +47,7 @@ AtomicFile::~AtomicFile() {
 AtomicFile::AtomicFile(AtomicFile &&other) noexcept
     : file_(std::move(other.file_)), target_(std::move(other.target_)),
       temporary_(std::exchange(other.temporary_, QString())), through_(other.through_),
-      error_(other.error_) {}
+      error_(other.error_), failure_(other.failure_) {}
 
 AtomicFile &AtomicFile::operator=(AtomicFile &&other) noexcept {
     if (this != &other) {
@@ -57,6 +57,7 @@ AtomicFile &AtomicFile::operator=(AtomicFile &&other) noexcept {
         temporary_ = std::exchange(other.temporary_, QString());
         through_ = other.through_;
         error_ = other.error_;
+        failure_ = other.failure_;
     }
     return *this;
 }
@@ -65,6 +66,7 @@ AtomicFile AtomicFile::Create(const QString &target) {
     AtomicFile atomic;
     if (target.isEmpty() || FileSystem::NameTooLong(target)) {
         atomic.error_ = target.isEmpty() ? ENOENT : ENAMETOOLONG;
+        atomic.failure_ = FileErrorOf(atomic.error_);
         return atomic;
     }
     QString temporary;
@@ -75,6 +77,7 @@ AtomicFile AtomicFile::Create(const QString &target) {
     }
     if (fd < 0) {
         atomic.error_ = errno;
+        atomic.failure_ = FileErrorOf(atomic.error_);
         return atomic;
     }
     // A file replaced keeps the permissions its owner gave it, but never the
@@ -84,6 +87,12 @@ AtomicFile AtomicFile::Create(const QString &target) {
     atomic.file_ = FileHandle(fd);
     atomic.target_ = target;
     atomic.temporary_ = temporary;
+    return atomic;
+}
+
+AtomicFile AtomicFile::Failed(FileError why) {
+    AtomicFile atomic;
+    atomic.failure_ = why;
     return atomic;
 }
 

@@ -28,6 +28,8 @@ public:
     static AtomicFile Create(const QString &target);
     // Writes straight into an open file; committing only closes it.
     static AtomicFile WriteThrough(FileHandle file);
+    // A closed object that says why nothing was created.
+    static AtomicFile Failed(FileError why);
 
     bool isOpen() const { return file_.isOpen(); }
     FileHandle &file() { return file_; }
@@ -39,6 +41,8 @@ public:
     bool commit();
     // The system's error number of a failed Create or commit; 0 when none.
     int error() const { return error_; }
+    // Why nothing was created; None for a file that was.
+    FileError failure() const { return failure_; }
     // Removes the temporary file; the target is left as it was.
     void abandon();
 
@@ -48,4 +52,5 @@ private:
     QString temporary_;
     bool through_ = false;
     int error_ = 0;
+    FileError failure_ = FileError::None;
 };

@@ -42,37 +42,50 @@ FileHandle::~FileHandle() {
     close();
 }
 
-FileHandle::FileHandle(FileHandle &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+FileHandle::FileHandle(FileHandle &&other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), failure_(other.failure_) {}
 
 FileHandle &FileHandle::operator=(FileHandle &&other) noexcept {
     if (this != &other) {
         close();
         fd_ = std::exchange(other.fd_, -1);
+        failure_ = other.failure_;
     }
     return *this;
+}
+
+FileHandle FileHandle::Failed(FileError why) {
+    FileHandle handle;
+    handle.failure_ = why;
+    return handle;
 }
 
 FileHandle FileHandle::OpenRead(const QString &path) {
     const int fd = FileSystem::Open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return FileHandle();
+        return Failed(path.isEmpty() ? FileError::Missing : FileErrorOf(errno));
     FileHandle handle(fd);
     // Only regular files are inputs: a directory or a device named *.wav is not
     // something to read samples from, and a FIFO would block the caller forever.
     // The open is non-blocking for that reason; the flag is cleared once the
     // file is known to be regular.
-    if (!handle.isRegular() || !ClearNonBlocking(fd))
-        handle.close();
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return Failed(FileErrorOf(errno));
+    if (!S_ISREG(st.st_mode))
+        return Failed(S_ISDIR(st.st_mode) ? FileError::Folder : FileError::NotRegular);
+    if (!ClearNonBlocking(fd))
+        return Failed(FileErrorOf(errno));
     return handle;
 }
 
 FileHandle FileHandle::OpenWriteThrough(const QString &path) {
     const int fd = FileSystem::Open(path, O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return FileHandle();
+        return Failed(path.isEmpty() ? FileError::Missing : FileErrorOf(errno));
     FileHandle handle(fd);
     if (!ClearNonBlocking(fd))
-        handle.close();
+        return Failed(FileErrorOf(errno));
     return handle;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // A file descriptor that closes itself. Operations report failure by their
-// result; nothing throws. Offsets and sizes are 64-bit byte counts.
+// result; nothing throws. Offsets and sizes are 64-bit byte counts. A handle
+// that could not be opened says why (failure()).
+
+#include "filesystem/FileError.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,15 +20,20 @@ public:
 
     // Opens a regular file for reading; others may read and write it meanwhile.
     // Anything else (a directory, a device, a FIFO) gives a closed handle at
-    // once: the open never waits for a writer.
+    // once (Folder, NotRegular): the open never waits for a writer.
     static FileHandle OpenRead(const QString &path);
 
     // Opens an existing FIFO or device for writing without waiting: a FIFO
-    // must have its reader already (a missing one is a failure, never a hang).
+    // must have its reader already (a missing one is NoReader, never a hang).
     // Writes then block as usual.
     static FileHandle OpenWriteThrough(const QString &path);
 
+    // A closed handle that says why it could not be opened.
+    static FileHandle Failed(FileError why);
+
     bool isOpen() const { return fd_ >= 0; }
+    // Why the open failed; None for a handle that opened (or was never asked to).
+    FileError failure() const { return failure_; }
     int fd() const { return fd_; }
     void close();
 
@@ -49,6 +57,7 @@ public:
 
 private:
     int fd_ = -1;
+    FileError failure_ = FileError::None;
 };
 
 // How reading a whole file went.

@@ -1,6 +1,7 @@
 #include "player/PreviewPlayback.h"
 
 #include "engine/RepairPreviewBlock.h"
+#include "batch/FileMessages.h"
 #include "batch/WritePreviewFile.h"
 
 #include <algorithm>
@@ -13,20 +14,6 @@ constexpr int32_t kFramesPerSecond = 44100;
 // How long one wait for a free device buffer lasts before the events are
 // processed again: short beside the shortest block (10 ms).
 constexpr int64_t kSlotWaitMs = 4;
-
-// Passes messages on and notes whether any was shown.
-class NotingSink : public MessageSink {
-public:
-    explicit NotingSink(MessageSink &to) : to_(to) {}
-    MsgAnswer ShowMsg(const QString &text, bool yesNo) override {
-        shown = true;
-        return to_.ShowMsg(text, yesNo);
-    }
-    bool shown = false;
-
-private:
-    MessageSink &to_;
-};
 
 int32_t BlockFrames(const Settings &settings) {
     const auto &blockTable = kDisplayTimeFrames;
@@ -87,7 +74,7 @@ bool PreviewPlayback::OpenStream(Stream &s, int32_t startFrame, bool liveRepair,
 void PreviewPlayback::PlayFrom(int32_t startFrame, bool liveRepair, const Thresholds &thresholds) {
     Stream s;
     if (!OpenStream(s, startFrame, liveRepair, thresholds)) {
-        messages_.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
+        ShowOpenFailed(messages_);
         return;
     }
     player_.SeekFrame(startFrame);
@@ -178,14 +165,12 @@ void PreviewPlayback::PlayCleaned(const CleanedPlayRequest &request, const WaveF
     }
     // Values the read does not deliver (past the end of the data) stay
     // silent; a file that delivers none (gone, or not the file whose header
-    // is current) plays nothing and is reported once, by the read itself
-    // when it could not open the file.
+    // is current) plays nothing and is reported once, with the open notice.
     std::vector<int16_t> block(size_t(frames) * kEngineChannels, 0);
-    NotingSink reading(messages_);
     if (wave.ReadSamples(start * kEngineChannels, frames * kEngineChannels, request.sourcePath,
-                         block.data(), reading) <= 0) {
-        if (!reading.shown)
-            messages_.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
+                         block.data())
+            .values <= 0) {
+        ShowOpenFailed(messages_);
         return;
     }
     // The engine reports to no log here, but the box is cleared around it as

@@ -1,17 +1,11 @@
 #include "wavefile/WaveFile.h"
 
 #include "wavefile/ByteOrder.h"
-#include "filesystem/FileSystem.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <limits>
 
-const char *const kOpenFailedMessage = "ファイルのオープンに失敗しました。";
-
 namespace {
-
-const char *const kOverwriteQuestion = "書き込みファイルが既に存在します。オーバーライトしますか？";
 
 constexpr int64_t kRiffHeaderBytes = 20; // RIFF id, RIFF size, WAVE, fmt id, fmtSize
 constexpr int64_t kChunkHeaderBytes = 8; // id and size
@@ -19,7 +13,6 @@ constexpr int32_t kMinFormatBytes = 16;  // tag through bits per sample
 constexpr int64_t kFallbackScanBytes = 512;
 // The per-file fields are signed 32-bit, so a larger file cannot be described.
 constexpr int64_t kMaxFileSize = std::numeric_limits<int32_t>::max();
-constexpr int64_t kSpaceMarginBytes = 1000000;
 // Values per read in ReadSamples, so a long run needs no buffer of its own size.
 constexpr int64_t kReadPieceValues = 32768;
 
@@ -77,37 +70,6 @@ bool ReadFormat(const FileHandle &file, int64_t fileSize, WaveHeader &h) {
     return file.readAt(kRiffHeaderBytes, h.formatBody.data(), fmtSize) == fmtSize;
 }
 
-// A duplicate of standard output or error when path names that very file
-// (/dev/stdout, a link to /proc/self/fd/1, the file it was redirected to).
-FileHandle OwnStandardStream(const QString &path) {
-    const auto id = FileSystem::IdentityOf(path);
-    for (const int fd : {1, 2}) {
-        const auto stream = FileSystem::StampOf(fd);
-        if (id && stream && stream->id == *id)
-            return FileHandle(::fcntl(fd, F_DUPFD_CLOEXEC, 3));
-    }
-    return FileHandle();
-}
-
-void ShowOpenFailed(MessageSink &messages) {
-    messages.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
-}
-
-FileHandle OpenFailed(MessageSink &messages) {
-    ShowOpenFailed(messages);
-    return FileHandle();
-}
-
-AtomicFile CreateFailed(MessageSink &messages) {
-    ShowOpenFailed(messages);
-    return AtomicFile();
-}
-
-AtomicFile CreateOrFail(const QString &path, MessageSink &messages) {
-    AtomicFile out = AtomicFile::Create(path);
-    return out.isOpen() ? std::move(out) : CreateFailed(messages);
-}
-
 } // namespace
 
 int32_t WaveHeader::fmtSize() const {
@@ -137,11 +99,6 @@ std::optional<DataChunkLocation> FindDataChunk(const FileHandle &file, int64_t f
     if (auto chunk = WalkChunks(file, fileSize, fmtSize))
         return chunk;
     return ScanForDataId(file, fileSize, fmtSize);
-}
-
-bool WaveFile::ReadWaveHeader(const QString &path, MessageSink &messages) {
-    const FileHandle file = OpenForRead(path, messages);
-    return file.isOpen() && ReadWaveHeader(file);
 }
 
 uint16_t ParsedWave::formatTag() const {
@@ -193,11 +150,13 @@ bool WaveFile::ReadWaveHeader(const FileHandle &file) {
     return true;
 }
 
-int32_t WaveFile::ReadSamples(int32_t start, int32_t count, const QString &path, int16_t *dest,
-                              MessageSink &messages) const {
-    FileHandle file = OpenForRead(path, messages);
-    if (!file.isOpen() || start < 0 || bytesPerSample != 2)
-        return 0;
+SamplesRead WaveFile::ReadSamples(int32_t start, int32_t count, const QString &path,
+                                  int16_t *dest) const {
+    const FileHandle file = FileHandle::OpenRead(path);
+    if (!file.isOpen())
+        return SamplesRead{0, file.failure()};
+    if (start < 0 || bytesPerSample != 2)
+        return SamplesRead{};
     const int64_t left = (int64_t(dataBytes) - int64_t(start) * bytesPerSample) / bytesPerSample;
     const int64_t wanted = std::min<int64_t>(count, left);
     int64_t done = 0;
@@ -213,7 +172,7 @@ int32_t WaveFile::ReadSamples(int32_t start, int32_t count, const QString &path,
         if (got < piece)
             break; // the file shrank since its header was read
     }
-    return int32_t(done);
+    return SamplesRead{int32_t(done)};
 }
 
 std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataBytesWritten) {
@@ -251,70 +210,4 @@ bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const 
 bool HasWaveExtension(const QString &path) {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     return dot >= 0 && path.mid(dot, 4).toLower() == QLatin1String(".wav");
-}
-
-FileHandle OpenForRead(const QString &path, MessageSink &messages) {
-    FileHandle file = FileHandle::OpenRead(path);
-    return file.isOpen() ? std::move(file) : OpenFailed(messages);
-}
-
-AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
-                            const ProtectedFiles &kept) {
-    const bool exists = FileSystem::EntryExists(path);
-    if (exists && confirm &&
-        messages.ShowMsg(QString::fromUtf8(kOverwriteQuestion), true) == MsgAnswer::No)
-        return AtomicFile();
-    // Deleting an open file succeeds here, so nothing but this test keeps a
-    // pass from wiping out an input under another name or a link. It comes
-    // after the question, so the user is asked as for any existing file.
-    if (kept.Guards(path))
-        return CreateFailed(messages);
-    // Another run may have removed it meanwhile (and a third put its own
-    // there since): gone is what was wanted.
-    if (exists && !FileSystem::RemoveIfThere(path))
-        return CreateFailed(messages);
-    return CreateOrFail(path, messages);
-}
-
-AtomicFile CreateChosenFile(const QString &path, const ProtectedFiles &kept,
-                            MessageSink &messages) {
-    if (kept.Guards(path))
-        return CreateFailed(messages);
-    if (FileHandle stream = OwnStandardStream(path); stream.isOpen())
-        return AtomicFile::WriteThrough(std::move(stream));
-    switch (FileSystem::KindOf(path)) {
-    case FileSystem::Kind::Fifo:
-    case FileSystem::Kind::CharDevice: {
-        FileHandle through = FileHandle::OpenWriteThrough(path);
-        return through.isOpen() ? AtomicFile::WriteThrough(std::move(through))
-                                : CreateFailed(messages);
-    }
-    case FileSystem::Kind::Regular:
-        return CreateOrFail(FileSystem::CanonicalPath(path), messages);
-    case FileSystem::Kind::Missing:
-        // A dangling link: where it points may be no place to make a file.
-        if (FileSystem::IsLink(path))
-            return CreateFailed(messages);
-        return CreateOrFail(path, messages);
-    case FileSystem::Kind::Folder:
-    case FileSystem::Kind::Other:
-        break;
-    }
-    return CreateFailed(messages);
-}
-
-AtomicFile CreateWorkFile(const QString &path, const ProtectedFiles &kept, MessageSink &messages) {
-    if (kept.Guards(path) || (FileSystem::EntryExists(path) && !kept.IsOwnWorkFile(path)))
-        return CreateFailed(messages);
-    return CreateOrFail(path, messages);
-}
-
-bool HasDriveSpace(const QString &inputPath, const QString &outputFolder) {
-    const int64_t freeBytes = FileSystem::FreeBytes(outputFolder);
-    if (freeBytes < 0)
-        return false;
-    // An input that cannot be looked at counts as empty: its pass fails on
-    // reading it, which reports the real trouble better than "no space".
-    const int64_t inputBytes = std::max<int64_t>(FileSystem::SizeOf(inputPath), 0);
-    return freeBytes - inputBytes > kSpaceMarginBytes;
 }

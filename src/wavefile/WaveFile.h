@@ -1,25 +1,19 @@
 #pragma once
-// Wave file access: validating the input header (RIFF WAVE, PCM, 16 bits, two
-// channels), the measurements of the current file, reading runs of samples,
-// creating outputs, writing output headers and the free-space test.
+// The WAV format: validating the input header (RIFF WAVE, PCM, 16 bits, two
+// channels), the measurements of the current file, reading runs of samples and
+// writing output headers. Reads say what went wrong; they tell the user nothing.
 //
 // Positions: a value index counts 16-bit values of the interleaved stream from
 // the first value of the data chunk (left values at even indices); a frame is
 // one left and one right value.
 
-#include "filesystem/AtomicFile.h"
 #include "filesystem/FileHandle.h"
-#include "batch/MessageSink.h"
-#include "filesystem/ProtectedFiles.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-// "ファイルのオープンに失敗しました。"
-extern const char *const kOpenFailedMessage;
 
 // The header of the current input as read, kept for writing the output header.
 struct WaveHeader {
@@ -68,6 +62,13 @@ struct DataChunkLocation {
 std::optional<DataChunkLocation> FindDataChunk(const FileHandle &file, int64_t fileSize,
                                                int32_t fmtSize);
 
+// What a run of samples read by name gave: the values read, or, when the
+// file could not be opened, why (values 0 then).
+struct SamplesRead {
+    int32_t values = 0;
+    FileError failure = FileError::None;
+};
+
 // The current file: the header and measurements set by the last successful
 // ReadWaveHeader. Callers never use them after a false result.
 class WaveFile {
@@ -80,19 +81,17 @@ public:
     int32_t channelCount = 0;   // 2
     int32_t sampleCount = 0;    // 16-bit values, both channels counted
 
-    // Validates the file and sets the fields above. An open failure shows the
-    // open notice; a rejected file yields false with no message.
-    bool ReadWaveHeader(const QString &path, MessageSink &messages);
-    // The same on an open file, which a pass then reads its samples from: the
-    // header and the samples are of one file even if the name is reused meanwhile.
+    // Validates the open file and sets the fields above; false for a file
+    // that is rejected. A pass then reads its samples from the same handle, so
+    // the header and the samples are of one file even if the name is reused.
     bool ReadWaveHeader(const FileHandle &file);
 
     // Reads count values from value index start of path (the file most recently
     // read by ReadWaveHeader) into dest, cut at the end of the data. Values past
-    // the cut are left as they were. Returns the number of values read (0 or
-    // more); shows the open notice and leaves dest alone when the open fails.
-    int32_t ReadSamples(int32_t start, int32_t count, const QString &path, int16_t *dest,
-                        MessageSink &messages) const;
+    // the cut are left as they were. Gives the number of values read (0 or
+    // more); leaves dest alone when the open fails, and says why.
+    SamplesRead ReadSamples(int32_t start, int32_t count, const QString &path,
+                            int16_t *dest) const;
 
     // Writes the output header at out's current position: the 20 RIFF bytes,
     // the format body and the data header, with the RIFF and data sizes
@@ -108,37 +107,3 @@ std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataByt
 // True when the text from the path's last "." on, cut to four characters and
 // lower-cased, is ".wav".
 bool HasWaveExtension(const QString &path);
-
-// Opens for reading, others may read and write meanwhile. On failure shows
-// kOpenFailedMessage and returns a closed handle.
-FileHandle OpenForRead(const QString &path, MessageSink &messages);
-
-// Creates the output file of a removal pass. If it exists and confirm is set,
-// asks the overwrite question (No: closed file, no notice). An existing file is
-// then deleted, so the disk needs no room for both, and the output is written
-// under its temporary name until committed. A path that names one of kept (the
-// run's inputs and the files it made, whatever the spelling or link) is never
-// deleted or truncated: the open notice, closed file.
-AtomicFile CreateOutputFile(const QString &path, bool confirm, MessageSink &messages,
-                            const ProtectedFiles &kept = {});
-
-// Creates a file the user picked in a save dialog (the export, the dump). A
-// link is followed, as the user meant its target; a regular file is replaced
-// when committed. A FIFO (with its reader waiting), a character device or
-// this process's own standard output or error is written through, so nothing
-// takes its place. One of kept,
-// a folder, any other kind of file or a dangling link is refused with the
-// open notice.
-AtomicFile CreateChosenFile(const QString &path, const ProtectedFiles &kept,
-                            MessageSink &messages);
-
-// Creates a work file of the program's own (the preview's temporary file),
-// replaced when committed; an entry at path (a link too) is replaced, never
-// written through. A path that names one of kept, or an entry there that is
-// not the very work file this program wrote (a user's file of that name), is
-// refused with the open notice, as is one that cannot be created.
-AtomicFile CreateWorkFile(const QString &path, const ProtectedFiles &kept, MessageSink &messages);
-
-// True when the free space of the volume holding outputFolder, less the size of
-// the input file, exceeds 1,000,000 bytes.
-bool HasDriveSpace(const QString &inputPath, const QString &outputFolder);

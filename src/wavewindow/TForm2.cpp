@@ -6,8 +6,8 @@
 #include "batch/BatchRunner.h"
 #include "batch/ClickDump.h"
 #include "batch/ClickList.h"
+#include "batch/FileMessages.h"
 #include "ui/Controls.h"
-#include "wavefile/FrameWindow.h"
 #include "filesystem/PathBytes.h"
 
 #include <QAction>
@@ -62,7 +62,7 @@ void TForm2::cdViewClick() {
     // The main window's header describes the input from here on (the preview
     // plays it); an input that has gone leaves no play time to show.
     WaveFile &wave = host_.CurrentWave();
-    const bool inputRead = wave.ReadWaveHeader(run.logFolder + inputName, messages_);
+    const bool inputRead = ReadWaveHeaderOrTell(wave, run.logFolder + inputName, messages_);
     if (!inputRead)
         wave = WaveFile(); // nothing of the previous file is read for this one
     channelCount = inputRead ? wave.channelCount : kEngineChannels;
@@ -101,7 +101,7 @@ void TForm2::WaveFormW1Click() {
     const qsizetype cut = path.lastIndexOf(QDir::separator()) + 1;
     shownFileName = path.mid(cut);
     WaveFile &wave = host_.CurrentWave();
-    if (!wave.ReadWaveHeader(path, messages_)) {
+    if (!ReadWaveHeaderOrTell(wave, path, messages_)) {
         wave = WaveFile();
         messages_.ShowMsg(QStringLiteral("Waveファイルフォーマットではありません。"));
         return;
@@ -216,10 +216,10 @@ void TForm2::ShowClick() {
     // output, whose samples may start elsewhere than the input's.
     const QString path = ShownFilePath();
     WaveFile wave;
-    const bool readable = wave.ReadWaveHeader(path, messages_);
-    const std::vector<int16_t> values =
-        ReadFrameWindow(readable ? &wave : nullptr, path, int64_t{noisePosition} - kViewFrames / 2,
-                        kViewFrames, channelCount, messages_);
+    const bool readable = ReadWaveHeaderOrTell(wave, path, messages_);
+    const std::vector<int16_t> values = ReadFrameWindowOrTell(
+        readable ? &wave : nullptr, path, int64_t{noisePosition} - kViewFrames / 2, kViewFrames,
+        channelCount, messages_);
     canvas->DrawClickView(values.data(), int32_t(values.size()), channelCount);
     canvas->MarkClick(noiseSide, noiseValue);
 }

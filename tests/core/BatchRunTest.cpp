@@ -2,6 +2,7 @@
 // output naming, the skip rule, stops and the logs they leave.
 
 #include "batch/BatchRunner.h"
+#include "batch/FileMessages.h"
 #include "batch/OutputName.h"
 #include "support/RunnerFixture.h"
 #include "support/TestWav.h"

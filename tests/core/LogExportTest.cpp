@@ -1,6 +1,7 @@
 // The log export: the exact text, the cases with no log, and incomplete logs.
 
 #include "batch/BatchRunner.h"
+#include "batch/FileMessages.h"
 #include "support/RunnerFixture.h"
 #include "support/TestWav.h"
 

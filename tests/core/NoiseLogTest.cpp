@@ -2,6 +2,7 @@
 // folder's life and the files byte for byte.
 
 #include "batch/BatchRunner.h"
+#include "batch/FileMessages.h"
 #include "batch/WritePreviewFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/RecordingPort.h"
@@ -176,7 +177,7 @@ TEST_F(NoiseLogTest, LogsLiveInOneFolderAtATime) {
     ScriptedMessages messages;
     const QString input = folderA + "a.wav";
     testwav::WriteFile(input.toStdString(), testwav::MakeWav({1, 2}));
-    ASSERT_TRUE(wave.ReadWaveHeader(input, messages));
+    ASSERT_TRUE(ReadWaveHeaderOrTell(wave, input, messages));
     const int16_t block[] = {3, 4};
     ASSERT_TRUE(WritePreviewFile(block, 1, folderA + kPlaybackFileName, wave,
                                  runner.protectedFiles, messages));

@@ -2,6 +2,7 @@
 // the removal output, the failure statuses and the stop.
 
 #include "batch/BatchRunner.h"
+#include "batch/FileMessages.h"
 #include "support/RunnerFixture.h"
 #include "support/TestWav.h"
 

@@ -2,6 +2,7 @@
 
 #include "support/ScriptedMessages.h"
 #include "support/TestWav.h"
+#include "batch/FileMessages.h"
 #include "wavefile/WaveFile.h"
 
 #include <QTemporaryDir>
@@ -143,7 +144,7 @@ TEST_F(WaveHeaderTest, AcceptsAndRejectsLikeTheTable) {
         SCOPED_TRACE(c.name);
         const std::string bytes = c.make();
         WaveFile w;
-        ASSERT_EQ(w.ReadWaveHeader(Write(bytes), messages), c.accepted);
+        ASSERT_EQ(ReadWaveHeaderOrTell(w, Write(bytes), messages), c.accepted);
         if (!c.accepted)
             continue;
         EXPECT_EQ(w.dataOffset, c.dataOffset);
@@ -164,7 +165,7 @@ TEST_F(WaveHeaderTest, RejectsEveryTruncationAndJunkWithoutAMessage) {
     const std::string valid = MakeWavBytes(kTwentyBytes);
     for (size_t length = 0; length < valid.size(); ++length) {
         SCOPED_TRACE(length);
-        EXPECT_FALSE(wave.ReadWaveHeader(Write(valid.substr(0, length)), messages));
+        EXPECT_FALSE(ReadWaveHeaderOrTell(wave, Write(valid.substr(0, length)), messages));
     }
     std::mt19937 random(7);
     for (int i = 0; i < 200; ++i) {
@@ -174,7 +175,7 @@ TEST_F(WaveHeaderTest, RejectsEveryTruncationAndJunkWithoutAMessage) {
         if (i % 2) // keep the ids right so the rest of the header gets tried
             junk = valid.substr(0, 12) + junk;
         WaveFile w;
-        if (w.ReadWaveHeader(Write(junk), messages)) {
+        if (ReadWaveHeaderOrTell(w, Write(junk), messages)) {
             EXPECT_LE(int64_t(w.dataOffset) + w.dataBytes, w.fileSize);
             EXPECT_GE(w.dataBytes, 0);
         }
@@ -183,8 +184,8 @@ TEST_F(WaveHeaderTest, RejectsEveryTruncationAndJunkWithoutAMessage) {
 }
 
 TEST_F(WaveHeaderTest, OpenFailureShowsTheNotice) {
-    EXPECT_FALSE(wave.ReadWaveHeader(dir.filePath("missing.wav"), messages));
-    EXPECT_FALSE(wave.ReadWaveHeader(dir.path(), messages)); // a folder is no input
+    EXPECT_FALSE(ReadWaveHeaderOrTell(wave, dir.filePath("missing.wav"), messages));
+    EXPECT_FALSE(ReadWaveHeaderOrTell(wave, dir.path(), messages)); // a folder is no input
     EXPECT_EQ(messages.notices,
               QStringList(2, QString::fromUtf8("ファイルのオープンに失敗しました。")));
 }
@@ -193,10 +194,10 @@ TEST_F(WaveHeaderTest, OpenFailureShowsTheNotice) {
 TEST_F(WaveHeaderTest, FileSizeMustFitThirtyTwoBits) {
     const QString path = Write(MakeWavBytes(kTwentyBytes));
     ASSERT_EQ(truncate(path.toLocal8Bit().constData(), INT32_MAX), 0);
-    ASSERT_TRUE(wave.ReadWaveHeader(path, messages));
+    ASSERT_TRUE(ReadWaveHeaderOrTell(wave, path, messages));
     EXPECT_EQ(wave.fileSize, INT32_MAX);
     ASSERT_EQ(truncate(path.toLocal8Bit().constData(), int64_t(INT32_MAX) + 1), 0);
-    EXPECT_FALSE(wave.ReadWaveHeader(path, messages));
+    EXPECT_FALSE(ReadWaveHeaderOrTell(wave, path, messages));
 }
 
 TEST_F(WaveHeaderTest, FindDataChunkReportsTheHeaderItFound) {

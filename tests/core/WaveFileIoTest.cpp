@@ -3,6 +3,8 @@
 
 #include "support/ScriptedMessages.h"
 #include "support/TestWav.h"
+#include "batch/FileMessages.h"
+#include "filesystem/DriveSpace.h"
 #include "wavefile/WaveFile.h"
 
 #include <QDir>
@@ -47,7 +49,7 @@ TEST_F(WaveIoTest, ReadSamplesCutsAtTheEndOfTheData) {
     l.chunksBeforeData = {{"LIST", std::string(26, 'i')}}; // samples start at 78
     l.trailing = testwav::SampleBytes({-1, -1, -1, -1});   // must never be read as samples
     const QString path = Write(testwav::MakeWav(Ramp(10, 100), l));
-    ASSERT_TRUE(wave.ReadWaveHeader(path, messages));
+    ASSERT_TRUE(ReadWaveHeaderOrTell(wave, path, messages));
     struct Case {
         int32_t start, count, expected;
     };
@@ -55,7 +57,7 @@ TEST_F(WaveIoTest, ReadSamplesCutsAtTheEndOfTheData) {
          {Case{0, 10, 10}, {3, 4, 4}, {7, 6, 3}, {10, 2, 0}, {12, 1, 0}, {-2, 4, 0}, {0, 0, 0}}) {
         SCOPED_TRACE(testing::Message() << "start " << c.start << " count " << c.count);
         std::vector<int16_t> dest(16, kUntouched);
-        EXPECT_EQ(wave.ReadSamples(c.start, c.count, path, dest.data(), messages), c.expected);
+        EXPECT_EQ(ReadSamplesOrTell(wave, c.start, c.count, path, dest.data(), messages), c.expected);
         for (int32_t i = 0; i < int32_t(dest.size()); ++i)
             EXPECT_EQ(dest[size_t(i)], i < c.expected ? 100 + c.start + i : kUntouched);
     }
@@ -67,29 +69,29 @@ TEST_F(WaveIoTest, ReadSamplesIgnoresTheOddLastByteAndReadsLongRuns) {
     std::string data = testwav::SampleBytes(values);
     data.push_back('\x05');
     const QString path = Write(testwav::MakeWavBytes(data));
-    ASSERT_TRUE(wave.ReadWaveHeader(path, messages));
+    ASSERT_TRUE(ReadWaveHeaderOrTell(wave, path, messages));
     ASSERT_EQ(wave.sampleCount, 70001);
     std::vector<int16_t> dest(70010, kUntouched);
-    ASSERT_EQ(wave.ReadSamples(0, 70010, path, dest.data(), messages), 70001);
+    ASSERT_EQ(ReadSamplesOrTell(wave, 0, 70010, path, dest.data(), messages), 70001);
     EXPECT_TRUE(std::equal(values.begin(), values.end(), dest.begin()));
     EXPECT_EQ(dest[70001], kUntouched);
 }
 
 TEST_F(WaveIoTest, ReadSamplesOpenFailureLeavesTheDestinationAlone) {
     const QString path = Write(testwav::MakeWav(Ramp(8)));
-    ASSERT_TRUE(wave.ReadWaveHeader(path, messages));
+    ASSERT_TRUE(ReadWaveHeaderOrTell(wave, path, messages));
     ASSERT_TRUE(QFile::remove(path));
     std::vector<int16_t> dest(8, kUntouched);
-    EXPECT_EQ(wave.ReadSamples(0, 8, path, dest.data(), messages), 0);
+    EXPECT_EQ(ReadSamplesOrTell(wave, 0, 8, path, dest.data(), messages), 0);
     EXPECT_EQ(dest, std::vector<int16_t>(8, kUntouched));
     EXPECT_EQ(messages.notices, QStringList{kOpenFailed});
 }
 
 TEST_F(WaveIoTest, OpenForReadShowsTheNoticeOnlyOnFailure) {
     const QString path = Write("x");
-    EXPECT_TRUE(OpenForRead(path, messages).isOpen());
+    EXPECT_TRUE(OpenForReadOrTell(path, messages).isOpen());
     EXPECT_TRUE(messages.notices.isEmpty());
-    EXPECT_FALSE(OpenForRead(dir.filePath("nope.wav"), messages).isOpen());
+    EXPECT_FALSE(OpenForReadOrTell(dir.filePath("nope.wav"), messages).isOpen());
     EXPECT_EQ(messages.notices, QStringList{kOpenFailed});
 }
 
@@ -116,7 +118,7 @@ TEST(HasWaveExtension, LooksAtFourCharactersFromTheLastDot) {
 
 TEST_F(WaveIoTest, CreateOutputFileMakesANewEmptyFile) {
     const QString path = dir.filePath("out.wav");
-    AtomicFile out = CreateOutputFile(path, true, messages);
+    AtomicFile out = CreateOutputFileAsking(path, true, messages);
     ASSERT_TRUE(out.isOpen());
     EXPECT_TRUE(out.file().write("abc", 3));
     EXPECT_FALSE(QFile::exists(path)); // under its final name only when complete
@@ -124,7 +126,7 @@ TEST_F(WaveIoTest, CreateOutputFileMakesANewEmptyFile) {
     EXPECT_EQ(Read(path), "abc");
     // A name with no room left for the temporary file's mark still works.
     const QString longPath = dir.filePath(QString(251, 'n') + ".wav");
-    AtomicFile longOut = CreateOutputFile(longPath, true, messages);
+    AtomicFile longOut = CreateOutputFileAsking(longPath, true, messages);
     EXPECT_TRUE(longOut.isOpen() && longOut.commit() && QFile::exists(longPath));
     EXPECT_TRUE(messages.questions.isEmpty());
     EXPECT_TRUE(messages.notices.isEmpty());
@@ -133,25 +135,25 @@ TEST_F(WaveIoTest, CreateOutputFileMakesANewEmptyFile) {
 TEST_F(WaveIoTest, CreateOutputFileAsksBeforeReplacing) {
     const QString path = Write("old", "out.wav");
     messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    EXPECT_FALSE(CreateOutputFile(path, true, messages).isOpen());
+    EXPECT_FALSE(CreateOutputFileAsking(path, true, messages).isOpen());
     EXPECT_EQ(Read(path), "old");
     EXPECT_TRUE(messages.notices.isEmpty());
-    AtomicFile out = CreateOutputFile(path, true, messages);
+    AtomicFile out = CreateOutputFileAsking(path, true, messages);
     EXPECT_TRUE(out.isOpen());
     EXPECT_FALSE(QFile::exists(path)); // deleted at create time, so no room is needed for both
     EXPECT_EQ(messages.questions, QStringList(2, kOverwrite));
     out.abandon();
 
     Write("old", "out.wav");
-    EXPECT_TRUE(CreateOutputFile(path, false, messages).isOpen());
+    EXPECT_TRUE(CreateOutputFileAsking(path, false, messages).isOpen());
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(messages.questions.size(), 2); // no question without confirm
 }
 
 TEST_F(WaveIoTest, CreateOutputFileFailuresShowTheNotice) {
     ASSERT_TRUE(QDir(dir.path()).mkpath("full/inside"));
-    EXPECT_FALSE(CreateOutputFile(dir.filePath("full"), false, messages).isOpen()); // undeletable
-    EXPECT_FALSE(CreateOutputFile(dir.filePath("none/out.wav"), false, messages).isOpen());
+    EXPECT_FALSE(CreateOutputFileAsking(dir.filePath("full"), false, messages).isOpen()); // undeletable
+    EXPECT_FALSE(CreateOutputFileAsking(dir.filePath("none/out.wav"), false, messages).isOpen());
     EXPECT_EQ(messages.notices, QStringList(2, kOpenFailed));
 }
 
@@ -170,7 +172,7 @@ TEST_F(WaveIoTest, CreateOutputFileNeverReplacesTheInput) {
     for (const QString &path : spellings) {
         SCOPED_TRACE(path.toStdString());
         for (bool confirm : {true, false})
-            EXPECT_FALSE(CreateOutputFile(path, confirm, messages, kept).isOpen());
+            EXPECT_FALSE(CreateOutputFileAsking(path, confirm, messages, kept).isOpen());
         EXPECT_TRUE(QFileInfo::exists(path));
     }
     EXPECT_EQ(Read(input), original);
@@ -179,11 +181,11 @@ TEST_F(WaveIoTest, CreateOutputFileNeverReplacesTheInput) {
     // it ends the create quietly.
     EXPECT_EQ(messages.questions.size(), 4);
     messages.answers = {MsgAnswer::No};
-    EXPECT_FALSE(CreateOutputFile(symlink, true, messages, kept).isOpen());
+    EXPECT_FALSE(CreateOutputFileAsking(symlink, true, messages, kept).isOpen());
     EXPECT_EQ(messages.notices.size(), 8);
     EXPECT_EQ(Read(input), original);
     // Another file next to the input is still replaced as usual.
-    EXPECT_TRUE(CreateOutputFile(dir.filePath("other.wav"), true, messages, kept).isOpen());
+    EXPECT_TRUE(CreateOutputFileAsking(dir.filePath("other.wav"), true, messages, kept).isOpen());
 }
 
 TEST_F(WaveIoTest, HasDriveSpaceWeighsTheInputAgainstTheFreeSpace) {
@@ -205,9 +207,9 @@ protected:
     // Reads the input, writes its output header for bytes of data, appends
     // those bytes of zeros and returns the output's bytes.
     std::string Output(const std::string &input, int64_t bytes) {
-        EXPECT_TRUE(wave.ReadWaveHeader(Write(input), messages));
+        EXPECT_TRUE(ReadWaveHeaderOrTell(wave, Write(input), messages));
         const QString path = dir.filePath("out.wav");
-        AtomicFile out = CreateOutputFile(path, false, messages);
+        AtomicFile out = CreateOutputFileAsking(path, false, messages);
         EXPECT_TRUE(wave.WriteWaveHeader(out.file(), bytes));
         EXPECT_TRUE(out.file().write(std::string(size_t(bytes), '\0').data(), bytes));
         EXPECT_TRUE(out.commit());
@@ -239,7 +241,7 @@ TEST_F(WaveHeaderWriteTest, LeavesOutChunksBetweenFormatAndData) {
     EXPECT_EQ(out.substr(8, 8), "WAVEfmt ");
     EXPECT_EQ(out.substr(36, 4), "data");
     EXPECT_EQ(U32(out, 4), 56u);
-    EXPECT_TRUE(wave.ReadWaveHeader(dir.filePath("out.wav"), messages));
+    EXPECT_TRUE(ReadWaveHeaderOrTell(wave, dir.filePath("out.wav"), messages));
     EXPECT_EQ(wave.dataOffset, 44);
 }
 
@@ -251,7 +253,7 @@ TEST_F(WaveHeaderWriteTest, PadsAnOddFormatBody) {
     EXPECT_EQ(out[39], '\0');
     EXPECT_EQ(U32(out, 4), 4u + 8 + 20 + 8 + 10);
     EXPECT_EQ(U32(out, 44), 10u);
-    EXPECT_TRUE(wave.ReadWaveHeader(dir.filePath("out.wav"), messages));
+    EXPECT_TRUE(ReadWaveHeaderOrTell(wave, dir.filePath("out.wav"), messages));
     EXPECT_EQ(wave.dataOffset, 48);
     EXPECT_EQ(wave.sampleCount, 5);
 }
@@ -259,9 +261,9 @@ TEST_F(WaveHeaderWriteTest, PadsAnOddFormatBody) {
 // After a stop the header is written again over the first one, for what was
 // written so far.
 TEST_F(WaveHeaderWriteTest, RewriteAfterAStop) {
-    ASSERT_TRUE(wave.ReadWaveHeader(Write(testwav::MakeWav(Ramp(100))), messages));
+    ASSERT_TRUE(ReadWaveHeaderOrTell(wave, Write(testwav::MakeWav(Ramp(100))), messages));
     const QString path = dir.filePath("out.wav");
-    AtomicFile created = CreateOutputFile(path, false, messages);
+    AtomicFile created = CreateOutputFileAsking(path, false, messages);
     FileHandle &out = created.file();
     ASSERT_TRUE(wave.WriteWaveHeader(out, 200));
     ASSERT_TRUE(out.write(std::string(40, '\2').data(), 40));
@@ -273,7 +275,7 @@ TEST_F(WaveHeaderWriteTest, RewriteAfterAStop) {
     EXPECT_EQ(U32(bytes, 4), 76u);
     EXPECT_EQ(U32(bytes, 40), 40u);
     EXPECT_FALSE(wave.WriteWaveHeader(out, 10)); // closed
-    AtomicFile again = CreateOutputFile(path, false, messages);
+    AtomicFile again = CreateOutputFileAsking(path, false, messages);
     EXPECT_FALSE(wave.WriteWaveHeader(again.file(), -2));
 }
 

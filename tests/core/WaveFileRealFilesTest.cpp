@@ -4,6 +4,7 @@
 
 #include "support/ScriptedMessages.h"
 #include "support/TestWav.h"
+#include "batch/FileMessages.h"
 #include "wavefile/WaveFile.h"
 
 #include <QProcess>
@@ -58,9 +59,9 @@ protected:
 
     // Reads the header and all samples, and checks them against ffmpeg's decoding.
     std::vector<int16_t> ReadAllMatchingFfmpeg(const QString &path) {
-        EXPECT_TRUE(wave.ReadWaveHeader(path, messages));
+        EXPECT_TRUE(ReadWaveHeaderOrTell(wave, path, messages));
         std::vector<int16_t> values(size_t(wave.sampleCount), 0);
-        EXPECT_EQ(wave.ReadSamples(0, wave.sampleCount, path, values.data(), messages),
+        EXPECT_EQ(ReadSamplesOrTell(wave, 0, wave.sampleCount, path, values.data(), messages),
                   wave.sampleCount);
         EXPECT_EQ(values, DecodedByFfmpeg(path));
         return values;
@@ -79,7 +80,7 @@ protected:
     // Writes header + values the way a removal pass does.
     QString WriteOutput(const std::vector<int16_t> &values) {
         const QString path = dir.filePath("out.wav");
-        AtomicFile out = CreateOutputFile(path, false, messages);
+        AtomicFile out = CreateOutputFileAsking(path, false, messages);
         const std::string bytes = testwav::SampleBytes(values);
         EXPECT_TRUE(wave.WriteWaveHeader(out.file(), int64_t(bytes.size())));
         EXPECT_TRUE(out.file().write(bytes.data(), int64_t(bytes.size())));
@@ -152,7 +153,7 @@ TEST_F(RealFilesTest, FfmpegReadsOutputWithOddFormatBody) {
     const std::vector<int16_t> values{1, -1, 300, -300, 32767, -32768};
     const QString input = dir.filePath("odd.wav");
     testwav::WriteFile(input.toStdString(), testwav::MakeWav(values, l));
-    ASSERT_TRUE(wave.ReadWaveHeader(input, messages));
+    ASSERT_TRUE(ReadWaveHeaderOrTell(wave, input, messages));
     const QString out = WriteOutput(values);
     const RunResult probe = RunTool("ffprobe", {"-v", "warning", out});
     EXPECT_EQ(probe.exitCode, 0);

@@ -1,6 +1,7 @@
 // The preview's temporary file: written whole with the current file's format,
 // or refused and reported, never left half-written.
 
+#include "batch/FileMessages.h"
 #include "batch/WritePreviewFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestWav.h"
@@ -22,7 +23,7 @@ protected:
     void SetUp() override {
         input = dir.filePath("take1.wav");
         testwav::WriteFile(input.toStdString(), testwav::MakeWav({1, 2, 3, 4, 5, 6}));
-        ASSERT_TRUE(wave.ReadWaveHeader(input, messages));
+        ASSERT_TRUE(ReadWaveHeaderOrTell(wave, input, messages));
         target = dir.filePath("dozavarav.wav");
     }
 
@@ -48,7 +49,7 @@ TEST_F(WritePreviewFileTest, TheHeaderIsThePlain44BytesWhateverTheInputsFormatCh
     layout.fmtSize = 18; // with an extra size, as many recorders write
     layout.chunksBeforeData = {{"LIST", "recorder"}};
     testwav::WriteFile(input.toStdString(), testwav::MakeWav({1, 2, 3, 4, 5, 6}, layout));
-    ASSERT_TRUE(wave.ReadWaveHeader(input, messages));
+    ASSERT_TRUE(ReadWaveHeaderOrTell(wave, input, messages));
     ASSERT_TRUE(WritePreviewFile(block.data(), 3, target, wave, kept, messages));
     EXPECT_EQ(testwav::ReadFile(target.toStdString()), testwav::MakeWav(block));
 }

@@ -3,6 +3,7 @@
 // stopping and closing, and the repaired-block playback's temporary file.
 
 #include "TForm1Fixture.h"
+#include "batch/FileMessages.h"
 #include "player/FakeSoundOutput.h"
 #include "wavewindow/TForm2.h"
 

@@ -8,6 +8,7 @@
 #include "player/PreviewPlayback.h"
 #include "player/RecordingView.h"
 #include "batch/BatchRunner.h"
+#include "batch/FileMessages.h"
 #include "support/RecordingPort.h"
 #include "support/ScriptedMessages.h"
 
@@ -62,7 +63,7 @@ protected:
     // and asks for the click at noisePosition with the removal thresholds.
     CleanedPlayRequest RequestFor(const std::vector<int16_t> &values, int32_t noisePosition) {
         const QString input = WriteInput(values);
-        EXPECT_TRUE(wave.ReadWaveHeader(input, messages));
+        EXPECT_TRUE(ReadWaveHeaderOrTell(wave, input, messages));
         kept.Add(input);
         return {input, noisePosition, SetRemoveThresholds(settings), Path("dozavarav.wav"),
                 &kept};
