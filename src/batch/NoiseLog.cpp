@@ -7,13 +7,14 @@
 #include "engine/ClickEngine.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
+#include "settings/Settings.h"
 
 bool IsControlCharacter(char32_t codePoint) {
     return codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0);
 }
 
 QString FormatClickTime(int64_t frame) {
-    const int64_t totalMs = frame * 10 / 441;
+    const int64_t totalMs = frame * 1000 / kDisplayFramesPerSecond;
     const int64_t totalSeconds = totalMs / 1000;
     const int64_t totalMinutes = totalSeconds / 60;
     return QString::asprintf(

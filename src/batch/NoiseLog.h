@@ -66,7 +66,7 @@ inline bool DetailLogOverLimit(int64_t lineCount, int32_t logMax) {
     return lineCount > int64_t{kDetailRecordLines} * logMax;
 }
 
-// "00H 00M 45S 351mS" for frame 2,000,000 (44,100 frames per second), in 64 bits.
+// "00H 00M 45S 351mS" for frame 2,000,000 at the display rate, in 64 bits.
 QString FormatClickTime(int64_t frame);
 // "L" for even value indices, "R" for odd ones.
 QString ChannelLetter(int32_t index);

@@ -1,5 +1,6 @@
 #include "BatchOptions.h"
 
+#include "ProgramVersion.h"
 #include "batch/NoiseLog.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
@@ -136,4 +137,8 @@ QString BatchUsageText() {
         "the export or a result line could not be written,\n"
         "2 usage error or the run could not start.\n")
         .arg(kSummaryLogName, kDetailLogName);
+}
+
+QString BatchVersionText() {
+    return QStringLiteral("norvatel-batch ") + QLatin1String(kProgramVersion);
 }

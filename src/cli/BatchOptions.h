@@ -29,3 +29,5 @@ struct ParseResult {
 
 ParseResult ParseBatchArguments(const QStringList &args);
 QString BatchUsageText();
+// What --version prints: the command's name and the program's version.
+QString BatchVersionText();

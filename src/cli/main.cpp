@@ -134,7 +134,7 @@ int main(int argc, char **argv) {
         std::fputs(BatchUsageText().toLocal8Bit().constData(), stdout);
         return kExitOk;
     case ParseResult::Kind::Version:
-        std::puts("norvatel-batch 1.3");
+        std::puts(BatchVersionText().toLocal8Bit().constData());
         return kExitOk;
     case ParseResult::Kind::UsageError:
         PrintErr(QStringLiteral("norvatel-batch: ") + parsed.error);

@@ -9,15 +9,18 @@ constexpr std::array<int32_t, 20> kLevelThresholdTable{10000, 8975, 8006, 7091, 
                                                        3889,  3000, 2770, 2244, 1773, 1357, 997,
                                                        693,   443,  200,  111,  28,   0};
 
-// Stored settings are loaded unchecked, so every index is clamped before use.
+// One threshold per level track position.
+static_assert(kLevelThresholdTable.size() == size_t(kLevelTrackRange.max) + 1);
+
+// Callers may pass any numbers, so every index is clamped before use.
 int32_t LevelIndex(int32_t trackValue) {
-    return std::clamp(trackValue, 0, 19);
+    return kLevelTrackRange.Clamp(trackValue);
 }
 int32_t TimeIndex(int32_t trackValue) {
-    return std::clamp(trackValue, 0, 15);
+    return kTimeTrackRange.Clamp(trackValue);
 }
 size_t PresetIndex(int32_t preset) {
-    return static_cast<size_t>(std::clamp(preset, 1, 3));
+    return static_cast<size_t>(kPresetRange.Clamp(preset));
 }
 
 Thresholds FromTrackValues(int32_t levelTrackValue, int32_t timeTrackValue) {

@@ -1,8 +1,20 @@
+// Folder browsing in the main window: what the drive box, the folder list and
+// the file list show, read from the file system, and the window's side of
+// them (filling them, their handlers, and what the file selection sets).
+
 #include "main/FileBrowser.h"
 
+#include "batch/OutputName.h"
+#include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
+#include "main/TForm1.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QSet>
 #include <QStorageInfo>
 #include <algorithm>
@@ -81,6 +93,20 @@ QString ParentFolder(const QString &path) {
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+// An item showing name's display text and keeping name itself.
+void AddNameItem(QListWidget *list, const QString &name) {
+    auto *item = new QListWidgetItem(DisplayFileName(name), list);
+    item->setData(TForm1::kNameRole, name);
+}
+
+// What edOutFile shows while outputs are named automatically: the pattern of
+// the names a removal run will give, not a name of its own.
+QString AutoOutputPattern(int selectedCount, const QString &inputPath) {
+    if (selectedCount >= 2)
+        return QStringLiteral("?????") + kAutoOutputSuffix;
+    return DisplayFileName(AutoOutputName(QFileInfo(inputPath).fileName(), DotlessName::Drop));
+}
+
 } // namespace
 
 QStringList VolumeRoots() {
@@ -133,4 +159,101 @@ QString JoinPath(const QString &folder, const QString &name) {
 
 QString WithTrailingSeparator(const QString &folder) {
     return folder.endsWith('/') ? folder : folder + '/';
+}
+
+// --- the main window's drive box, folder list and file list ---
+
+void TForm1::FillDriveBox() {
+    cbDrive1->clear();
+    cbDrive1->addItems(VolumeRoots());
+}
+
+// Selects root in the drive box without running cbDrive1Change; a volume the
+// box did not list (a folder restored on a volume mounted since) is added.
+void TForm1::SelectDrive(const QString &root) {
+    const QSignalBlocker blocker(cbDrive1);
+    int index = cbDrive1->findText(root);
+    if (index < 0) {
+        cbDrive1->addItem(root);
+        index = cbDrive1->count() - 1;
+    }
+    cbDrive1->setCurrentIndex(index);
+}
+
+bool TForm1::ShowFolder(const QString &folder) {
+    // Cleaned as text, so a folder name that is not UTF-8 keeps its bytes.
+    const QString clean = AbsoluteCleanPath(folder, FileSystem::ResolvedFolder(QString()));
+    if (!FileSystem::IsFolder(clean) || !MakeCurrentFolder(clean))
+        return false;
+    shownFolder_ = clean;
+    SelectDrive(VolumeRootOf(clean));
+    FillFolderList();
+    edFolderChange();
+    return true;
+}
+
+// The first row names the folder shown, so the user always sees where the
+// lists are; ".." goes up, the other rows are the sub-folders.
+void TForm1::FillFolderList() {
+    const QSignalBlocker blocker(edFolder);
+    edFolder->clear();
+    auto *here = new QListWidgetItem(DisplayFileName(shownFolder_), edFolder);
+    QFont bold = edFolder->font();
+    bold.setBold(true);
+    here->setFont(bold);
+    here->setFlags(Qt::ItemIsEnabled);
+    if (shownFolder_ != QStringLiteral("/"))
+        new QListWidgetItem(QStringLiteral(".."), edFolder);
+    for (const QString &name : SubFolderNames(shownFolder_))
+        AddNameItem(edFolder, name);
+}
+
+void TForm1::FillFileList() {
+    {
+        const QSignalBlocker blocker(edFile);
+        edFile->clear();
+        for (const QString &name : WaveFileNames(shownFolder_))
+            AddNameItem(edFile, name);
+        edFile->setCurrentRow(-1);
+    }
+    edFileChange();
+}
+
+void TForm1::cbDrive1Change() {
+    const QString root = cbDrive1->currentText();
+    if (root.isEmpty() || root == VolumeRootOf(shownFolder_))
+        return;
+    // A root that cannot be shown (unreadable, unmounted meanwhile) leaves the
+    // lists where they were, so the drive box must say so too: the settings
+    // remember the drive and the folder as a pair.
+    if (!ShowFolder(root))
+        SelectDrive(VolumeRootOf(shownFolder_));
+}
+
+void TForm1::edFolderActivated(QListWidgetItem *item) {
+    if (item == nullptr || item == edFolder->item(0))
+        return;
+    if (item->text() == QStringLiteral(".."))
+        ShowFolder(QFileInfo(shownFolder_).dir().absolutePath());
+    else
+        ShowFolder(JoinPath(shownFolder_, item->data(kNameRole).toString()));
+}
+
+void TForm1::edFolderChange() {
+    FillFileList();
+}
+
+void TForm1::edFileChange() {
+    const int selectedCount = static_cast<int>(edFile->selectedItems().size());
+    lbFNum->setText(QString::number(selectedCount));
+    const QListWidgetItem *focused = edFile->currentItem();
+    runner.inputPath = focused != nullptr && focused->isSelected()
+                           ? JoinPath(shownFolder_, focused->data(kNameRole).toString())
+                           : QString();
+    // The runs and the log folder need the listed folder even when the focus
+    // rests on an unselected item (after a Ctrl-click), so it does not come
+    // from inputPath.
+    runner.inputFolder = WithTrailingSeparator(shownFolder_);
+    if (settings.ckAuto)
+        edOutFile->setText(AutoOutputPattern(selectedCount, runner.inputPath));
 }

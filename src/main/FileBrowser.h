@@ -3,6 +3,8 @@
 // the file system. Paths use "/" and carry no trailing separator except the root.
 // Names and paths carry their bytes (filesystem/PathBytes.h): a name that is not
 // UTF-8 is listed, and the folder calls here reach the folder it names.
+// FileBrowser.cpp also holds the main window's side: filling the three
+// controls and their handlers.
 
 #include <QString>
 #include <QStringList>

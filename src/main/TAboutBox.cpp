@@ -1,5 +1,6 @@
 #include "main/TAboutBox.h"
 
+#include "ProgramVersion.h"
 #include "ui/ProgramFont.h"
 
 #include <QFrame>
@@ -26,7 +27,7 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent) {
     ProductName = new QLabel(QStringLiteral("RizivozeR"), panel);
     ProductName->setObjectName(QStringLiteral("ProductName"));
     ProductName->setGeometry(72, 16, 190, 20);
-    Version = new QLabel(QStringLiteral("Version 1.3"), panel);
+    Version = new QLabel(QStringLiteral("Version ") + QLatin1String(kProgramVersion), panel);
     Version->setObjectName(QStringLiteral("Version"));
     Version->setGeometry(72, 44, 190, 20);
     OKButton = new QPushButton(QStringLiteral("閉じる"), this);

@@ -3,7 +3,8 @@
 // detection and removal runs and shows their results. The runs themselves live
 // in BatchRunner; this window is their WindowPort, and the wave window's host.
 //
-// The window is built in TForm1View.cpp, its own handlers are in
+// The window is built in TForm1View.cpp, its folder browsing (drive box,
+// folder list, file list) is in FileBrowser.cpp, its other handlers are in
 // TForm1Handlers.cpp, the run side (WindowPort) is in TForm1Port.cpp and the
 // wave window's side (WaveWindowHost) in TForm1WaveHost.cpp.
 
@@ -198,12 +199,14 @@ private:
     void BuildResultArea(QWidget *area);
     void BuildMenus();
     void ConnectHandlers();
+    void SetGridCell(int row, int column, const QString &text);
+
+    // FileBrowser.cpp
     void FillDriveBox();
     void SelectDrive(const QString &root);
     void FillFolderList();
     void FillFileList();
     void edFolderActivated(QListWidgetItem *item);
-    void SetGridCell(int row, int column, const QString &text);
 
     // TForm1Handlers.cpp
     void RunExitSteps();

@@ -1,13 +1,10 @@
-// The main window's own handlers: start, file selection, the output-name
-// display, the menus and the exit steps.
+// The main window's own handlers: start, the menus and the exit steps. The
+// drive box, the folder list and the file list are in FileBrowser.cpp.
 
 #include "main/TForm1.h"
 
-#include "batch/OutputName.h"
 #include "main/FileBrowser.h"
 #include "main/TAboutBox.h"
-#include "filesystem/FileSystem.h"
-#include "filesystem/PathBytes.h"
 #include "wavewindow/TForm2.h"
 
 #include <QCheckBox>
@@ -16,24 +13,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
-
-namespace {
-
-// What edOutFile shows while outputs are named automatically: the pattern of
-// the names a removal run will give, not a name of its own.
-QString AutoOutputPattern(int selectedCount, const QString &inputPath) {
-    if (selectedCount >= 2)
-        return QStringLiteral("?????") + kAutoOutputSuffix;
-    return DisplayFileName(AutoOutputName(QFileInfo(inputPath).fileName(), DotlessName::Drop));
-}
-
-} // namespace
 
 void TForm1::FormCreate() {
     startFolder = QDir::currentPath();
@@ -58,18 +42,6 @@ void TForm1::FormCreate() {
     edOutFile->setEnabled(!settings.ckAuto);
 }
 
-bool TForm1::ShowFolder(const QString &folder) {
-    // Cleaned as text, so a folder name that is not UTF-8 keeps its bytes.
-    const QString clean = AbsoluteCleanPath(folder, FileSystem::ResolvedFolder(QString()));
-    if (!FileSystem::IsFolder(clean) || !MakeCurrentFolder(clean))
-        return false;
-    shownFolder_ = clean;
-    SelectDrive(VolumeRootOf(clean));
-    FillFolderList();
-    edFolderChange();
-    return true;
-}
-
 void TForm1::FormAct() {
     if (edFile->isEnabled() && edFile->focusPolicy() != Qt::NoFocus)
         edFile->setFocus();
@@ -79,45 +51,6 @@ void TForm1::changeEvent(QEvent *event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         FormAct();
     QMainWindow::changeEvent(event);
-}
-
-void TForm1::cbDrive1Change() {
-    const QString root = cbDrive1->currentText();
-    if (root.isEmpty() || root == VolumeRootOf(shownFolder_))
-        return;
-    // A root that cannot be shown (unreadable, unmounted meanwhile) leaves the
-    // lists where they were, so the drive box must say so too: the settings
-    // remember the drive and the folder as a pair.
-    if (!ShowFolder(root))
-        SelectDrive(VolumeRootOf(shownFolder_));
-}
-
-void TForm1::edFolderActivated(QListWidgetItem *item) {
-    if (item == nullptr || item == edFolder->item(0))
-        return;
-    if (item->text() == QStringLiteral(".."))
-        ShowFolder(QFileInfo(shownFolder_).dir().absolutePath());
-    else
-        ShowFolder(JoinPath(shownFolder_, item->data(kNameRole).toString()));
-}
-
-void TForm1::edFolderChange() {
-    FillFileList();
-}
-
-void TForm1::edFileChange() {
-    const int selectedCount = static_cast<int>(edFile->selectedItems().size());
-    lbFNum->setText(QString::number(selectedCount));
-    const QListWidgetItem *focused = edFile->currentItem();
-    runner.inputPath = focused != nullptr && focused->isSelected()
-                           ? JoinPath(shownFolder_, focused->data(kNameRole).toString())
-                           : QString();
-    // The runs and the log folder need the listed folder even when the focus
-    // rests on an unselected item (after a Ctrl-click), so it does not come
-    // from inputPath.
-    runner.inputFolder = WithTrailingSeparator(shownFolder_);
-    if (settings.ckAuto)
-        edOutFile->setText(AutoOutputPattern(selectedCount, runner.inputPath));
 }
 
 void TForm1::ckMakeFileClick() {

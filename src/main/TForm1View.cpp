@@ -3,10 +3,8 @@
 
 #include "main/TForm1.h"
 
-#include "main/FileBrowser.h"
 #include "ui/Controls.h"
 #include "ui/ProgramFont.h"
-#include "filesystem/PathBytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,12 +47,6 @@ QAction *MakeAction(QObject *parent, const char *name, const QString &text) {
     auto *action = new QAction(text, parent);
     action->setObjectName(QString::fromLatin1(name));
     return action;
-}
-
-// An item showing name's display text and keeping name itself.
-void AddNameItem(QListWidget *list, const QString &name) {
-    auto *item = new QListWidgetItem(DisplayFileName(name), list);
-    item->setData(TForm1::kNameRole, name);
 }
 
 } // namespace
@@ -187,50 +179,6 @@ void TForm1::ConnectHandlers() {
     connect(cdView, &QPushButton::clicked, this, &TForm1::cdViewClick);
     connect(WaveFormW1, &QAction::triggered, this, &TForm1::WaveFormW1Click);
     connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, &TForm1::StringGrid1DblClick);
-}
-
-void TForm1::FillDriveBox() {
-    cbDrive1->clear();
-    cbDrive1->addItems(VolumeRoots());
-}
-
-// Selects root in the drive box without running cbDrive1Change; a volume the
-// box did not list (a folder restored on a volume mounted since) is added.
-void TForm1::SelectDrive(const QString &root) {
-    const QSignalBlocker blocker(cbDrive1);
-    int index = cbDrive1->findText(root);
-    if (index < 0) {
-        cbDrive1->addItem(root);
-        index = cbDrive1->count() - 1;
-    }
-    cbDrive1->setCurrentIndex(index);
-}
-
-// The first row names the folder shown, so the user always sees where the
-// lists are; ".." goes up, the other rows are the sub-folders.
-void TForm1::FillFolderList() {
-    const QSignalBlocker blocker(edFolder);
-    edFolder->clear();
-    auto *here = new QListWidgetItem(DisplayFileName(shownFolder_), edFolder);
-    QFont bold = edFolder->font();
-    bold.setBold(true);
-    here->setFont(bold);
-    here->setFlags(Qt::ItemIsEnabled);
-    if (shownFolder_ != QStringLiteral("/"))
-        new QListWidgetItem(QStringLiteral(".."), edFolder);
-    for (const QString &name : SubFolderNames(shownFolder_))
-        AddNameItem(edFolder, name);
-}
-
-void TForm1::FillFileList() {
-    {
-        const QSignalBlocker blocker(edFile);
-        edFile->clear();
-        for (const QString &name : WaveFileNames(shownFolder_))
-            AddNameItem(edFile, name);
-        edFile->setCurrentRow(-1);
-    }
-    edFileChange();
 }
 
 void TForm1::SetGridCell(int row, int column, const QString &text) {

@@ -12,10 +12,6 @@
 
 namespace {
 
-bool IsPreset(int32_t preset) {
-    return preset >= 1 && preset <= 3;
-}
-
 // The edit's text as a number: nullopt unless it is all digits and fits 32 bits.
 std::optional<int32_t> DigitsValue(const QString &text) {
     if (!IsAllDigits(text))
@@ -31,35 +27,33 @@ constexpr int32_t kLogMaxThousands = INT32_MAX / 1000;
 constexpr int32_t kMaxPlayTime = 10;
 constexpr int32_t kFallbackPlayTime = 2;
 // The device buffer ring holds BuffDipth blocks of one display time each; it
-// must hold at least 100 ms of sound (4410 frames) to play without gaps.
-constexpr int32_t kMinQueuedFrames = 4410;
+// must hold at least 100 ms of sound to play without gaps.
+constexpr int32_t kMinQueuedFrames = DisplayFrames(100);
 // Display times below 50 ms (index 2) need a deeper ring than 3 buffers.
 constexpr int kShallowDepth = 4;
 constexpr int kShallowWinTime = 2;
 
 } // namespace
 
-void TForm3::SyncPresetGroup(int32_t preset, const std::array<QRadioButton *, 3> &buttons,
-                             QSlider *track, const std::array<int32_t, 4> &values) {
-    if (!IsPreset(preset)) {
+void TForm3::SyncPresetGroup(const PresetGroup &group) {
+    const int32_t preset = settings_.*group.preset;
+    if (!kPresetRange.Contains(preset)) {
         // No button stands for this number; show none checked.
-        for (QRadioButton *button : buttons) {
+        for (QRadioButton *button : group.buttons) {
             button->setAutoExclusive(false);
             button->setChecked(false);
             button->setAutoExclusive(true);
         }
         return;
     }
-    buttons[preset - 1]->setChecked(true);
-    track->setValue(values[preset]);
+    group.buttons[size_t(preset - kPresetRange.min)]->setChecked(true);
+    group.track->setValue((settings_.*group.values)[size_t(preset)]);
 }
 
 void TForm3::SyncControls() {
     const Settings &s = settings_;
-    SyncPresetGroup(s.rdCL, {rdCLow, rdCMid, rdCHigh}, tbCL, s.rdCLV);
-    SyncPresetGroup(s.rdCT, {rdCTN, rdCTM, rdCTW}, tbCT, s.rdCTV);
-    SyncPresetGroup(s.rdWL, {rdWLow, rdWMid, rdWHigh}, tbWL, s.rdWLV);
-    SyncPresetGroup(s.rdWT, {rdWTN, rdWTM, rdWTW}, tbWT, s.rdWTV);
+    for (const PresetGroup &group : groups_)
+        SyncPresetGroup(group);
     // Each value is read just before its control is set: the coupling of the
     // buffer depth and the display time may have changed it meanwhile.
     tbBuffDipth->setValue(s.BuffDipth);
@@ -75,83 +69,85 @@ void TForm3::SyncControls() {
     edOutDir->setEnabled(!ckSameDir->isChecked());
 }
 
-void TForm3::SelectPreset(int32_t &preset, int32_t number, QSlider *track,
-                          const std::array<int32_t, 4> &values) {
-    preset = number;
-    track->setValue(values[number]);
+void TForm3::SelectPreset(GroupIndex index, int32_t number) {
+    const PresetGroup &group = groups_[index];
+    settings_.*group.preset = number;
+    group.track->setValue((settings_.*group.values)[size_t(number)]);
 }
 
-void TForm3::StoreTrackValue(int32_t preset, std::array<int32_t, 4> &values, const QSlider *track) {
-    if (IsPreset(preset))
-        values[preset] = track->value();
+void TForm3::StoreTrackValue(GroupIndex index) {
+    const PresetGroup &group = groups_[index];
+    const int32_t preset = settings_.*group.preset;
+    if (kPresetRange.Contains(preset))
+        (settings_.*group.values)[size_t(preset)] = group.track->value();
 }
 
 void TForm3::rdCLowClick() {
-    SelectPreset(settings_.rdCL, 1, tbCL, settings_.rdCLV);
+    SelectPreset(kCL, 1);
 }
 void TForm3::rdCMidClick() {
-    SelectPreset(settings_.rdCL, 2, tbCL, settings_.rdCLV);
+    SelectPreset(kCL, 2);
 }
 void TForm3::rdCHighClick() {
-    SelectPreset(settings_.rdCL, 3, tbCL, settings_.rdCLV);
+    SelectPreset(kCL, 3);
 }
 void TForm3::rdCTNClick() {
-    SelectPreset(settings_.rdCT, 1, tbCT, settings_.rdCTV);
+    SelectPreset(kCT, 1);
 }
 void TForm3::rdCTMClick() {
-    SelectPreset(settings_.rdCT, 2, tbCT, settings_.rdCTV);
+    SelectPreset(kCT, 2);
 }
 void TForm3::rdCTWClick() {
-    SelectPreset(settings_.rdCT, 3, tbCT, settings_.rdCTV);
+    SelectPreset(kCT, 3);
 }
 void TForm3::rdWLowClick() {
-    SelectPreset(settings_.rdWL, 1, tbWL, settings_.rdWLV);
+    SelectPreset(kWL, 1);
 }
 void TForm3::rdWMidClick() {
-    SelectPreset(settings_.rdWL, 2, tbWL, settings_.rdWLV);
+    SelectPreset(kWL, 2);
 }
 void TForm3::rdWHighClick() {
-    SelectPreset(settings_.rdWL, 3, tbWL, settings_.rdWLV);
+    SelectPreset(kWL, 3);
 }
 void TForm3::rdWTNClick() {
-    SelectPreset(settings_.rdWT, 1, tbWT, settings_.rdWTV);
+    SelectPreset(kWT, 1);
 }
 void TForm3::rdWTMClick() {
-    SelectPreset(settings_.rdWT, 2, tbWT, settings_.rdWTV);
+    SelectPreset(kWT, 2);
 }
 void TForm3::rdWTWClick() {
-    SelectPreset(settings_.rdWT, 3, tbWT, settings_.rdWTV);
+    SelectPreset(kWT, 3);
 }
 
 void TForm3::tbCLChange() {
-    StoreTrackValue(settings_.rdCL, settings_.rdCLV, tbCL);
+    StoreTrackValue(kCL);
 }
 void TForm3::tbCTChange() {
-    StoreTrackValue(settings_.rdCT, settings_.rdCTV, tbCT);
+    StoreTrackValue(kCT);
 }
 void TForm3::tbWLChange() {
-    StoreTrackValue(settings_.rdWL, settings_.rdWLV, tbWL);
+    StoreTrackValue(kWL);
 }
 void TForm3::tbWTChange() {
-    StoreTrackValue(settings_.rdWT, settings_.rdWTV, tbWT);
+    StoreTrackValue(kWT);
+}
+
+void TForm3::RestoreDefaults(std::initializer_list<GroupIndex> indices) {
+    const Settings d = Settings::Defaults();
+    for (const GroupIndex index : indices) {
+        const PresetGroup &group = groups_[index];
+        settings_.*group.values = d.*group.values;
+        settings_.*group.preset = d.*group.preset;
+    }
+    SyncControls();
 }
 
 void TForm3::cdDefaultCClick() {
-    const Settings d = Settings::Defaults();
-    settings_.rdCLV = d.rdCLV;
-    settings_.rdCTV = d.rdCTV;
-    settings_.rdCL = d.rdCL;
-    settings_.rdCT = d.rdCT;
-    SyncControls();
+    RestoreDefaults({kCL, kCT});
 }
 
 void TForm3::cdDefaultWClick() {
-    const Settings d = Settings::Defaults();
-    settings_.rdWLV = d.rdWLV;
-    settings_.rdWTV = d.rdWTV;
-    settings_.rdWL = d.rdWL;
-    settings_.rdWT = d.rdWT;
-    SyncControls();
+    RestoreDefaults({kWL, kWT});
 }
 
 void TForm3::ckSameDirClick() {

@@ -11,6 +11,8 @@
 
 #include <QDialog>
 #include <QLineEdit> // callers pass the main window's QLineEdit as edOutFile
+#include <array>
+#include <initializer_list>
 
 class QCheckBox;
 class QGroupBox;
@@ -125,6 +127,18 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // One sensitivity group: three preset buttons over a track bar, mirroring a
+    // preset field of the settings and the track values remembered per preset.
+    struct PresetGroup {
+        int32_t Settings::*preset = nullptr;
+        PresetSlots Settings::*values = nullptr;
+        QGroupBox *box = nullptr;
+        std::array<QRadioButton *, 3> buttons{};
+        QSlider *track = nullptr;
+    };
+    // The groups in groups_, in the order SyncControls sets them.
+    enum GroupIndex { kCL, kCT, kWL, kWT };
+
     // TForm3View.cpp
     void BuildSensitivityArea();
     void BuildOutputArea();
@@ -134,12 +148,14 @@ private:
     void ConnectSensitivityHandlers();
 
     // TForm3.cpp
-    void SelectPreset(int32_t &preset, int32_t number, QSlider *track,
-                      const std::array<int32_t, 4> &values);
-    void StoreTrackValue(int32_t preset, std::array<int32_t, 4> &values, const QSlider *track);
-    void SyncPresetGroup(int32_t preset, const std::array<QRadioButton *, 3> &buttons,
-                         QSlider *track, const std::array<int32_t, 4> &values);
+    void SelectPreset(GroupIndex index, int32_t number);
+    void StoreTrackValue(GroupIndex index);
+    void SyncPresetGroup(const PresetGroup &group);
+    // "Default Set" for the given groups: their presets and track values as a
+    // missing settings file gives them, then every control shows the settings.
+    void RestoreDefaults(std::initializer_list<GroupIndex> indices);
 
     Settings &settings_;
     QWidget *edOutFile_;
+    std::array<PresetGroup, 4> groups_{}; // gbCL, gbCT, gbWL, gbWT
 };

@@ -29,11 +29,12 @@ template <typename T> T *Named(T *widget, const char *name) {
     return widget;
 }
 
-// A horizontal track bar with a tick at every step, marks below.
-QSlider *MakeTrack(QWidget *parent, const char *name, int minimum, int maximum, int start,
+// A horizontal track bar over a setting's range with a tick at every step,
+// marks below.
+QSlider *MakeTrack(QWidget *parent, const char *name, SettingRange range, int start,
                    const QRect &geometry) {
     auto *track = Named(new QSlider(Qt::Horizontal, parent), name);
-    track->setRange(minimum, maximum);
+    track->setRange(range.min, range.max);
     track->setValue(start);
     track->setTickPosition(QSlider::TicksBelow);
     track->setTickInterval(1);
@@ -72,45 +73,39 @@ QLineEdit *MakeEdit(QWidget *parent, const char *name, const QRect &geometry) {
     return edit;
 }
 
-// One sensitivity group: three preset buttons over a track bar.
-struct PresetGroup {
-    QGroupBox *box;
-    std::array<QRadioButton *, 3> buttons;
-    QSlider *track;
-};
-
-struct PresetGroupPlan {
-    const char *boxName;
-    QString title;
-    std::array<const char *, 3> buttonNames;
-    std::array<QString, 3> captions;
-    const char *trackName;
-    int maximum;
-    int checkedPreset; // the default preset, 1..3
-    int start;         // the default preset's track value
-};
-
-PresetGroup MakePresetGroup(QWidget *parent, const PresetGroupPlan &plan, int x, int y) {
-    PresetGroup group{};
-    group.box = Named(new QGroupBox(plan.title, parent), plan.boxName);
-    group.box->setGeometry(x, y, kColumnW, 66);
-    for (int i = 0; i < 3; ++i) {
-        auto *button = Named(new QRadioButton(plan.captions[i], group.box), plan.buttonNames[i]);
-        button->setGeometry(10 + 70 * i, 18, 64, 18);
-        button->setChecked(i + 1 == plan.checkedPreset);
-        group.buttons[i] = button;
-    }
-    const QRect trackArea(6, 38, kColumnW - 12, kTrackH);
-    group.track = MakeTrack(group.box, plan.trackName, 0, plan.maximum, plan.start, trackArea);
-    return group;
-}
-
 const QString kLevel = QStringLiteral("レベル感度");
 const QString kTime = QStringLiteral("時間感度");
 const std::array<QString, 3> kLevelCaptions{QStringLiteral("LOW"), QStringLiteral("MID"),
                                             QStringLiteral("HIGH")};
 const std::array<QString, 3> kTimeCaptions{QStringLiteral("狭"), QStringLiteral("中"),
                                            QStringLiteral("広")};
+
+// Where one sensitivity group stands and what it is called.
+struct PresetGroupPlan {
+    const char *boxName;
+    bool level; // level sensitivity (LOW, MID, HIGH), else time (狭, 中, 広)
+    std::array<const char *, 3> buttonNames;
+    const char *trackName;
+    int x;
+    int y;
+    int32_t Settings::*preset;
+    PresetSlots Settings::*values;
+};
+
+// Detection on the left, removal on the right; level above time. In the
+// order of TForm3's groups.
+// clang-format off
+constexpr std::array<PresetGroupPlan, 4> kPresetGroupPlans{{
+    {"gbCL", true, {"rdCLow", "rdCMid", "rdCHigh"}, "tbCL", kLeftX, 34, &Settings::rdCL,
+     &Settings::rdCLV},
+    {"gbCT", false, {"rdCTN", "rdCTM", "rdCTW"}, "tbCT", kLeftX, 102, &Settings::rdCT,
+     &Settings::rdCTV},
+    {"gbWL", true, {"rdWLow", "rdWMid", "rdWHigh"}, "tbWL", kRightX, 34, &Settings::rdWL,
+     &Settings::rdWLV},
+    {"gbWT", false, {"rdWTN", "rdWTM", "rdWTW"}, "tbWT", kRightX, 102, &Settings::rdWT,
+     &Settings::rdWTV},
+}};
+// clang-format on
 
 } // namespace
 
@@ -130,61 +125,39 @@ TForm3::TForm3(Settings &settings, QWidget *edOutFile, QWidget *parent)
 }
 
 void TForm3::BuildSensitivityArea() {
-    const Settings d = Settings::Defaults();
     Label1 = MakeLabel(this, "Label1", QStringLiteral("検出時感度"), kLeftX, 6, 19);
     Label2 = MakeLabel(this, "Label2", QStringLiteral("除去時感度"), kRightX, 6, 19);
     const QString defaultSet = QStringLiteral("Default Set");
     cdDefaultC = MakeButton(this, "cdDefaultC", defaultSet, {kLeftX + kColumnW - 84, 6, 84, 24});
     cdDefaultW = MakeButton(this, "cdDefaultW", defaultSet, {kRightX + kColumnW - 84, 6, 84, 24});
 
-    const PresetGroup cl = MakePresetGroup(this,
-                                           {"gbCL",
-                                            kLevel,
-                                            {"rdCLow", "rdCMid", "rdCHigh"},
-                                            kLevelCaptions,
-                                            "tbCL",
-                                            19,
-                                            d.rdCL,
-                                            d.rdCLV[d.rdCL]},
-                                           kLeftX, 34);
-    const PresetGroup ct = MakePresetGroup(this,
-                                           {"gbCT",
-                                            kTime,
-                                            {"rdCTN", "rdCTM", "rdCTW"},
-                                            kTimeCaptions,
-                                            "tbCT",
-                                            15,
-                                            d.rdCT,
-                                            d.rdCTV[d.rdCT]},
-                                           kLeftX, 102);
-    const PresetGroup wl = MakePresetGroup(this,
-                                           {"gbWL",
-                                            kLevel,
-                                            {"rdWLow", "rdWMid", "rdWHigh"},
-                                            kLevelCaptions,
-                                            "tbWL",
-                                            19,
-                                            d.rdWL,
-                                            d.rdWLV[d.rdWL]},
-                                           kRightX, 34);
-    const PresetGroup wt = MakePresetGroup(this,
-                                           {"gbWT",
-                                            kTime,
-                                            {"rdWTN", "rdWTM", "rdWTW"},
-                                            kTimeCaptions,
-                                            "tbWT",
-                                            15,
-                                            d.rdWT,
-                                            d.rdWTV[d.rdWT]},
-                                           kRightX, 102);
+    const Settings d = Settings::Defaults();
+    for (size_t i = 0; i < groups_.size(); ++i) {
+        const PresetGroupPlan &plan = kPresetGroupPlans[i];
+        PresetGroup &group = groups_[i];
+        group.preset = plan.preset;
+        group.values = plan.values;
+        // The default preset checked and its track value set.
+        const int32_t preset = d.*group.preset;
+        group.box = Named(new QGroupBox(plan.level ? kLevel : kTime, this), plan.boxName);
+        group.box->setGeometry(plan.x, plan.y, kColumnW, 66);
+        for (int b = 0; b < 3; ++b) {
+            const QString &caption = (plan.level ? kLevelCaptions : kTimeCaptions)[size_t(b)];
+            auto *button = Named(new QRadioButton(caption, group.box), plan.buttonNames[size_t(b)]);
+            button->setGeometry(10 + 70 * b, 18, 64, 18);
+            button->setChecked(b + kPresetRange.min == preset);
+            group.buttons[size_t(b)] = button;
+        }
+        group.track =
+            MakeTrack(group.box, plan.trackName, plan.level ? kLevelTrackRange : kTimeTrackRange,
+                      (d.*group.values)[size_t(preset)], {6, 38, kColumnW - 12, kTrackH});
+    }
+    const auto &[cl, ct, wl, wt] = groups_;
     gbCL = cl.box, rdCLow = cl.buttons[0], rdCMid = cl.buttons[1], rdCHigh = cl.buttons[2];
     gbCT = ct.box, rdCTN = ct.buttons[0], rdCTM = ct.buttons[1], rdCTW = ct.buttons[2];
     gbWL = wl.box, rdWLow = wl.buttons[0], rdWMid = wl.buttons[1], rdWHigh = wl.buttons[2];
     gbWT = wt.box, rdWTN = wt.buttons[0], rdWTM = wt.buttons[1], rdWTW = wt.buttons[2];
-    tbCL = cl.track;
-    tbCT = ct.track;
-    tbWL = wl.track;
-    tbWT = wt.track;
+    tbCL = cl.track, tbCT = ct.track, tbWL = wl.track, tbWT = wt.track;
 }
 
 void TForm3::BuildOutputArea() {
@@ -217,14 +190,15 @@ void TForm3::BuildTrackArea() {
     const int right = kRightX + kColumnW;
     int y = kLowerY;
     Label7 = MakeLabel(this, "Label7", QStringLiteral("再生バッファの深さ"), kRightX, y);
-    tbBuffDipth =
-        MakeTrack(this, "tbBuffDipth", 2, 16, d.BuffDipth, {kRightX, y + 14, kColumnW, kTrackH});
+    tbBuffDipth = MakeTrack(this, "tbBuffDipth", kBuffDipthRange, d.BuffDipth,
+                            {kRightX, y + 14, kColumnW, kTrackH});
     Label10 = MakeLabel(this, "Label10", QStringLiteral("浅"), kRightX + 2, y + 38);
     Label11 = MakeLabel(this, "Label11", QStringLiteral("深"), right - 14, y + 38);
 
     y += step;
     Label9 = MakeLabel(this, "Label9", QStringLiteral("波形表示粗さ"), kRightX, y);
-    tbArasa = MakeTrack(this, "tbArasa", 1, 32, d.Arasa, {kRightX, y + 14, kColumnW, kTrackH});
+    tbArasa =
+        MakeTrack(this, "tbArasa", kArasaRange, d.Arasa, {kRightX, y + 14, kColumnW, kTrackH});
     Label13 = MakeLabel(this, "Label13", QStringLiteral("精"), kRightX + 2, y + 38);
     // Above 30 the waveform is not drawn at all: "荒" sits at 30, "無" at the end.
     Label12 = MakeLabel(this, "Label12", QStringLiteral("荒"), right - 34, y + 38);
@@ -233,8 +207,8 @@ void TForm3::BuildTrackArea() {
 
     y += step;
     Label15 = MakeLabel(this, "Label15", QStringLiteral("波形表示時間"), kRightX, y);
-    tbWinTime = MakeTrack(this, "tbWinTime", 0, static_cast<int>(kDisplayTimeFrames.size()) - 1,
-                          d.WinTime, {kRightX, y + 14, kColumnW, kTrackH});
+    tbWinTime = MakeTrack(this, "tbWinTime", kWinTimeRange, d.WinTime,
+                          {kRightX, y + 14, kColumnW, kTrackH});
     Label16 = MakeLabel(this, "Label16", QStringLiteral("10ms"), kRightX + 2, y + 38);
     Label17 = MakeLabel(this, "Label17", QStringLiteral("500ｍＳ"), 0, y + 38);
     Label17->move(right - Label17->width(), y + 38);
@@ -251,22 +225,20 @@ void TForm3::ConnectSensitivityHandlers() {
                 (this->*handler)();
         });
     };
-    onCheck(rdCLow, &TForm3::rdCLowClick);
-    onCheck(rdCMid, &TForm3::rdCMidClick);
-    onCheck(rdCHigh, &TForm3::rdCHighClick);
-    onCheck(rdCTN, &TForm3::rdCTNClick);
-    onCheck(rdCTM, &TForm3::rdCTMClick);
-    onCheck(rdCTW, &TForm3::rdCTWClick);
-    onCheck(rdWLow, &TForm3::rdWLowClick);
-    onCheck(rdWMid, &TForm3::rdWMidClick);
-    onCheck(rdWHigh, &TForm3::rdWHighClick);
-    onCheck(rdWTN, &TForm3::rdWTNClick);
-    onCheck(rdWTM, &TForm3::rdWTMClick);
-    onCheck(rdWTW, &TForm3::rdWTWClick);
-    connect(tbCL, &QSlider::valueChanged, this, &TForm3::tbCLChange);
-    connect(tbCT, &QSlider::valueChanged, this, &TForm3::tbCTChange);
-    connect(tbWL, &QSlider::valueChanged, this, &TForm3::tbWLChange);
-    connect(tbWT, &QSlider::valueChanged, this, &TForm3::tbWTChange);
+    using Handler = void (TForm3::*)();
+    const std::array<std::array<Handler, 3>, 4> presetHandlers{{
+        {&TForm3::rdCLowClick, &TForm3::rdCMidClick, &TForm3::rdCHighClick},
+        {&TForm3::rdCTNClick, &TForm3::rdCTMClick, &TForm3::rdCTWClick},
+        {&TForm3::rdWLowClick, &TForm3::rdWMidClick, &TForm3::rdWHighClick},
+        {&TForm3::rdWTNClick, &TForm3::rdWTMClick, &TForm3::rdWTWClick},
+    }};
+    const std::array<Handler, 4> trackHandlers{&TForm3::tbCLChange, &TForm3::tbCTChange,
+                                               &TForm3::tbWLChange, &TForm3::tbWTChange};
+    for (size_t i = 0; i < groups_.size(); ++i) {
+        for (size_t b = 0; b < 3; ++b)
+            onCheck(groups_[i].buttons[b], presetHandlers[i][b]);
+        connect(groups_[i].track, &QSlider::valueChanged, this, trackHandlers[i]);
+    }
     connect(cdDefaultC, &QPushButton::clicked, this, &TForm3::cdDefaultCClick);
     connect(cdDefaultW, &QPushButton::clicked, this, &TForm3::cdDefaultWClick);
 }

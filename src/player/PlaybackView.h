@@ -18,7 +18,7 @@ public:
     virtual void SetRepairCountText(const QString &text) = 0;
 
     // The picture: the axes with the block length as label, then each block
-    // before it is queued (coarseness above 30 draws nothing).
+    // before it is queued (coarseness above kArasaMaxDrawn draws nothing).
     virtual void DrawAxes(int32_t channelCount, const QString &label) = 0;
     virtual void DrawWave(const int16_t *values, int32_t count, int32_t coarseness,
                           int32_t channelCount) = 0;

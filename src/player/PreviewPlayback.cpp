@@ -10,14 +10,12 @@
 
 namespace {
 
-constexpr int32_t kFramesPerSecond = 44100;
 // How long one wait for a free device buffer lasts before the events are
 // processed again: short beside the shortest block (10 ms).
 constexpr int64_t kSlotWaitMs = 4;
 
 int32_t BlockFrames(const Settings &settings) {
-    const auto &blockTable = kDisplayTimeFrames;
-    return blockTable[size_t(std::clamp<int32_t>(settings.WinTime, 0, 5))];
+    return kDisplayTimeFrames[size_t(kWinTimeRange.Clamp(settings.WinTime))];
 }
 
 } // namespace
@@ -43,7 +41,7 @@ PreviewPlayback::PreviewPlayback(TWavePlayer &player, PlaybackView &view, const 
 
 int32_t PreviewPlayback::RepairedPlayFrames(const Settings &settings) {
     const int32_t seconds = settings.CheckPlayTime != 0 ? settings.CheckPlayTime : 1;
-    return seconds * kFramesPerSecond;
+    return seconds * kDisplayFramesPerSecond;
 }
 
 int32_t PreviewPlayback::FramesBefore(int32_t noisePosition, int32_t n) {
@@ -90,8 +88,8 @@ void PreviewPlayback::PlayFrom(int32_t startFrame, bool liveRepair, const Thresh
     }
     const bool makeFile = view_.MakeFileChecked();
     view_.SetMakeFileChecked(false);
-    if (s.coarseness < 31)
-        view_.DrawAxes(2, QString::number(s.blockFrames * 1000 / kFramesPerSecond) + "ms");
+    if (s.coarseness <= kArasaMaxDrawn)
+        view_.DrawAxes(2, QString::number(s.blockFrames * 1000 / kDisplayFramesPerSecond) + "ms");
     view_.ShowPositionLabel(true);
     s.position = startFrame;
     PlayBlocks(s);

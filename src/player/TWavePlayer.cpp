@@ -1,5 +1,6 @@
 #include "player/TWavePlayer.h"
 
+#include "settings/Settings.h"
 #include "wavefile/ByteOrder.h"
 #include "wavefile/WaveFile.h"
 
@@ -89,7 +90,7 @@ void TWavePlayer::CloseFile() {
 }
 
 void TWavePlayer::SetBufferCount(int32_t n) {
-    slotCount_ = (n >= 2 && n <= 16) ? n : 8;
+    slotCount_ = kBuffDipthRange.Contains(n) ? n : Settings::Defaults().BuffDipth;
 }
 
 uint32_t TWavePlayer::OpenDevice(const void *, int32_t frames) {

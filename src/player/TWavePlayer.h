@@ -50,7 +50,8 @@ public:
     int32_t ReadFrames(void *buffer, int32_t frames);
     void CloseFile();
 
-    // Ring size for the next OpenDevice: n when 2 <= n <= 16, otherwise 8.
+    // Ring size for the next OpenDevice: n when it is a BuffDipth the settings
+    // can hold, otherwise the default BuffDipth.
     void SetBufferCount(int32_t n);
     // Builds the ring for blocks of up to frames frames of outputFormat and
     // opens the device with outputFormat. Returns the device's result, 0 on

@@ -22,42 +22,45 @@ QString ReadText(const IniFile &ini, const QString &section, const QString &key)
     return ini.value(section, key).value_or(kNone);
 }
 
-// Reads an integer key; a value outside lo..hi gives the default, because
+// Reads an integer key; a value outside its range gives the default, because
 // later code indexes tables and sizes buffers by these numbers.
-int32_t ReadInt(const IniFile &ini, const QString &key, int32_t def, int32_t lo, int32_t hi) {
+int32_t ReadInt(const IniFile &ini, const QString &key, int32_t def, SettingRange range) {
     const int32_t value = IniTextToInt(ReadText(ini, kSettei, key), def);
-    return (value < lo || value > hi) ? def : value;
+    return range.Contains(value) ? value : def;
 }
 
 void ReadPresets(const IniFile &ini, Settings &s, const Settings &d) {
-    s.rdCL = ReadInt(ini, QStringLiteral("rdCL"), d.rdCL, 1, 3);
-    s.rdCT = ReadInt(ini, QStringLiteral("rdCT"), d.rdCT, 1, 3);
-    s.rdWL = ReadInt(ini, QStringLiteral("rdWL"), d.rdWL, 1, 3);
-    s.rdWT = ReadInt(ini, QStringLiteral("rdWT"), d.rdWT, 1, 3);
+    s.rdCL = ReadInt(ini, QStringLiteral("rdCL"), d.rdCL, kPresetRange);
+    s.rdCT = ReadInt(ini, QStringLiteral("rdCT"), d.rdCT, kPresetRange);
+    s.rdWL = ReadInt(ini, QStringLiteral("rdWL"), d.rdWL, kPresetRange);
+    s.rdWT = ReadInt(ini, QStringLiteral("rdWT"), d.rdWT, kPresetRange);
 }
 
-// Slots 1..3 of one track value array, keys name1..name3; hi is the track
-// bar's maximum.
-void ReadSlots(const IniFile &ini, const char *name, std::array<int32_t, 4> &values,
-               const std::array<int32_t, 4> &defaults, int32_t hi) {
-    for (int slot = 1; slot <= 3; ++slot) {
-        const QString key = QString::fromLatin1(name) + QString::number(slot);
-        values[slot] = ReadInt(ini, key, defaults[slot], 0, hi);
+// The key of one preset slot: rdCLV1 for slot 1 of rdCLV.
+QString SlotKey(const char *name, int slot) {
+    return QString::fromLatin1(name) + QString::number(slot);
+}
+
+// The preset slots of one track value array, keys name1..name3; range is the
+// track bar's.
+void ReadSlots(const IniFile &ini, const char *name, PresetSlots &values,
+               const PresetSlots &defaults, SettingRange range) {
+    for (int slot = kPresetRange.min; slot <= kPresetRange.max; ++slot) {
+        values[slot] = ReadInt(ini, SlotKey(name, slot), defaults[slot], range);
     }
 }
 
 void ReadTrackValues(const IniFile &ini, Settings &s, const Settings &d) {
-    ReadSlots(ini, "rdCLV", s.rdCLV, d.rdCLV, 19);
-    ReadSlots(ini, "rdCTV", s.rdCTV, d.rdCTV, 15);
-    ReadSlots(ini, "rdWLV", s.rdWLV, d.rdWLV, 19);
-    ReadSlots(ini, "rdWTV", s.rdWTV, d.rdWTV, 15);
+    ReadSlots(ini, "rdCLV", s.rdCLV, d.rdCLV, kLevelTrackRange);
+    ReadSlots(ini, "rdCTV", s.rdCTV, d.rdCTV, kTimeTrackRange);
+    ReadSlots(ini, "rdWLV", s.rdWLV, d.rdWLV, kLevelTrackRange);
+    ReadSlots(ini, "rdWTV", s.rdWTV, d.rdWTV, kTimeTrackRange);
 }
 
 void ReadDisplayValues(const IniFile &ini, Settings &s, const Settings &d) {
-    s.BuffDipth = ReadInt(ini, QStringLiteral("BuffDipth"), d.BuffDipth, 2, 16);
-    s.Arasa = ReadInt(ini, QStringLiteral("Arasa"), d.Arasa, 1, 32);
-    const auto lastTime = static_cast<int32_t>(kDisplayTimeFrames.size()) - 1;
-    s.WinTime = ReadInt(ini, QStringLiteral("WinTime"), d.WinTime, 0, lastTime);
+    s.BuffDipth = ReadInt(ini, QStringLiteral("BuffDipth"), d.BuffDipth, kBuffDipthRange);
+    s.Arasa = ReadInt(ini, QStringLiteral("Arasa"), d.Arasa, kArasaRange);
+    s.WinTime = ReadInt(ini, QStringLiteral("WinTime"), d.WinTime, kWinTimeRange);
 }
 
 void ReadOutputOptions(const IniFile &ini, Settings &s, const Settings &d) {
@@ -68,10 +71,10 @@ void ReadOutputOptions(const IniFile &ini, Settings &s, const Settings &d) {
 }
 
 void ReadLimits(const IniFile &ini, Settings &s, const Settings &d) {
-    constexpr int32_t kMax = INT32_MAX;
-    s.DumpTextLen = ReadInt(ini, QStringLiteral("DumpTextLen"), d.DumpTextLen, 0, kMax);
-    s.LogMax = ReadInt(ini, QStringLiteral("LogMax"), d.LogMax, 0, kMax);
-    s.CheckPlayTime = ReadInt(ini, QStringLiteral("CheckPlayTime"), d.CheckPlayTime, 0, kMax);
+    constexpr SettingRange notNegative{0, INT32_MAX};
+    s.DumpTextLen = ReadInt(ini, QStringLiteral("DumpTextLen"), d.DumpTextLen, notNegative);
+    s.LogMax = ReadInt(ini, QStringLiteral("LogMax"), d.LogMax, notNegative);
+    s.CheckPlayTime = ReadInt(ini, QStringLiteral("CheckPlayTime"), d.CheckPlayTime, notNegative);
     // A file from before repaired playback existed has no BuffDipth key; its
     // CheckPlayTime, if any, does not mean the playback length.
     if (ReadText(ini, kSettei, QStringLiteral("BuffDipth")) == kNone)
@@ -93,10 +96,9 @@ void ReadBrowserPlace(const IniFile &ini, LoadedSettings &out) {
     out.drive = QStorageInfo(folder).rootPath();
 }
 
-void WriteSlots(IniFile &ini, const char *name, const std::array<int32_t, 4> &values) {
-    for (int slot = 1; slot <= 3; ++slot) {
-        const QString key = QString::fromLatin1(name) + QString::number(slot);
-        ini.setValue(kSettei, key, QString::number(values[slot]));
+void WriteSlots(IniFile &ini, const char *name, const PresetSlots &values) {
+    for (int slot = kPresetRange.min; slot <= kPresetRange.max; ++slot) {
+        ini.setValue(kSettei, SlotKey(name, slot), QString::number(values[slot]));
     }
 }
 

@@ -4,24 +4,61 @@
 // only the settings dialog changes it; everything else reads it when it needs a value.
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
 
+// Times shown to the user count 44,100 frames a second, whatever a file's own
+// sample rate: the click times of the logs, the waveform display times and the
+// lengths of the previews.
+inline constexpr int32_t kDisplayFramesPerSecond = 44100;
+
+// Frames in ms milliseconds at the display rate.
+constexpr int32_t DisplayFrames(int32_t ms) {
+    return kDisplayFramesPerSecond * ms / 1000;
+}
+
+// Waveform display time by WinTime, in frames. The settings dialog and the
+// wave window share it.
+inline constexpr std::array<int32_t, 6> kDisplayTimeFrames{DisplayFrames(10),  DisplayFrames(20),
+                                                           DisplayFrames(50),  DisplayFrames(100),
+                                                           DisplayFrames(200), DisplayFrames(500)};
+
+// The values a setting can hold: the settings dialog's controls offer exactly
+// these, loading gives the default for a stored value outside them, and the
+// code that indexes tables or sizes buffers by a setting keeps to them.
+struct SettingRange {
+    int32_t min;
+    int32_t max;
+    constexpr bool Contains(int32_t value) const { return value >= min && value <= max; }
+    constexpr int32_t Clamp(int32_t value) const { return std::clamp(value, min, max); }
+};
+inline constexpr SettingRange kPresetRange{1, 3};      // rdCL, rdCT, rdWL, rdWT
+inline constexpr SettingRange kLevelTrackRange{0, 19}; // each slot of rdCLV, rdWLV
+inline constexpr SettingRange kTimeTrackRange{0, 15};  // each slot of rdCTV, rdWTV
+inline constexpr SettingRange kBuffDipthRange{2, 16};
+inline constexpr SettingRange kArasaRange{1, 32};
+inline constexpr SettingRange kWinTimeRange{0, int32_t(kDisplayTimeFrames.size()) - 1};
+// The coarsest Arasa that still draws: above it the waveform is not drawn at all.
+inline constexpr int32_t kArasaMaxDrawn = 30;
+
+// Per preset number, the track value remembered for it; slot 0 is unused.
+using PresetSlots = std::array<int32_t, kPresetRange.max + 1>;
+
 struct Settings {
-    // Sensitivity presets (1..3) and, per preset, the remembered track value.
-    // The arrays are indexed 1..3 by preset number; slot 0 is unused.
+    // Sensitivity presets and, per preset, the remembered track value.
     int32_t rdCL = 0;
     int32_t rdCT = 0;
     int32_t rdWL = 0;
     int32_t rdWT = 0;
-    std::array<int32_t, 4> rdCLV{};
-    std::array<int32_t, 4> rdCTV{};
-    std::array<int32_t, 4> rdWLV{};
-    std::array<int32_t, 4> rdWTV{};
-    int32_t BuffDipth = 0;  // preview playback buffer chain depth, 2..16
-    int32_t Arasa = 0;      // waveform drawing coarseness, 1..32
-    int32_t WinTime = 0;    // index into kDisplayTimeFrames, 0..5
+    PresetSlots rdCLV{};
+    PresetSlots rdCTV{};
+    PresetSlots rdWLV{};
+    PresetSlots rdWTV{};
+    int32_t BuffDipth = 0;  // preview playback buffer chain depth
+    int32_t Arasa = 0;      // waveform drawing coarseness
+    int32_t WinTime = 0;    // index into kDisplayTimeFrames
     bool ckAuto = false;    // name outputs automatically
     bool ckOverW = false;   // ask before overwriting an output
     bool ckSameDir = false; // write outputs into the input folder
@@ -35,10 +72,6 @@ struct Settings {
 
     bool operator==(const Settings &) const = default;
 };
-
-// Waveform display time by WinTime, in frames (10, 20, 50, 100, 200, 500 ms at
-// 44,100 frames per second). The settings dialog and the wave window share it.
-inline constexpr std::array<int32_t, 6> kDisplayTimeFrames{441, 882, 2205, 4410, 8820, 22050};
 
 inline constexpr const char *kSettingsFileName = "RizivozeR.ini";
 

@@ -18,7 +18,7 @@
 namespace {
 
 // P1 and P2 start half a second before the click.
-constexpr int32_t kLeadFrames = 22050;
+constexpr int32_t kLeadFrames = kDisplayFramesPerSecond / 2;
 
 } // namespace
 

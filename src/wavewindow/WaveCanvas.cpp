@@ -1,5 +1,7 @@
 #include "wavewindow/WaveCanvas.h"
 
+#include "settings/Settings.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -96,7 +98,7 @@ void WaveCanvas::DrawAxes(int32_t channelCount, const QString &label) {
 
 void WaveCanvas::DrawWave(const int16_t *values, int32_t count, int32_t coarseness,
                           int32_t channelCount) {
-    if (coarseness > 30 || coarseness < 1 || channelCount < 1 || count < 1)
+    if (coarseness > kArasaMaxDrawn || coarseness < 1 || channelCount < 1 || count < 1)
         return;
     const int32_t step = coarseness * channelCount;
     QPainter painter(&image_);

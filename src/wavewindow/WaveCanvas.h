@@ -34,8 +34,8 @@ public:
     void DrawAxes(int32_t channelCount, const QString &label);
     // Redraws the plot area (the label strip and the time label stay) with
     // one polyline per channel over the first count interleaved values, every
-    // coarseness-th frame spread over the plot width. Coarseness above 30
-    // draws nothing.
+    // coarseness-th frame spread over the plot width. Coarseness above
+    // kArasaMaxDrawn draws nothing.
     void DrawWave(const int16_t *values, int32_t count, int32_t coarseness, int32_t channelCount);
     // The red ring at the centre tick, at value's height, in the right pane
     // for side "R" and in the left pane otherwise. Drawn by AND with the

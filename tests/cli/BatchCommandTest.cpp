@@ -131,6 +131,11 @@ TEST_F(BatchCommandTest, UsageErrorsAndRunsThatCannotStartExitWithTwo) {
     EXPECT_EQ(Run({"--version"}).exitCode, 0);
 }
 
+TEST_F(BatchCommandTest, VersionIsTheProjectVersion) {
+    const Result r = Run({"--version"});
+    EXPECT_EQ(r.rows, QStringList{QStringLiteral("norvatel-batch " NORVATEL_PROJECT_VERSION)});
+}
+
 TEST_F(BatchCommandTest, RemoveNamesOutputsAndNeverReplacesSilently) {
     const QDir out(dir_.filePath("out"));
     QDir(dir_.path()).mkdir("out");

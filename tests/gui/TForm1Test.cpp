@@ -145,6 +145,10 @@ TEST_F(TForm1Fixture, EveryGridHasItsColumnWidths) {
     }
 }
 
+TEST(AboutBoxTest, ShowsTheProjectVersion) {
+    EXPECT_EQ(TAboutBox().Version->text(), QStringLiteral("Version " NORVATEL_PROJECT_VERSION));
+}
+
 TEST_F(TForm1Fixture, OtherWindowsCarryTheirCaptions) {
     TAboutBox about;
     EXPECT_EQ(about.windowTitle(), QStringLiteral("バージョン情報"));

@@ -125,6 +125,38 @@ TEST_F(TForm3Test, EachPresetKeepsItsOwnTrackValue) {
     EXPECT_EQ(settings_.rdWT, 3);
 }
 
+// Each preset button selects its own preset and shows that preset's slot; the
+// group's track bar then writes that slot and nothing else.
+TEST_F(TForm3Test, EveryPresetButtonAndTrackBarReachesItsOwnSetting) {
+    struct Group {
+        std::array<const char *, 3> buttons;
+        const char *track;
+        int32_t Settings::*preset;
+        PresetSlots Settings::*values;
+    };
+    const Group groups[] = {
+        {{"rdCLow", "rdCMid", "rdCHigh"}, "tbCL", &Settings::rdCL, &Settings::rdCLV},
+        {{"rdCTN", "rdCTM", "rdCTW"}, "tbCT", &Settings::rdCT, &Settings::rdCTV},
+        {{"rdWLow", "rdWMid", "rdWHigh"}, "tbWL", &Settings::rdWL, &Settings::rdWLV},
+        {{"rdWTN", "rdWTM", "rdWTW"}, "tbWT", &Settings::rdWT, &Settings::rdWTV},
+    };
+    for (int g = 0; g < 4; ++g) // a different value in every slot of the dialog
+        settings_.*groups[g].values = {0, 3 * g + 1, 3 * g + 2, 3 * g + 3};
+    open();
+    for (const Group &g : groups) {
+        auto *track = form_->findChild<QSlider *>(g.track);
+        for (int32_t preset = 1; preset <= 3; ++preset) {
+            Settings expected = settings_;
+            form_->findChild<QRadioButton *>(g.buttons[size_t(preset - 1)])->click();
+            expected.*g.preset = preset;
+            EXPECT_EQ(track->value(), (expected.*g.values)[size_t(preset)]) << g.track << preset;
+            track->setValue(14);
+            (expected.*g.values)[size_t(preset)] = 14;
+            EXPECT_EQ(settings_, expected) << g.track << preset;
+        }
+    }
+}
+
 TEST_F(TForm3Test, DefaultSetRestoresOneSideOnly) {
     settings_.rdCL = 3;
     settings_.rdCT = 2;

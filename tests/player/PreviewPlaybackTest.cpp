@@ -87,6 +87,25 @@ TEST_F(PreviewPlaybackFake, NothingPlaysWithoutAFileOrADeviceAndEachPressSaysWhy
     EXPECT_FALSE(player->fileOpen());
 }
 
+// The block length label in milliseconds at the display rate; stored values
+// outside the settings' ranges are held to them; coarse enough, no picture.
+TEST_F(PreviewPlaybackFake, TheAxesShowTheBlockLengthUnlessNothingIsDrawn) {
+    struct Case {
+        int32_t winTime;
+        int32_t arasa;
+        const char *label;
+    };
+    player->fileName = WriteInput(alsacapture::TestSignal(3000));
+    for (const Case &c : {Case{0, 1, "10ms"}, Case{2, 30, "50ms"}, Case{5, 16, "500ms"},
+                          Case{-1, 16, "10ms"}, Case{6, 16, "500ms"}, Case{3, 31, ""}}) {
+        settings.WinTime = c.winTime;
+        settings.Arasa = c.arasa;
+        view.axesLabel.clear();
+        playback->PlayFrom(0, false);
+        EXPECT_EQ(view.axesLabel, QString::fromLatin1(c.label)) << c.winTime << " " << c.arasa;
+    }
+}
+
 TEST_F(PreviewPlaybackFake, AReadThatDeliversNothingEndsThePlayback) {
     const auto values = alsacapture::TestSignal(30000);
     player->fileName = WriteInput(values);
