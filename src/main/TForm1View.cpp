@@ -59,7 +59,7 @@ void AddNameItem(QListWidget *list, const QString &name) {
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent), runner(settings, *this) {
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent), runner(settings, *this, stopRequest) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("RizivozeR"));
     setFont(ProgramFont(12));
