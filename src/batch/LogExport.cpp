@@ -23,7 +23,8 @@ const QString kDetailHeader =
 // The log is read piece by piece, so its length costs no memory. complete is
 // false when the log could not be read or ended in a partial record; the
 // result is false if a write failed.
-bool WriteRecords(FileHandle &out, const QString &path, qsizetype recordLines, bool &complete) {
+bool WriteRecords(const ByteWriter &write, const QString &path, qsizetype recordLines,
+                  bool &complete) {
     LogLineReader reader(path);
     QByteArray record;
     QByteArray line;
@@ -35,7 +36,7 @@ bool WriteRecords(FileHandle &out, const QString &path, qsizetype recordLines, b
             continue;
         }
         record += "\r\n";
-        if (!out.write(record.constData(), record.size()))
+        if (!write(record.constData(), record.size()))
             return false;
         record.clear();
         inRecord = 0;
@@ -44,57 +45,92 @@ bool WriteRecords(FileHandle &out, const QString &path, qsizetype recordLines, b
     return true;
 }
 
+bool WriteHeading(const ByteWriter &write, const QString &text) {
+    const QByteArray bytes = EncodeLogText(text);
+    return write(bytes.constData(), bytes.size());
+}
+
 } // namespace
 
-void BatchRunner::mExportClick() {
-    if (logFolder.isEmpty() || !FileSystem::EntryExists(logFolder + kSummaryLogName)) {
-        writeFailed = true;
-        port.ShowMsg(kNoLog);
-        return;
-    }
-    const QString path =
-        port.AskSaveFileName(QStringLiteral("ログをエクスポートするファイル名を指定ください。"),
-                             QStringLiteral("Text File(.txt)|*.txt"), QStringLiteral("txt"));
-    if (path.isEmpty())
-        return;
+ExportResult WriteLogExport(const QString &logFolder, const ByteWriter &write) {
+    bool summaryComplete = false;
+    bool detailComplete = false;
+    const bool written =
+        WriteHeading(write, kSummaryHeader) &&
+        WriteRecords(write, logFolder + kSummaryLogName, kSummaryRecordLines, summaryComplete) &&
+        WriteHeading(write, kDetailHeader) &&
+        WriteRecords(write, logFolder + kDetailLogName, kDetailRecordLines, detailComplete);
+    if (!written)
+        return ExportResult::WriteFailed;
+    return summaryComplete && detailComplete ? ExportResult::Complete : ExportResult::Incomplete;
+}
+
+bool BatchRunner::HasLogToExport() {
+    if (!last_.logFolder.isEmpty() && FileSystem::EntryExists(last_.logFolder + kSummaryLogName))
+        return true;
+    last_.writeFailed = true;
+    port_.ShowMsg(kNoLog);
+    return false;
+}
+
+ProtectedFiles BatchRunner::ExportKept() const {
+    // Never one of the files of the run, nor a log it is made from.
+    ProtectedFiles kept = kept_;
+    kept.Add(last_.logFolder + kSummaryLogName);
+    kept.Add(last_.logFolder + kDetailLogName);
+    return kept;
+}
+
+bool BatchRunner::LockForExport(bool &lockedHere) {
     // The two logs are read as one run left them, not while another run saves its own.
-    const bool lockedHere = !logLock_.isLocked();
-    if (lockedHere && !LockLogFolder(logFolder)) {
-        writeFailed = true;
+    lockedHere = !logLock_.isLocked();
+    if (lockedHere && !LockLogFolder(last_.logFolder)) {
+        last_.writeFailed = true;
+        return false;
+    }
+    return true;
+}
+
+void BatchRunner::ReportExport(bool written, ExportResult result, const QString &path) {
+    if (!written) {
+        last_.writeFailed = true;
+        port_.ShowMsg(DisplayFileName(path) + kWriteFailedSuffix);
         return;
     }
-    WriteExport(path);
+    if (result == ExportResult::Incomplete)
+        port_.ShowMsg(kIncompleteLog);
+}
+
+void BatchRunner::ExportToFile(const QString &path) {
+    bool lockedHere = false;
+    if (!LockForExport(lockedHere))
+        return;
+    // Any file but the kept ones is replaced only once the export is complete.
+    AtomicFile out = CreateChosenFileOrTell(path, ExportKept(), port_);
+    if (!out.isOpen()) {
+        last_.writeFailed = true;
+    } else {
+        const ExportResult result =
+            WriteLogExport(last_.logFolder, [&out](const char *data, int64_t size) {
+                return out.file().write(data, size);
+            });
+        ReportExport(result != ExportResult::WriteFailed && out.commit(), result, path);
+    }
     if (lockedHere)
         logLock_.unlock();
 }
 
-void BatchRunner::WriteExport(const QString &path) {
-    const QString summaryPath = logFolder + kSummaryLogName;
-    const QString detailPath = logFolder + kDetailLogName;
-    // Never one of the files of the run, nor a log it is made from; any other
-    // file is replaced only once the export is complete.
-    ProtectedFiles kept = protectedFiles;
-    kept.Add(summaryPath);
-    kept.Add(detailPath);
-    AtomicFile out = CreateChosenFileOrTell(path, kept, port);
-    if (!out.isOpen()) {
-        writeFailed = true;
+void BatchRunner::ExportTo(const QString &target, const ByteWriter &write) {
+    bool lockedHere = false;
+    if (!LockForExport(lockedHere))
         return;
+    if (ExportKept().Guards(target)) {
+        last_.writeFailed = true;
+        port_.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
+    } else {
+        const ExportResult result = WriteLogExport(last_.logFolder, write);
+        ReportExport(result != ExportResult::WriteFailed, result, target);
     }
-    bool summaryComplete = false;
-    bool detailComplete = false;
-    const bool written = WriteText(out.file(), kSummaryHeader) &&
-                         WriteRecords(out.file(), summaryPath, kSummaryRecordLines,
-                                      summaryComplete) &&
-                         WriteText(out.file(), kDetailHeader) &&
-                         WriteRecords(out.file(), detailPath, kDetailRecordLines,
-                                      detailComplete) &&
-                         out.commit();
-    if (!written) {
-        writeFailed = true;
-        port.ShowMsg(DisplayFileName(path) + kWriteFailedSuffix);
-        return;
-    }
-    if (!summaryComplete || !detailComplete)
-        port.ShowMsg(kIncompleteLog);
+    if (lockedHere)
+        logLock_.unlock();
 }

@@ -30,164 +30,159 @@ bool FinishPartialOutput(FileHandle &out, const WaveFile &wave, int64_t headerBy
            wave.WriteWaveHeader(out, dataBytes);
 }
 
-// The per-block pump; a stop asked for from outside the window counts as Stop.
-bool PumpAndTestStop(BatchRunner &runner) {
-    runner.port.ProcessPendingEvents();
-    if (runner.port.StopRequestedExternally())
-        runner.stopRequested = true;
-    return runner.stopRequested;
+} // namespace
+
+bool BatchRunner::PumpAndTestStop() {
+    port_.ProcessPendingEvents();
+    return stop_.raised();
 }
 
-RunStatus DetectBlocks(BatchRunner &runner, FileHandle &in, PassBlocks &blocks) {
-    const int32_t sampleCount = runner.wave.sampleCount;
+RunStatus BatchRunner::DetectBlocks(FileHandle &in, PassBlocks &blocks) {
+    const int32_t sampleCount = wave_.sampleCount;
     // Long files refresh the display about a hundred times in all.
     const int32_t interval = (sampleCount / kBlockValues) / 100;
     int32_t countdown = interval;
     int32_t pos = 0;
-    runner.stopRequested = false;
     while (pos < sampleCount) {
         const int32_t n =
-            blocks.Clean(in, runner.wave, pos, runner.thresholds, runner.clickCounter, &runner);
+            blocks.Clean(in, wave_, pos, thresholds_, clickCounter_, this);
         if (n < 0) {
-            runner.port.ShowMsg(DisplayFileName(runner.inputName) + kReadFailedSuffix);
+            port_.ShowMsg(DisplayFileName(file_.inputName) + kReadFailedSuffix);
             return Status::FileOpenError;
         }
         pos += n;
         if (countdown == 0) {
-            runner.ShowProgress(0, 0, pos);
-            runner.ShowClickCount();
+            ShowProgress(0, 0, pos);
+            ShowClickCount();
             countdown = interval;
         } else {
             --countdown;
         }
-        if (PumpAndTestStop(runner))
+        if (PumpAndTestStop())
             return Status::Abort;
     }
-    runner.ShowProgress(0, 0, sampleCount);
+    ShowProgress(0, 0, sampleCount);
     return Status::OK;
 }
 
 // How a write to the output failed: a full volume (or file-size limit) ends
 // the run; any other reason is this file's own trouble, named with the file.
-RunStatus WriteFailure(BatchRunner &runner, int error) {
+RunStatus BatchRunner::WriteFailure(int error) {
     if (error == 0 || FileSystem::IsNoSpaceError(error)) {
-        runner.port.ShowMsg(kNoDriveSpaceMessage);
+        port_.ShowMsg(kNoDriveSpaceMessage);
         return Status::NoDriveSpace;
     }
-    runner.port.ShowMsg(DisplayFileName(runner.outputPath) + kWriteFailedSuffix +
+    port_.ShowMsg(DisplayFileName(file_.outputPath) + kWriteFailedSuffix +
                         QStringLiteral("\r\n") + FileSystem::ErrorText(error));
     return Status::WriteFileOpenError;
 }
 
 // The removal loop. Every way out before the end cuts the output to the values
 // written and rewrites its header to say so; truthful is false when that failed.
-RunStatus RemoveBlocks(BatchRunner &runner, FileHandle &in, FileHandle &out, int64_t headerBytes,
-                       PassBlocks &blocks, bool &truthful) {
-    const int32_t sampleCount = runner.wave.sampleCount;
+RunStatus BatchRunner::RemoveBlocks(FileHandle &in, FileHandle &out, int64_t headerBytes,
+                                    PassBlocks &blocks, bool &truthful) {
+    const int32_t sampleCount = wave_.sampleCount;
     int32_t pos = 0;
-    runner.stopRequested = false;
     while (pos < sampleCount) {
         const int32_t n =
-            blocks.Clean(in, runner.wave, pos, runner.thresholds, runner.clickCounter, &runner);
+            blocks.Clean(in, wave_, pos, thresholds_, clickCounter_, this);
         if (n < 0) {
-            truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
-            runner.port.ShowMsg(DisplayFileName(runner.inputName) + kReadFailedSuffix);
+            truthful = FinishPartialOutput(out, wave_, headerBytes, pos);
+            port_.ShowMsg(DisplayFileName(file_.inputName) + kReadFailedSuffix);
             return Status::InputFileOpenError;
         }
         if (!blocks.Store(out, n)) {
             const int error = errno;
-            truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
-            return WriteFailure(runner, error);
+            truthful = FinishPartialOutput(out, wave_, headerBytes, pos);
+            return WriteFailure(error);
         }
         pos += n;
-        runner.ShowProgress(0, 0, pos);
-        runner.ShowClickCount();
-        if (PumpAndTestStop(runner)) {
-            truthful = FinishPartialOutput(out, runner.wave, headerBytes, pos);
-            return truthful ? Status::Abort : WriteFailure(runner, errno);
+        ShowProgress(0, 0, pos);
+        ShowClickCount();
+        if (PumpAndTestStop()) {
+            truthful = FinishPartialOutput(out, wave_, headerBytes, pos);
+            return truthful ? Status::Abort : WriteFailure(errno);
         }
     }
-    runner.ShowProgress(0, 0, sampleCount);
+    ShowProgress(0, 0, sampleCount);
     return Status::OK;
 }
-
-} // namespace
 
 void BatchRunner::ShowProgress(int32_t min, int32_t max, int32_t position) {
     if (max != 0) {
         progressMax_ = max;
-        port.SetProgressRange(min, max, position);
+        port_.SetProgressRange(min, max, position);
         return;
     }
     const float rate = float(position) * 100.0f / float(progressMax_);
-    port.SetProgressPosition(position, QString::number(rate, 'f', 1) + QLatin1Char('%'));
+    port_.SetProgressPosition(position, QString::number(rate, 'f', 1) + QLatin1Char('%'));
 }
 
 void BatchRunner::ShowClickCount() {
-    port.ShowClickCountText(QString::number(clickCounter));
+    port_.ShowClickCountText(QString::number(clickCounter_));
+}
+
+bool BatchRunner::StartPass(bool removal) {
+    port_.ShowPassLabel(removal);
+    clickCounter_ = 0;
+    ShowClickCount();
+    if (HasWaveExtension(file_.inputPath))
+        return true;
+    port_.ShowMsg(DisplayFileName(file_.inputName) + kNotWaveSuffix);
+    return false;
 }
 
 RunStatus BatchRunner::DetectPass() {
-    port.ShowPassLabel(false);
-    clickCounter = 0;
-    ShowClickCount();
-    if (!HasWaveExtension(inputPath)) {
-        port.ShowMsg(DisplayFileName(inputName) + kNotWaveSuffix);
+    if (!StartPass(false))
         return Status::NotWaveFile;
-    }
     // Header and samples come through one open file, so they are one file's.
-    FileHandle in = OpenForReadOrTell(inputPath, port);
-    if (!in.isOpen() || !wave.ReadWaveHeader(in))
+    FileHandle in = OpenForReadOrTell(file_.inputPath, port_);
+    if (!in.isOpen() || !wave_.ReadWaveHeader(in))
         return Status::WaveFileFormatError;
     PassBlocks blocks;
-    ShowProgress(0, wave.sampleCount, 0);
-    thresholds = SetDetectThresholds(settings);
-    return DetectBlocks(*this, in, blocks);
+    ShowProgress(0, wave_.sampleCount, 0);
+    thresholds_ = SetDetectThresholds(settings_);
+    return DetectBlocks(in, blocks);
 }
 
 RunStatus BatchRunner::RemovePass() {
-    port.ShowPassLabel(true);
-    clickCounter = 0;
-    ShowClickCount();
-    if (!HasWaveExtension(inputPath)) {
-        port.ShowMsg(DisplayFileName(inputName) + kNotWaveSuffix);
+    if (!StartPass(true))
         return Status::NotWaveFile;
-    }
-    FileHandle in = OpenForReadOrTell(inputPath, port);
-    if (!in.isOpen() || !wave.ReadWaveHeader(in)) {
-        port.ShowMsg(DisplayFileName(inputName) + kCannotProcessSuffix);
+    FileHandle in = OpenForReadOrTell(file_.inputPath, port_);
+    if (!in.isOpen() || !wave_.ReadWaveHeader(in)) {
+        port_.ShowMsg(DisplayFileName(file_.inputName) + kCannotProcessSuffix);
         return Status::WaveFileFormatError;
     }
     // An empty folder setting is not taken as the current folder.
-    if (outputFolder.isEmpty()) {
-        port.ShowMsg(kNoOutputFolder);
+    if (last_.outputFolder.isEmpty()) {
+        port_.ShowMsg(kNoOutputFolder);
         return Status::WriteFileOpenError;
     }
     // An output naming any file of the run (this input too, whoever set the
     // run up) is refused, never deleted.
-    protectedFiles.Add(inputPath);
-    AtomicFile out = CreateOutputFileAsking(outputPath, settings.ckOverW, port, protectedFiles);
+    kept_.Add(file_.inputPath);
+    AtomicFile out = CreateOutputFileAsking(file_.outputPath, settings_.ckOverW, port_, kept_);
     if (!out.isOpen())
         return Status::WriteFileOpenError;
     // The header first declares every value; a pass that ends early rewrites it.
     // An output that cannot even take its header is not left behind: an empty
     // or headless .wav would only trouble the next program that opens it.
-    if (!HasDriveSpace(inputPath, outputFolder)) {
+    if (!HasDriveSpace(file_.inputPath, last_.outputFolder)) {
         out.abandon();
-        port.ShowMsg(kNoDriveSpaceMessage);
+        port_.ShowMsg(kNoDriveSpaceMessage);
         return Status::NoDriveSpace;
     }
-    if (!wave.WriteWaveHeader(out.file(), int64_t{wave.sampleCount} * kValueBytes)) {
+    if (!wave_.WriteWaveHeader(out.file(), int64_t{wave_.sampleCount} * kValueBytes)) {
         const int error = errno;
         out.abandon();
-        return WriteFailure(*this, error);
+        return WriteFailure(error);
     }
-    ShowProgress(0, wave.sampleCount, 0);
-    thresholds = SetRemoveThresholds(settings);
+    ShowProgress(0, wave_.sampleCount, 0);
+    thresholds_ = SetRemoveThresholds(settings_);
     PassBlocks blocks;
     bool truthful = true;
     const RunStatus status =
-        RemoveBlocks(*this, in, out.file(), out.file().size(), blocks, truthful);
+        RemoveBlocks(in, out.file(), out.file().size(), blocks, truthful);
     // Finished, stopped or cut short with a truthful header: the output takes
     // its name and joins the run's files. One whose header could not be made
     // true is not left behind.
@@ -196,8 +191,8 @@ RunStatus BatchRunner::RemovePass() {
         return status;
     }
     if (out.commit()) {
-        protectedFiles.AddMade(outputPath);
+        kept_.AddMade(file_.outputPath);
         return status;
     }
-    return WriteFailure(*this, out.error());
+    return WriteFailure(out.error());
 }

@@ -7,69 +7,69 @@
 #include "filesystem/PathBytes.h"
 
 void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32_t width) {
-    if (id == 0 || !port.MakeFileChecked())
+    if (id == 0 || !request_.makeDetail)
         return;
     // One record beyond LogMax is still taken, so readers can tell that records were dropped.
-    if (DetailLogOverLimit(detailLog.size(), settings.LogMax))
+    if (DetailLogOverLimit(detailLog_.size(), settings_.LogMax))
         return;
-    if (loggedNameSource_ != inputName || loggedName_.isEmpty()) {
-        loggedNameSource_ = inputName;
-        loggedName_ = LoggedFileName(inputName);
+    if (loggedNameSource_ != file_.inputName || loggedName_.isEmpty()) {
+        loggedNameSource_ = file_.inputName;
+        loggedName_ = LoggedFileName(file_.inputName);
     }
     for (const QString &line : MakeDetailRecord(loggedName_, id, index, value, width))
-        detailLog.append(line);
+        detailLog_.append(line);
 }
 
 void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &status,
                              const QString &name) {
     if (ordinal == 0) {
-        problemFileCount = 0;
-        port.ResetResultGrid();
+        last_.problemFileCount = 0;
+        port_.ResetResultGrid();
         return;
     }
     const SummaryRecord record = MakeSummaryRecord(ordinal, name, count, status.text());
     // The grid keeps the name with its bytes, so the wave window can open the
     // file; the log holds the form that survives the log's code page and line
     // splitting.
-    port.SetResultRow(ordinal, record[kSummaryOrdinalLine], name, record[kSummaryCountLine],
+    port_.SetResultRow(ordinal, record[kSummaryOrdinalLine], name, record[kSummaryCountLine],
                       status);
     for (const QString &line : record)
-        summaryLog << line;
+        summaryLog_ << line;
     if (status != Status::OK)
-        ++problemFileCount;
+        ++last_.problemFileCount;
 }
 
 void BatchRunner::PrepareLogFolder() {
-    const QString folder = RunLogFolder();
-    if (logFolder != folder && !logFolder.isEmpty())
-        RemoveLogFiles(logFolder, protectedFiles);
-    selectedAtStart = static_cast<int32_t>(port.SelectedFileNames().size());
-    logFolder = folder;
+    const QString folder = request_.LogFolder();
+    if (last_.logFolder != folder && !last_.logFolder.isEmpty())
+        RemoveLogFiles(last_.logFolder, kept_);
+    last_.selectedAtStart = static_cast<int32_t>(request_.files.size());
+    last_.logFolder = folder;
 }
 
 void BatchRunner::LogSaved(const QString &path, bool saved) {
     if (saved) {
-        protectedFiles.AddMade(path);
+        kept_.AddMade(path);
         return;
     }
-    writeFailed = true;
-    port.ShowMsg(DisplayFileName(path) + kWriteFailedSuffix);
+    last_.writeFailed = true;
+    port_.ShowMsg(DisplayFileName(path) + kWriteFailedSuffix);
 }
 
 void BatchRunner::SaveLogs() {
-    const QString detailPath = logFolder + kDetailLogName;
-    const QString summaryPath = logFolder + kSummaryLogName;
+    const QString detailPath = last_.logFolder + kDetailLogName;
+    const QString summaryPath = last_.logFolder + kSummaryLogName;
     // A log never takes the place of a file the run worked on (an input
     // named like a log). A link there is replaced, never written through.
     const auto taken = [this](const QString &path) {
-        return !FileSystem::IsLink(path) && protectedFiles.Guards(path, path);
+        return !FileSystem::IsLink(path) && kept_.Guards(path, path);
     };
     const bool detailFree = !taken(detailPath);
     if (!detailFree)
-        detailLog.clear();
-    LogSaved(detailPath, detailFree && detailLog.Save(detailPath));
-    LogSaved(summaryPath, !taken(summaryPath) && WriteLogLines(summaryPath, summaryLog));
-    summaryLog.clear();
-    if (!keepLogLock)
+        detailLog_.clear();
+    LogSaved(detailPath, detailFree && detailLog_.Save(detailPath));
+    LogSaved(summaryPath, !taken(summaryPath) && WriteLogLines(summaryPath, summaryLog_));
+    summaryLog_.clear();
+    if (!keepLogLock_)
         logLock_.unlock();
 }

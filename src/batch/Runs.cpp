@@ -8,7 +8,8 @@
 
 #include <QDir>
 
-BatchRunner::BatchRunner(Settings &settings, WindowPort &port) : settings(settings), port(port) {}
+BatchRunner::BatchRunner(const Settings &settings, WindowPort &port, StopRequest &stop)
+    : settings_(settings), port_(port), stop_(stop) {}
 
 namespace {
 
@@ -34,36 +35,8 @@ private:
 
 } // namespace
 
-void BatchRunner::cdCheckClick() {
-    port.SetRunControls(false);
-    port.SetStopEnabled(true);
-    DetectRun();
-    port.SetRunControls(true);
-}
-
-void BatchRunner::cdDelClick() {
-    const QString typedName = port.OutputFileText();
-    if (!settings.ckAuto && typedName.isEmpty()) {
-        port.ShowMsg(kNoOutputName);
-        return;
-    }
-    if (settings.ckSameDir) {
-        outputFolder = inputFolder;
-    } else {
-        outputFolder = settings.outPath;
-        if (!outputFolder.isEmpty() && !outputFolder.endsWith(QDir::separator()))
-            outputFolder += QDir::separator();
-    }
-    outputName = typedName.contains(QLatin1Char('.')) ? CutExtension(typedName) + kWavSuffix
-                                                      : typedName + kWavSuffix;
-    port.SetRunControls(false);
-    port.SetStopEnabled(true);
-    RemoveRun();
-    port.SetRunControls(true);
-}
-
-QString BatchRunner::OutputNameFor(int32_t ordinal) const {
-    if (settings.ckAuto)
+QString LastRun::OutputNameFor(int32_t ordinal, const QString &inputName, bool autoNames) const {
+    if (autoNames)
         return AutoOutputName(inputName, DotlessName::Keep);
     if (selectedAtStart == 1)
         return outputName;
@@ -71,44 +44,78 @@ QString BatchRunner::OutputNameFor(int32_t ordinal) const {
            QStringLiteral("_%1.wav").arg(ordinal, 2, 10, QLatin1Char('0'));
 }
 
+void BatchRunner::Run(const RunRequest &request) {
+    const bool removal = request.kind == RunRequest::Kind::Remove;
+    if (removal) {
+        if (!settings_.ckAuto && request.outputText.isEmpty()) {
+            port_.ShowMsg(kNoOutputName);
+            return;
+        }
+        if (settings_.ckSameDir) {
+            last_.outputFolder = request.inputFolder;
+        } else {
+            last_.outputFolder = settings_.outPath;
+            if (!last_.outputFolder.isEmpty() && !last_.outputFolder.endsWith(QDir::separator()))
+                last_.outputFolder += QDir::separator();
+        }
+        const QString &typed = request.outputText;
+        last_.outputName = typed.contains(QLatin1Char('.')) ? CutExtension(typed) + kWavSuffix
+                                                            : typed + kWavSuffix;
+    }
+    request_ = request;
+    port_.SetRunControls(false);
+    port_.SetStopEnabled(true);
+    if (removal)
+        RemoveRun();
+    else
+        DetectRun();
+    port_.SetRunControls(true);
+}
+
+QString BatchRunner::OutputNameFor(int32_t ordinal) const {
+    return last_.OutputNameFor(ordinal, file_.inputName, settings_.ckAuto);
+}
+
 QString BatchRunner::OutputPathFor(int32_t ordinal) const {
-    return outputFolder + OutputNameFor(ordinal);
+    return last_.outputFolder + OutputNameFor(ordinal);
 }
 
 bool BatchRunner::ShouldProcess(const QString &name) const {
     // The summary holds names in their logged form; compare in that form.
-    return !port.UseDetectionChecked() || !previouslyClean.contains(LoggedFileName(name));
+    return !request_.useDetection || !previouslyClean_.contains(LoggedFileName(name));
 }
 
 bool BatchRunner::StartRun(const QString &kind) {
     AddFileRow(0, 0, RunStatus(), QString());
-    if (port.SelectedFileNames().isEmpty()) {
-        port.ShowMsg(kNothingSelected);
+    if (request_.files.isEmpty()) {
+        port_.ShowMsg(kNothingSelected);
         return false;
     }
-    lockUnusable = false;
-    if (!LockLogFolder(RunLogFolder()))
+    last_.lockUnusable = false;
+    if (!LockLogFolder(request_.LogFolder()))
         return false;
-    lastRunKind = kind;
+    last_.kind = kind;
+    last_.inputFolder = request_.inputFolder;
+    last_.inputs = request_.files;
     PrepareLogFolder();
-    runOrdinal = 1;
-    writeFailed = false;
+    runOrdinal_ = 1;
+    last_.writeFailed = false;
     // Every file the run is asked to process is kept from its start, whether
     // it is reached or skipped, so no output or export can take its place.
-    protectedFiles.BeginRun();
-    for (const QString &name : port.SelectedFileNames())
-        protectedFiles.Add(inputFolder + name);
-    protectedFiles.AddMade(logFolder + kLogLockName);
-    detailLog.Begin(logFolder + kDetailLogName);
-    summaryLog.clear();
+    kept_.BeginRun();
+    for (const QString &name : request_.files)
+        kept_.Add(request_.inputFolder + name);
+    kept_.AddMade(last_.logFolder + kLogLockName);
+    detailLog_.Begin(last_.logFolder + kDetailLogName);
+    summaryLog_.clear();
     return true;
 }
 
 bool BatchRunner::LockLogFolder(const QString &folder) {
     const QString lockPath = folder + kLogLockName;
     FileLock::Result result = logLock_.tryLock(lockPath);
-    if (result == FileLock::Result::Busy && port.WaitForLogFolder(folder))
-        result = logLock_.waitLock(lockPath, [this] { return port.StopRequestedExternally(); });
+    if (result == FileLock::Result::Busy && port_.WaitForLogFolder(folder))
+        result = logLock_.waitLock(lockPath, [this] { return stop_.raised(); });
     // A folder where no lock file can be made cannot take the logs either;
     // the run goes on and its save reports that.
     if (result == FileLock::Result::Locked || result == FileLock::Result::Unavailable)
@@ -116,81 +123,79 @@ bool BatchRunner::LockLogFolder(const QString &folder) {
     // Taken by something that is no lock file of ours: running without the
     // lock would mix the logs of runs that share the folder.
     if (result == FileLock::Result::Unusable) {
-        lockUnusable = true;
-        port.ShowMsg(DisplayFileName(lockPath) + kUnusableLock);
+        last_.lockUnusable = true;
+        port_.ShowMsg(DisplayFileName(lockPath) + kUnusableLock);
         return false;
     }
-    if (!port.StopRequestedExternally())
-        port.ShowMsg(kLogFolderBusy);
+    if (!stop_.raised())
+        port_.ShowMsg(kLogFolderBusy);
     return false;
 }
 
 bool BatchRunner::StoppedBeforeFile(const QString &name) {
-    if (!port.StopRequestedExternally())
+    if (!stop_.raised())
         return false;
-    stopRequested = true;
-    AddFileRow(runOrdinal, 0, Status::Abort, name);
+    AddFileRow(runOrdinal_, 0, Status::Abort, name);
     return true;
 }
 
 void BatchRunner::DetectRun() {
-    RunningScope scope(running);
+    RunningScope scope(running_);
     if (!StartRun(QStringLiteral("C")))
         return;
-    for (const QString &name : port.SelectedFileNames()) {
+    for (const QString &name : request_.files) {
         if (StoppedBeforeFile(name))
             break;
-        inputName = name;
-        inputPath = inputFolder + name;
+        file_ = {name, request_.inputFolder + name, QString()};
         const RunStatus status = DetectPass();
-        const bool found = status == Status::OK && clickCounter != 0;
-        AddFileRow(runOrdinal, clickCounter, found ? Status::NoiseDetect : status, name);
-        ++runOrdinal;
+        const bool found = status == Status::OK && clickCounter_ != 0;
+        AddFileRow(runOrdinal_, clickCounter_, found ? Status::NoiseDetect : status, name);
+        ++runOrdinal_;
         if (status == Status::Abort)
             break;
     }
     SaveLogs();
-    if (showEndMessage)
-        port.ShowMsg(QStringLiteral("問題ファイル数：  ") + QString::number(problemFileCount) +
+    if (showEndMessage_)
+        port_.ShowMsg(QStringLiteral("問題ファイル数：  ") + QString::number(last_.problemFileCount) +
                      QStringLiteral("\r\n\r\n終了します。"));
 }
 
 RunStatus BatchRunner::RemoveOneFile(const QString &name) {
-    inputName = name;
-    inputPath = inputFolder + name;
-    outputPath = OutputPathFor(runOrdinal);
+    file_.inputName = name;
+    file_.inputPath = request_.inputFolder + name;
+    file_.outputPath = OutputPathFor(runOrdinal_);
     const RunStatus status = RemovePass();
     RunStatus rowStatus = status;
     if (status == Status::OK) {
-        const QString written = OutputNameFor(runOrdinal);
-        rowStatus = clickCounter != 0 ? RunStatus::NoiseDeleteAt(written)
-                                      : RunStatus::NoNoiseAt(written);
+        const QString written = OutputNameFor(runOrdinal_);
+        rowStatus = clickCounter_ != 0 ? RunStatus::NoiseDeleteAt(written)
+                                       : RunStatus::NoNoiseAt(written);
     }
-    AddFileRow(runOrdinal, clickCounter, rowStatus, name);
+    AddFileRow(runOrdinal_, clickCounter_, rowStatus, name);
     return status;
 }
 
 void BatchRunner::RemoveRun() {
-    RunningScope scope(running);
+    RunningScope scope(running_);
     if (!StartRun(QStringLiteral("D")))
         return;
-    previouslyClean = port.UseDetectionChecked()
-                          ? CleanInSummary(logFolder + kSummaryLogName, port.SelectedFileNames())
-                          : QStringList();
-    for (const QString &name : port.SelectedFileNames()) {
+    previouslyClean_ = request_.useDetection
+                           ? CleanInSummary(last_.logFolder + kSummaryLogName, request_.files)
+                           : QStringList();
+    for (const QString &name : request_.files) {
         if (StoppedBeforeFile(name))
             break;
         RunStatus status;
         if (ShouldProcess(name))
             status = RemoveOneFile(name);
         else
-            AddFileRow(runOrdinal, 0, Status::PassNoNoise, name);
-        ++runOrdinal;
+            AddFileRow(runOrdinal_, 0, Status::PassNoNoise, name);
+        ++runOrdinal_;
         if (status == Status::Abort || status == Status::NoDriveSpace)
             break;
     }
-    previouslyClean.clear();
+    previouslyClean_.clear();
     SaveLogs();
-    if (showEndMessage)
-        port.ShowMsg(kRemovalFinished);
+    if (showEndMessage_)
+        port_.ShowMsg(kRemovalFinished);
 }

@@ -1,23 +1,17 @@
 #pragma once
-// The narrow interface through which the runs reach a window. The main window
-// implements it with its widgets; the batch command with standard output and
-// error; tests with a recorder that scripts the answers.
+// What a run reports to the window that started it, and the few things it
+// asks: the main window implements it with its widgets, the batch command with
+// standard output and error, tests with a recorder that scripts the answers.
+// What the run works on comes in its RunRequest, never from here.
 
 #include "batch/RunStatus.h"
 #include "batch/MessageSink.h"
 
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 
 class WindowPort : public MessageSink {
 public:
-    // The export's save dialog (asks before replacing an existing file).
-    // filter comes as "caption|pattern" ("Text File(.txt)|*.txt"); defaultSuffix
-    // has no dot. Returns the chosen path, or an empty text when the user cancelled.
-    virtual QString AskSaveFileName(const QString &title, const QString &filter,
-                                    const QString &defaultSuffix) = 0;
-
     // pbRate: set range and position.
     virtual void SetProgressRange(int32_t min, int32_t max, int32_t position) = 0;
     // pbRate position and edRate text ("45.3%"), both repainted at once.
@@ -43,10 +37,6 @@ public:
 
     // Handles all pending window events once (the per-block pump).
     virtual void ProcessPendingEvents() = 0;
-    // A stop asked for from outside the window (the batch command's signals).
-    // Sticky: once true it stays true. The run checks it before each file and
-    // after each block's pump, so a request between files is not lost.
-    virtual bool StopRequestedExternally() const { return false; }
 
     // Another run holds the log folder's lock. True to wait for it (after
     // telling the user so); false to start nothing (the run then says why).
@@ -54,14 +44,4 @@ public:
         (void)folder;
         return false;
     }
-
-    // edFile: the selected items' file names (without folder), in list order,
-    // with their bytes as the folder listing gave them (filesystem/PathBytes.h).
-    virtual QStringList SelectedFileNames() const = 0;
-    // ckMakeFile: detail records are kept only while it is checked.
-    virtual bool MakeFileChecked() const = 0;
-    // ckBYCheck: a removal run skips files the previous run found clean.
-    virtual bool UseDetectionChecked() const = 0;
-    // edOutFile: the output name as typed.
-    virtual QString OutputFileText() const = 0;
 };

@@ -3,18 +3,21 @@
 #include "batch/NoiseLog.h"
 #include "filesystem/PathBytes.h"
 
+#include <atomic>
 #include <csignal>
 #include <unistd.h>
 
 namespace {
 
-// Written by the signal handler, read by the run on the main thread. A
-// lock-free atomic is the only kind of object a handler may safely touch.
-std::atomic<bool> gStopSignalled{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// The request the signal handlers raise, set before they are installed. A
+// lock-free atomic is the only kind of object a handler may safely touch:
+// this pointer, and the request's own flag.
+std::atomic<StopRequest *> gStop{nullptr};
+static_assert(std::atomic<StopRequest *>::is_always_lock_free);
 
 extern "C" void OnStopSignal(int) {
-    gStopSignalled.store(true, std::memory_order_relaxed);
+    if (StopRequest *stop = gStop.load(std::memory_order_relaxed))
+        stop->raise();
 }
 
 // False when the text could not be written (a closed pipe, a full disk).
@@ -45,7 +48,8 @@ QString Field(const QString &name) {
 ConsolePort::ConsolePort(Choices choices, std::FILE *out, std::FILE *err)
     : choices_(std::move(choices)), out_(out), err_(err), errIsTerminal_(isatty(fileno(err))) {}
 
-void ConsolePort::InstallStopSignals() {
+void ConsolePort::InstallStopSignals(StopRequest &stop) {
+    gStop.store(&stop, std::memory_order_relaxed);
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
@@ -65,10 +69,6 @@ QString ConsolePort::TerminalText(const QString &text) {
     return WithoutControls(line);
 }
 
-bool ConsolePort::StopSignalled() {
-    return gStopSignalled.load(std::memory_order_relaxed);
-}
-
 MsgAnswer ConsolePort::ShowMsg(const QString &text, bool yesNo) {
     ClearProgress();
     ++messageCount_;
@@ -81,10 +81,6 @@ MsgAnswer ConsolePort::ShowMsg(const QString &text, bool yesNo) {
     Print(err_, TerminalText(text) +
                     QLatin1String(answer == MsgAnswer::Yes ? " -> yes\n" : " -> no\n"));
     return answer;
-}
-
-QString ConsolePort::AskSaveFileName(const QString &, const QString &, const QString &) {
-    return choices_.exportPath;
 }
 
 void ConsolePort::SetProgressRange(int32_t, int32_t, int32_t) {

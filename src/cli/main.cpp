@@ -70,19 +70,44 @@ ConsolePort::Choices ChoicesFor(const BatchOptions &o) {
     ConsolePort::Choices c;
     for (const QString &f : o.files)
         c.selectedFiles << NamePart(f);
-    c.makeDetail = !o.noDetail;
-    c.useDetection = o.useDetection;
-    c.outputFileText = o.name.value_or(QString());
     c.overwrite = o.overwrite;
-    // Standard output is written through, as the file it is.
-    c.exportPath = o.exportPath == QLatin1String("-") ? QStringLiteral("/dev/stdout")
-                                                       : o.exportPath.value_or(QString());
     return c;
+}
+
+RunRequest RequestFor(const BatchOptions &o) {
+    RunRequest r;
+    r.kind = o.mode == BatchOptions::Mode::Detect ? RunRequest::Kind::Detect
+                                                  : RunRequest::Kind::Remove;
+    r.inputFolder = FileSystem::ResolvedFolder(FolderPart(o.files.first()));
+    for (const QString &f : o.files)
+        r.files << NamePart(f);
+    r.outputText = o.name.value_or(QString());
+    r.makeDetail = !o.noDetail;
+    r.useDetection = o.useDetection;
+    if (o.logDir)
+        r.logFolder = FileSystem::ResolvedFolder(*o.logDir);
+    return r;
+}
+
+// Standard output as the export's sink: every byte or false.
+bool WriteStandardOutput(const char *data, int64_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(STDOUT_FILENO, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
 }
 
 int Run(const BatchOptions &o) {
     // First, so a stop that comes while the settings are read is not a kill.
-    ConsolePort::InstallStopSignals();
+    // It lives until the program ends, as the handlers may raise it any time.
+    static StopRequest stop;
+    ConsolePort::InstallStopSignals(stop);
     QString settingsProblem;
     Settings settings = EffectiveSettings(o, &settingsProblem);
     if (!settingsProblem.isEmpty()) {
@@ -100,22 +125,22 @@ int Run(const BatchOptions &o) {
         return kExitUsage;
     }
     ConsolePort port(ChoicesFor(o), stdout, stderr);
-    BatchRunner runner(settings, port);
-    runner.inputFolder = FileSystem::ResolvedFolder(FolderPart(o.files.first()));
-    if (o.logDir)
-        runner.fixedLogFolder = FileSystem::ResolvedFolder(*o.logDir);
-    runner.keepLogLock = true;
-    if (o.mode == BatchOptions::Mode::Detect)
-        runner.cdCheckClick();
-    else
-        runner.cdDelClick();
-    if (runner.lockUnusable)
+    BatchRunner runner(settings, port, stop);
+    runner.KeepLogLockAfterRun(true);
+    runner.Run(RequestFor(o));
+    if (runner.lastRun().lockUnusable)
         return kExitUsage;
-    bool failed = ConsolePort::StopSignalled();
-    if (o.exportPath)
-        runner.mExportClick();
+    bool failed = stop.raised();
+    // An empty export name is a save dialog cancelled: nothing is written.
+    if (o.exportPath && runner.HasLogToExport() && !o.exportPath->isEmpty()) {
+        // The lock kept from the run's save: the export holds this run's logs.
+        if (*o.exportPath == QLatin1String("-"))
+            runner.ExportTo(QStringLiteral("/dev/stdout"), WriteStandardOutput);
+        else
+            runner.ExportToFile(*o.exportPath);
+    }
     runner.ReleaseLogLock();
-    failed = failed || runner.writeFailed || port.outputFailed();
+    failed = failed || runner.lastRun().writeFailed || port.outputFailed();
     for (const RunStatus &status : port.statuses())
         failed = failed || status.isFailure();
     return failed ? kExitFailed : kExitOk;

@@ -247,13 +247,13 @@ void TForm1::edFileChange() {
     const int selectedCount = static_cast<int>(edFile->selectedItems().size());
     lbFNum->setText(QString::number(selectedCount));
     const QListWidgetItem *focused = edFile->currentItem();
-    runner.inputPath = focused != nullptr && focused->isSelected()
+    inputPath = focused != nullptr && focused->isSelected()
                            ? JoinPath(shownFolder_, focused->data(kNameRole).toString())
                            : QString();
     // The runs and the log folder need the listed folder even when the focus
     // rests on an unselected item (after a Ctrl-click), so it does not come
     // from inputPath.
-    runner.inputFolder = WithTrailingSeparator(shownFolder_);
+    inputFolder = WithTrailingSeparator(shownFolder_);
     if (settings.ckAuto)
-        edOutFile->setText(AutoOutputPattern(selectedCount, runner.inputPath));
+        edOutFile->setText(AutoOutputPattern(selectedCount, inputPath));
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The main window: picks the input files, shows the output name, starts the
 // detection and removal runs and shows their results. The runs themselves live
-// in BatchRunner; this window is their WindowPort, and the wave window's host.
+// in BatchRunner: this window builds each run's request from its widgets, is
+// the run's WindowPort, and the wave window's host.
 //
 // The window is built in TForm1View.cpp, its folder browsing (drive box,
 // folder list, file list) is in FileBrowser.cpp, its other handlers are in
@@ -9,6 +10,8 @@
 // wave window's side (WaveWindowHost) in TForm1WaveHost.cpp.
 
 #include "batch/BatchRunner.h"
+#include "batch/RunRequest.h"
+#include "batch/StopRequest.h"
 #include "batch/WindowPort.h"
 #include "settings/Settings.h"
 #include "wavewindow/WaveWindowHost.h"
@@ -46,7 +49,13 @@ public:
     // --- state shared with the runs and the wave window ---
     QString startFolder; // where the settings file and the help page are looked up
     Settings settings;
-    BatchRunner runner; // holds inputFolder, inputPath, logFolder, stopRequested, ...
+    // The folder of the listed files, ending in the separator, and the
+    // focused file when it is selected (empty otherwise).
+    QString inputFolder;
+    QString inputPath;
+    // Raised by cdStop and by a close during a run.
+    StopRequest stopRequest;
+    BatchRunner runner;
 
     // The other windows, created at start-up after this one; null until then
     // (and in tests that do not need them).
@@ -128,8 +137,6 @@ public:
 
     // --- WindowPort ---
     MsgAnswer ShowMsg(const QString &text, bool yesNo = false) override;
-    QString AskSaveFileName(const QString &title, const QString &filter,
-                            const QString &defaultSuffix) override;
     void SetProgressRange(int32_t min, int32_t max, int32_t position) override;
     void SetProgressPosition(int32_t position, const QString &rateText) override;
     void ShowClickCountText(const QString &text) override;
@@ -140,22 +147,24 @@ public:
     void SetRunControls(bool enabled) override;
     void SetStopEnabled(bool enabled) override;
     void ProcessPendingEvents() override;
-    bool StopRequestedExternally() const override { return closeAfterRun_; }
-    QStringList SelectedFileNames() const override;
-    bool MakeFileChecked() const override;
-    bool UseDetectionChecked() const override;
-    QString OutputFileText() const override;
 
-    // --- WaveWindowHost (ShowMsg, AskSaveFileName, MakeFileChecked as above) ---
-    const BatchRunner &RunState() const override { return runner; }
+    // edFile: the selected items' file names (without folder), in list order,
+    // with their bytes as the folder listing gave them.
+    QStringList SelectedFileNames() const;
+    // What a run of kind needs of this window, as it stands now.
+    RunRequest RequestFor(RunRequest::Kind kind) const;
+
+    // --- WaveWindowHost (ShowMsg as above) ---
+    QString AskSaveFileName(const QString &title, const QString &filter,
+                            const QString &defaultSuffix) override;
+    const LastRun &LastRunRecord() const override { return runner.lastRun(); }
+    const Settings &CurrentSettings() const override { return settings; }
     QStringList CurrentResultRow() const override;
     QString CurrentListFile() const override;
     bool ViewButtonVisible() const override;
-    void SetInputName(const QString &name) override;
-    void SetInputFolder(const QString &folder) override;
+    bool MakeFileChecked() const override;
     void SetMakeFileChecked(bool checked) override;
-    WaveFile &CurrentWave() override { return runner.wave; }
-    ProtectedFiles &ProtectedRunFiles() override { return runner.protectedFiles; }
+    ProtectedFiles &ProtectedRunFiles() override { return runner.keptFiles(); }
     void SetMainWindowEnabled(bool enabled) override;
     void ShowSettingsDialog() override;
 
@@ -209,6 +218,7 @@ private:
     void edFolderActivated(QListWidgetItem *item);
 
     // TForm1Handlers.cpp
+    void StartRun(RunRequest::Kind kind);
     void RunExitSteps();
     void CloseIfPendingAfterRun();
 

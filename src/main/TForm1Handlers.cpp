@@ -21,7 +21,6 @@
 
 void TForm1::FormCreate() {
     startFolder = QDir::currentPath();
-    runner.logFolder.clear();
     const LoadedSettings loaded = LoadSettings(startFolder);
     settings = loaded.settings;
     // Told once, as soon as the window runs; at exit the file is left as the
@@ -86,10 +85,10 @@ void TForm1::m_EndClick() {
 // quietly, and only then do the exit steps run. The close event is ignored
 // meanwhile and issued again once the run has returned.
 void TForm1::closeEvent(QCloseEvent *event) {
-    if (runner.running) {
+    if (runner.running()) {
         closeAfterRun_ = true;
-        runner.stopRequested = true;
-        runner.showEndMessage = false;
+        stopRequest.raise();
+        runner.SkipEndMessage();
         event->ignore();
         return;
     }
@@ -98,12 +97,12 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::CloseIfPendingAfterRun() {
-    if (closeAfterRun_ && !runner.running)
+    if (closeAfterRun_ && !runner.running())
         close();
 }
 
 void TForm1::FormClose() {
-    runner.stopRequested = true;
+    stopRequest.raise();
     if (!exitStepsDone_) {
         exitStepsDone_ = true;
         RunExitSteps();
@@ -119,28 +118,40 @@ void TForm1::RunExitSteps() {
     // An empty logFolder means the folder shown, which is the current directory.
     // The preview's files go wherever they were written (file mode too), but
     // only those this program wrote.
-    RemoveLogFiles(runner.logFolder, runner.protectedFiles);
-    runner.protectedFiles.RemoveOwnWorkFiles();
+    RemoveLogFiles(runner.lastRun().logFolder, runner.keptFiles());
+    runner.keptFiles().RemoveOwnWorkFiles();
 }
 
-// --- the runs: the runner does the work and drives this window through WindowPort ---
+// --- the runs: this window asks, the runner does the work and drives this
+// window through WindowPort ---
+
+void TForm1::StartRun(RunRequest::Kind kind) {
+    // A Stop pressed while no run was going on stops nothing.
+    stopRequest.clear();
+    runner.Run(RequestFor(kind));
+    CloseIfPendingAfterRun();
+}
 
 void TForm1::cdCheckClick() {
-    runner.cdCheckClick();
-    CloseIfPendingAfterRun();
+    StartRun(RunRequest::Kind::Detect);
 }
 
 void TForm1::cdDelClick() {
-    runner.cdDelClick();
-    CloseIfPendingAfterRun();
+    StartRun(RunRequest::Kind::Remove);
 }
 
 void TForm1::cdStopClick() {
-    runner.cdStopClick();
+    stopRequest.raise();
 }
 
 void TForm1::mExportClick() {
-    runner.mExportClick();
+    if (!runner.HasLogToExport())
+        return;
+    const QString path =
+        AskSaveFileName(QStringLiteral("ログをエクスポートするファイル名を指定ください。"),
+                        QStringLiteral("Text File(.txt)|*.txt"), QStringLiteral("txt"));
+    if (!path.isEmpty())
+        runner.ExportToFile(path);
 }
 
 void TForm1::cdViewClick() {
@@ -155,7 +166,7 @@ void TForm1::WaveFormW1Click() {
 
 void TForm1::StringGrid1DblClick() {
     // The wave window reads the logs on disk, which a running run has not written yet.
-    if (runner.running)
+    if (runner.running())
         return;
     cdViewClick();
 }

@@ -1,5 +1,6 @@
-// The main window as the runs see it (WindowPort): progress, result rows, the
-// run controls, the per-block event pump and the two modal boxes.
+// The main window as the runs see it: the request it builds from its widgets,
+// and its side of WindowPort (progress, result rows, the run controls, the
+// per-block event pump and the modal boxes).
 
 #include "main/TForm1.h"
 
@@ -147,14 +148,13 @@ QStringList TForm1::SelectedFileNames() const {
     return names;
 }
 
-bool TForm1::MakeFileChecked() const {
-    return ckMakeFile->isChecked();
-}
-
-bool TForm1::UseDetectionChecked() const {
-    return ckBYCheck->isChecked();
-}
-
-QString TForm1::OutputFileText() const {
-    return edOutFile->text();
+RunRequest TForm1::RequestFor(RunRequest::Kind kind) const {
+    RunRequest request;
+    request.kind = kind;
+    request.inputFolder = inputFolder;
+    request.files = SelectedFileNames();
+    request.outputText = edOutFile->text();
+    request.makeDetail = ckMakeFile->isChecked();
+    request.useDetection = ckBYCheck->isChecked();
+    return request;
 }

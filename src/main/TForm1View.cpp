@@ -51,7 +51,7 @@ QAction *MakeAction(QObject *parent, const char *name, const QString &text) {
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent), runner(settings, *this) {
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent), runner(settings, *this, stopRequest) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("RizivozeR"));
     setFont(ProgramFont(12));

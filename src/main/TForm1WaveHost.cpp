@@ -1,5 +1,5 @@
 // The main window as the wave window's host: what the wave window reads of the
-// last run and of the file selection, and what it writes back.
+// last run and of the file selection, and the check box it sets.
 
 #include "main/TForm1.h"
 
@@ -32,12 +32,8 @@ bool TForm1::ViewButtonVisible() const {
     return !cdView->isHidden();
 }
 
-void TForm1::SetInputName(const QString &name) {
-    runner.inputName = name;
-}
-
-void TForm1::SetInputFolder(const QString &folder) {
-    runner.inputFolder = folder;
+bool TForm1::MakeFileChecked() const {
+    return ckMakeFile->isChecked();
 }
 
 void TForm1::SetMakeFileChecked(bool checked) {

@@ -3,7 +3,10 @@
 
 #include "wavewindow/TForm2.h"
 
-#include "batch/BatchRunner.h"
+#include "batch/NoiseLog.h"
+#include "batch/RunRequest.h"
+#include "engine/ClickEngine.h"
+#include "settings/Settings.h"
 #include "batch/ClickDump.h"
 #include "batch/ClickList.h"
 #include "batch/FileMessages.h"
@@ -39,29 +42,29 @@ QString PlayTime(const WaveFile &wave) {
 void TForm2::cdViewClick() {
     if (!host_.ViewButtonVisible())
         return;
-    const BatchRunner &run = host_.RunState();
+    const LastRun &run = host_.LastRunRecord();
     const QStringList row = host_.CurrentResultRow();
-    const QString inputName = row.value(1);
-    host_.SetInputName(inputName);
+    inputName = row.value(1);
     if (inputName.isEmpty()) {
         messages_.ShowMsg(kNoDataToCheck);
         return;
     }
     if (!ListClicks(inputName))
         return;
-    const bool afterRemoval = run.lastRunKind != QStringLiteral("C");
+    const bool afterRemoval = !run.isDetection();
     ApplyMenuSet(afterRemoval ? MenuSet::AfterRemoval : MenuSet::AfterCheck);
     setWindowTitle(afterRemoval ? QStringLiteral("Wave Window   After Delete")
                                 : QStringLiteral("Wave Window   After Check"));
     ShowOpened();
-    shownFileName = afterRemoval ? run.OutputNameFor(row.value(0).toInt()) : inputName;
+    shownFileName = afterRemoval ? run.OutputNameFor(row.value(0).toInt(), inputName,
+                                                     host_.CurrentSettings().ckAuto)
+                                 : inputName;
     SetStatusText((afterRemoval ? QStringLiteral("OutPut File Name: ")
                                 : QStringLiteral("InPut File Name: ")) +
                   DisplayFileName(shownFileName) + QStringLiteral("      Noise Count: ") +
                   row.value(2));
-    // The main window's header describes the input from here on (the preview
-    // plays it); an input that has gone leaves no play time to show.
-    WaveFile &wave = host_.CurrentWave();
+    // The header describes the input from here on (the preview plays it); an
+    // input that has gone leaves no play time to show.
     const bool inputRead = ReadWaveHeaderOrTell(wave, run.logFolder + inputName, messages_);
     if (!inputRead)
         wave = WaveFile(); // nothing of the previous file is read for this one
@@ -75,9 +78,8 @@ void TForm2::cdViewClick() {
 }
 
 bool TForm2::ListClicks(const QString &fileName) {
-    const BatchRunner &run = host_.RunState();
-    const ClickList list =
-        ReadClickList(run.logFolder + kDetailLogName, fileName, run.settings.LogMax);
+    const ClickList list = ReadClickList(host_.LastRunRecord().logFolder + kDetailLogName,
+                                         fileName, host_.CurrentSettings().LogMax);
     if (!list.message.isEmpty()) {
         messages_.ShowMsg(list.message);
         return false;
@@ -100,13 +102,11 @@ void TForm2::WaveFormW1Click() {
     SetStatusText(QStringLiteral("InPut File Name: ") + DisplayFileName(path));
     const qsizetype cut = path.lastIndexOf(QDir::separator()) + 1;
     shownFileName = path.mid(cut);
-    WaveFile &wave = host_.CurrentWave();
     if (!ReadWaveHeaderOrTell(wave, path, messages_)) {
         wave = WaveFile();
         messages_.ShowMsg(QStringLiteral("Waveファイルフォーマットではありません。"));
         return;
     }
-    host_.SetInputFolder(path.left(cut));
     channelCount = wave.channelCount;
     sourceFolder = path.left(cut);
     noisePosition = 0;
@@ -205,7 +205,7 @@ bool TForm2::StringGrid1KeyPress(QChar key) {
 // --- the picture and the dump ---
 
 QString TForm2::ShownFilePath() const {
-    const bool afterRemoval = host_.RunState().lastRunKind == QStringLiteral("D");
+    const bool afterRemoval = host_.LastRunRecord().isRemoval();
     return (afterRemoval ? repairedFolder : sourceFolder) + shownFileName;
 }
 
@@ -231,9 +231,9 @@ void TForm2::NumericData1Click() {
     TakeFocusBack();
     if (path.isEmpty())
         return;
-    const ClickDump dump{shownFileName, noisePosition, host_.RunState().settings.DumpTextLen,
+    const ClickDump dump{shownFileName, noisePosition, host_.CurrentSettings().DumpTextLen,
                          dumpChannel, channelCount};
-    WriteClickDump(path, ShownFilePath(), dump, messages_, host_.RunState().protectedFiles);
+    WriteClickDump(path, ShownFilePath(), dump, messages_, host_.ProtectedRunFiles());
 }
 
 // --- status, settings, closing ---

@@ -8,6 +8,7 @@
 // in TForm2.cpp; the playback handlers in TForm2Play.cpp.
 
 #include "player/TWavePlayer.h"
+#include "wavefile/WaveFile.h"
 #include "wavewindow/WaveCanvas.h"
 #include "wavewindow/WaveWindowHost.h"
 
@@ -78,6 +79,8 @@ public:
     QString shownFileName;              // name (no folder) of the file whose clicks are listed
     QString sourceFolder;               // folder of the input, ending in the separator
     QString repairedFolder;             // folder of the removal run's output
+    QString inputName;                  // the run's input whose clicks are listed, as the run had it
+    WaveFile wave;                      // the header of the input on show, for the preview
     std::unique_ptr<TWavePlayer> player;
 
     // --- opening (the main window's handlers) ---

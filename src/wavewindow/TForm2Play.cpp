@@ -3,9 +3,9 @@
 // click; and stop. The playback itself is PreviewPlayback's; the window only
 // picks the file and the start and keeps its menus out of the way meanwhile.
 
-#include "batch/BatchRunner.h"
 #include "batch/NoiseLog.h"
 #include "engine/Thresholds.h"
+#include "settings/Settings.h"
 #include "player/PreviewPlayback.h"
 #include "wavewindow/TForm2.h"
 #include "wavewindow/WindowPlaybackView.h"
@@ -36,7 +36,7 @@ void TForm2::PlayInPlaceOf(QAction *start, QAction *stop,
     stop->setEnabled(true);
     start->setVisible(false);
     WindowPlaybackView view(*this, host_);
-    PreviewPlayback playback(*player, view, host_.RunState().settings, messages_);
+    PreviewPlayback playback(*player, view, host_.CurrentSettings(), messages_);
     play(playback);
     start->setVisible(true);
     stop->setVisible(false);
@@ -61,9 +61,8 @@ void TForm2::P2Click() {
 // before the click.
 void TForm2::D2Click() {
     PlayInPlaceOf(D2, S3, [this](PreviewPlayback &playback) {
-        const BatchRunner &run = host_.RunState();
-        const int32_t lead = PreviewPlayback::RepairedPlayFrames(run.settings) / 2;
-        player->fileName = sourceFolder + run.inputName;
+        const int32_t lead = PreviewPlayback::RepairedPlayFrames(host_.CurrentSettings()) / 2;
+        player->fileName = sourceFolder + inputName;
         playback.PlayFrom(PreviewPlayback::FramesBefore(noisePosition, lead), false);
     });
 }
@@ -71,14 +70,13 @@ void TForm2::D2Click() {
 void TForm2::D1Click() {
     lbNCount->show();
     PlayInPlaceOf(D1, S4, [this](PreviewPlayback &playback) {
-        const BatchRunner &run = host_.RunState();
         const QString input = sourceFolder + shownFileName;
         const CleanedPlayRequest request{input,
                                          noisePosition,
-                                         SetRemoveThresholds(run.settings),
+                                         SetRemoveThresholds(host_.CurrentSettings()),
                                          sourceFolder + kPlaybackFileName,
                                          &host_.ProtectedRunFiles()};
-        playback.PlayCleaned(request, host_.CurrentWave());
+        playback.PlayCleaned(request, wave);
     });
     lbNCount->hide();
 }

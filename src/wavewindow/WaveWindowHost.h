@@ -1,24 +1,24 @@
 #pragma once
 // What the wave window needs of the main window, which opens it and
-// implements this. The wave window reads the last run's state from here and
-// writes back the few facts the main window keeps for it; it knows no widget
-// of the main window.
+// implements this. The wave window reads the last run's record and the
+// selection from here; it knows no widget of the main window.
 
 #include "batch/MessageSink.h"
 
 #include <QString>
 #include <QStringList>
 
-class BatchRunner;
+struct LastRun;
 class ProtectedFiles;
-class WaveFile;
+struct Settings;
 
 class WaveWindowHost : public MessageSink {
 public:
     // --- reads ---
-    // The runs' state: logFolder, outputFolder, lastRunKind, OutputNameFor,
-    // the settings.
-    virtual const BatchRunner &RunState() const = 0;
+    // What the last run left: its kind, log and output folders, output names.
+    virtual const LastRun &LastRunRecord() const = 0;
+    // The settings as they stand (the settings dialog changes them live).
+    virtual const Settings &CurrentSettings() const = 0;
     // The result grid's current row: ordinal, file name (with its bytes, as
     // the run was given it), click count, status (empty texts for an empty row).
     virtual QStringList CurrentResultRow() const = 0;
@@ -30,11 +30,7 @@ public:
     virtual bool MakeFileChecked() const = 0;
 
     // --- writes ---
-    virtual void SetInputName(const QString &name) = 0;
-    virtual void SetInputFolder(const QString &folder) = 0;
     virtual void SetMakeFileChecked(bool checked) = 0;
-    // The current file's header and measurements, which ReadWaveHeader sets.
-    virtual WaveFile &CurrentWave() = 0;
     // The last run's files and the work files written, which the preview's
     // temporary file consults and adds to.
     virtual ProtectedFiles &ProtectedRunFiles() = 0;

@@ -175,9 +175,9 @@ TEST_F(BatchCommandTest, LogsAndExportMatchTheWindowsRun) {
     Settings settings = Settings::Defaults();
     RecordingPort port;
     port.selectedNames = {"clicks.wav", "clean.wav"};
-    BatchRunner runner(settings, port);
-    runner.inputFolder = dir_.path() + QDir::separator();
-    runner.cdCheckClick();
+    StopRequest stop;
+    BatchRunner runner(settings, port, stop);
+    runner.Run(port.RequestFor(RunRequest::Kind::Detect, dir_.path() + QDir::separator()));
     const QByteArray summary = Bytes("NoiseLog0.dat"), detail = Bytes("NoiseLog1.dat");
     ASSERT_FALSE(detail.isEmpty());
     QFile::remove(Path("NoiseLog0.dat"));

@@ -3,6 +3,7 @@
 
 #include "batch/BatchRunner.h"
 #include "support/RecordingPort.h"
+#include "support/RunnerProbe.h"
 #include "support/TestWav.h"
 
 #include <QDir>
@@ -82,12 +83,14 @@ protected:
             [this] {
                 Settings settings = Settings::Defaults();
                 RecordingPort port;
-                BatchRunner runner(settings, port);
-                runner.inputName = "big.wav";
-                runner.inputPath = folder + "big.wav";
-                runner.outputFolder = folder;
-                runner.outputPath = folder + "out.wav";
-                const QString status = runner.RemovePass().text();
+                StopRequest stop;
+                BatchRunner runner(settings, port, stop);
+                RunnerProbe run(runner);
+                run.file().inputName = "big.wav";
+                run.file().inputPath = folder + "big.wav";
+                run.last().outputFolder = folder;
+                run.file().outputPath = folder + "out.wav";
+                const QString status = run.RemovePass().text();
                 return (port.messages.join('|') + "#" + status).toStdString();
             },
             limit);
@@ -121,9 +124,9 @@ TEST_F(BatchDriveFullTest, FullDriveEndsTheRunAfterThatFile) {
         Settings settings = Settings::Defaults();
         RecordingPort port;
         port.selectedNames = {"a.wav", "b.wav", "c.wav"};
-        BatchRunner runner(settings, port);
-        runner.inputFolder = folder;
-        runner.cdDelClick();
+        StopRequest stop;
+        BatchRunner runner(settings, port, stop);
+        runner.Run(port.RequestFor(RunRequest::Kind::Remove, folder));
         return Transcript(port);
     });
     EXPECT_EQ(transcript, "ドライブの空き容量が不足しています。|終了しました。#"

@@ -34,8 +34,7 @@ class BatchRunTest : public RunnerFixture {
 protected:
     void SetUp() override {
         RunnerFixture::SetUp();
-        runner.inputFolder = folder;
-        runner.outputFolder = folder; // as the Remove button leaves it with ckSameDir
+        run.last().outputFolder = folder; // as the Remove button leaves it with ckSameDir
         settings.ckOverW = false;
     }
     void Put(const QString &name, const std::string &bytes) const {
@@ -57,17 +56,17 @@ protected:
 TEST_F(BatchRunTest, DetectionRunRowsLogsAndEndMessage) {
     PutMixedFolder();
     port.selectedNames = {"clicks.wav", "clean.wav", "notes.txt", "broken.wav"};
-    runner.cdCheckClick();
+    Detect();
 
     EXPECT_EQ(port.Statuses(),
               (QStringList{"Noise Detect", "OK", "Not Wave File", "Wave File Format Error"}));
     EXPECT_EQ(port.rows[0].count, "2");
-    EXPECT_EQ(runner.problemFileCount, 3);
-    EXPECT_EQ(runner.lastRunKind, "C");
+    EXPECT_EQ(runner.lastRun().problemFileCount, 3);
+    EXPECT_EQ(runner.lastRun().kind, "C");
     EXPECT_EQ(port.messages.back(), kDetectEnd.arg(3));
     EXPECT_EQ(port.runControls, (std::vector<bool>{false, true}));
     EXPECT_EQ(port.stopEnabled, std::vector<bool>{true});
-    EXPECT_FALSE(runner.running);
+    EXPECT_FALSE(runner.running());
     EXPECT_EQ(Log("NoiseLog0.dat"), "1\r\nclicks.wav\r\n2\r\nNoise Detect\r\n"
                                     "2\r\nclean.wav\r\n0\r\nOK\r\n"
                                     "3\r\nnotes.txt\r\n0\r\nNot Wave File\r\n"
@@ -82,37 +81,37 @@ TEST_F(BatchRunTest, CleanDetectionCountsNoProblemAndUncheckedBoxKeepsNoDetail) 
     Put("clean.wav", Wav(1000));
     Put("clicks.wav", Wav(1000, {500}));
     port.selectedNames = {"clean.wav"};
-    runner.DetectRun();
+    Detect();
     EXPECT_EQ(port.messages, QStringList{kDetectEnd.arg(0)});
 
     port.makeFileChecked = false;
     port.selectedNames = {"clicks.wav"};
-    runner.DetectRun();
+    Detect();
     EXPECT_EQ(Log("NoiseLog1.dat"), "");
     EXPECT_EQ(Log("NoiseLog0.dat"), "1\r\nclicks.wav\r\n1\r\nNoise Detect\r\n");
 }
 
 TEST_F(BatchRunTest, NothingSelectedWritesNoLog) {
-    runner.summaryLog << "left over";
-    runner.cdCheckClick();
-    runner.cdDelClick();
+    run.summaryLog() << "left over";
+    Detect();
+    Remove();
     const QString nothing = QString::fromUtf8("ファイルが選択されていません。");
     EXPECT_EQ(port.messages, (QStringList{nothing, nothing}));
     EXPECT_EQ(port.gridResets, 2);
     EXPECT_EQ(port.runControls, (std::vector<bool>{false, true, false, true}));
     EXPECT_FALSE(QFile::exists(folder + "NoiseLog0.dat"));
-    EXPECT_TRUE(runner.logFolder.isEmpty());
+    EXPECT_TRUE(runner.lastRun().logFolder.isEmpty());
 }
 
 TEST_F(BatchRunTest, RemovalRunWritesNamedOutputs) {
     PutMixedFolder();
     port.selectedNames = {"clicks.wav", "clean.wav", "notes.txt", "broken.wav"};
-    runner.cdDelClick(); // ckAuto and ckSameDir are on by default
+    Remove(); // ckAuto and ckSameDir are on by default
     EXPECT_EQ(port.Statuses(),
               (QStringList{"Noise Delete at clicks_won.wav", "NO Noise at clean_won.wav",
                            "Not Wave File", "Wave File Format Error"}));
-    EXPECT_EQ(runner.problemFileCount, 4); // no removal status is exactly "OK"
-    EXPECT_EQ(runner.lastRunKind, "D");
+    EXPECT_EQ(runner.lastRun().problemFileCount, 4); // no removal status is exactly "OK"
+    EXPECT_EQ(runner.lastRun().kind, "D");
     EXPECT_EQ(port.messages.back(), kRemoveEnd);
     EXPECT_TRUE(QFile::exists(folder + "clicks_won.wav"));
     EXPECT_TRUE(QFile::exists(folder + "clean_won.wav"));
@@ -120,27 +119,25 @@ TEST_F(BatchRunTest, RemovalRunWritesNamedOutputs) {
 }
 
 TEST_F(BatchRunTest, OutputNameRule) {
-    runner.inputName = "song.take.wav";
-    runner.outputName = "mix.wav";
-    settings.ckAuto = true;
-    EXPECT_EQ(runner.OutputNameFor(4), "song.take_won.wav");
+    LastRun &last = run.last();
+    const QString input = "song.take.wav";
+    last.outputName = "mix.wav";
+    EXPECT_EQ(last.OutputNameFor(4, input, true), "song.take_won.wav");
+    last.selectedAtStart = 1;
+    EXPECT_EQ(last.OutputNameFor(7, input, false), "mix.wav");
+    last.selectedAtStart = 3;
+    EXPECT_EQ(last.OutputNameFor(3, input, false), "mix_03.wav");
+    EXPECT_EQ(last.OutputNameFor(12, input, false), "mix_12.wav");
+    EXPECT_EQ(last.OutputNameFor(123, input, false), "mix_123.wav");
     settings.ckAuto = false;
-    runner.selectedAtStart = 1;
-    EXPECT_EQ(runner.OutputNameFor(7), "mix.wav");
-    runner.selectedAtStart = 3;
-    EXPECT_EQ(runner.OutputNameFor(3), "mix_03.wav");
-    EXPECT_EQ(runner.OutputNameFor(12), "mix_12.wav");
-    EXPECT_EQ(runner.OutputNameFor(123), "mix_123.wav");
-    runner.outputFolder = "/out/";
-    EXPECT_EQ(runner.OutputPathFor(3), "/out/mix_03.wav");
+    last.outputFolder = "/out/";
+    EXPECT_EQ(run.OutputPathFor(3), "/out/mix_03.wav");
 }
 
 // A name without "." keeps its whole name in a run, where it names a real file,
 // but shows only the bare pattern in the main window's field.
 TEST_F(BatchRunTest, NameWithoutDotKeepsItsNameInARunAndShowsThePatternInTheWindow) {
-    settings.ckAuto = true;
-    runner.inputName = "take";
-    EXPECT_EQ(runner.OutputNameFor(1), "take_won.wav");
+    EXPECT_EQ(run.last().OutputNameFor(1, "take", true), "take_won.wav");
     EXPECT_EQ(AutoOutputName("take", DotlessName::Drop), "_won.wav");
     EXPECT_EQ(AutoOutputName("take.1.wav", DotlessName::Drop), "take.1_won.wav");
 }
@@ -156,19 +153,19 @@ TEST_F(BatchRunTest, RemoveButtonSettlesOutputFolderAndName) {
     for (const auto &[typed, outPath, name, outFolder] : cases) {
         port.outputFileText = typed;
         settings.outPath = outPath;
-        runner.cdDelClick();
-        EXPECT_EQ(runner.outputName, name);
-        EXPECT_EQ(runner.outputFolder, outFolder);
+        Remove();
+        EXPECT_EQ(runner.lastRun().outputName, name);
+        EXPECT_EQ(runner.lastRun().outputFolder, outFolder);
     }
     settings.ckSameDir = true;
-    runner.cdDelClick();
-    EXPECT_EQ(runner.outputFolder, folder);
+    Remove();
+    EXPECT_EQ(runner.lastRun().outputFolder, folder);
 }
 
 TEST_F(BatchRunTest, RemoveWithoutOutputNameStartsNothing) {
     settings.ckAuto = false;
     port.selectedNames = {"a.wav"};
-    runner.cdDelClick();
+    Remove();
     EXPECT_EQ(port.messages, QStringList{QString::fromUtf8("出力ファイル名を指定してください")});
     EXPECT_TRUE(port.runControls.empty());
     EXPECT_EQ(port.gridResets, 0);
@@ -180,10 +177,10 @@ TEST_F(BatchRunTest, TypedNameNumbersOutputsOfSeveralFiles) {
     settings.ckAuto = false;
     port.outputFileText = "clean";
     port.selectedNames = {"a.wav"};
-    runner.cdDelClick();
+    Remove();
     EXPECT_EQ(port.Statuses(), QStringList{"NO Noise at clean.wav"});
     port.selectedNames = {"a.wav", "b.wav"};
-    runner.cdDelClick();
+    Remove();
     EXPECT_EQ(port.Statuses(),
               (QStringList{"NO Noise at clean_01.wav", "NO Noise at clean_02.wav"}));
     for (const char *name : {"clean.wav", "clean_01.wav", "clean_02.wav"})
@@ -196,7 +193,7 @@ TEST_F(BatchRunTest, MissingOutputFolderFailsEachFileAndTheRunGoesOn) {
     settings.ckSameDir = false;
     settings.outPath = folder + "missing";
     port.selectedNames = {"a.wav", "b.wav"};
-    runner.cdDelClick();
+    Remove();
     EXPECT_EQ(port.Statuses(), (QStringList{"Write File Open Error", "Write File Open Error"}));
     const QString openFailed = QString::fromUtf8(kOpenFailedMessage);
     EXPECT_EQ(port.messages, (QStringList{openFailed, openFailed, kRemoveEnd}));
@@ -211,7 +208,7 @@ TEST_F(BatchRunTest, AnOutputNamedLikeALaterInputIsRefused) {
     settings.ckAuto = false;
     port.outputFileText = "x";
     port.selectedNames = {"a.wav", "x_01.wav"};
-    runner.cdDelClick();
+    Remove();
     EXPECT_EQ(port.Statuses(), (QStringList{"Write File Open Error", "Noise Delete at x_02.wav"}));
     EXPECT_EQ(Log("x_01.wav"), later);
 }
@@ -221,12 +218,12 @@ TEST_F(BatchRunTest, AnUnusableLockFileStartsNothing) {
     Put("a.wav", Wav(500));
     ASSERT_TRUE(QDir(folder).mkdir("NoiseLog.lock"));
     port.selectedNames = {"a.wav"};
-    runner.cdCheckClick();
+    Detect();
     EXPECT_TRUE(port.rows.empty());
     EXPECT_EQ(port.messages, QStringList{folder + "NoiseLog.lock" +
                                          QString::fromUtf8("\r\nはロックファイルとして使用できません。")});
     EXPECT_FALSE(QFile::exists(folder + "NoiseLog0.dat"));
-    EXPECT_TRUE(runner.lockUnusable);
+    EXPECT_TRUE(runner.lastRun().lockUnusable);
 }
 
 TEST_F(BatchRunTest, UseDetectionSkipsFilesFoundClean) {
@@ -236,35 +233,34 @@ TEST_F(BatchRunTest, UseDetectionSkipsFilesFoundClean) {
     Put("b.wav", Wav(500, {40}));
     Put("new.wav", Wav(500));
     port.selectedNames = {cleanName, "b.wav"};
-    runner.DetectRun();
+    Detect();
 
     settings.ckAuto = false;
     port.outputFileText = "out";
     port.useDetectionChecked = true;
     port.selectedNames = {cleanName, "b.wav", "new.wav"};
-    runner.cdDelClick();
+    Remove();
     EXPECT_EQ(port.Statuses(), (QStringList{"Pass No Noise", "Noise Delete at out_02.wav",
                                             "NO Noise at out_03.wav"}));
     EXPECT_EQ(port.rows[0].count, "0");
     EXPECT_FALSE(QFile::exists(folder + "out_01.wav"));
     EXPECT_TRUE(QFile::exists(folder + "out_02.wav"));
-    EXPECT_TRUE(runner.previouslyClean.isEmpty());
+    EXPECT_TRUE(run.previouslyClean().isEmpty());
 
-    port.useDetectionChecked = false;
-    EXPECT_TRUE(runner.ShouldProcess(cleanName));
+    run.request().useDetection = false;
+    EXPECT_TRUE(run.ShouldProcess(cleanName));
 }
 
 TEST_F(BatchRunTest, PreviousSummaryComesFromTheCurrentFolderOnly) {
     Put("a.wav", Wav(500));
     port.selectedNames = {"a.wav"};
-    runner.DetectRun();
+    Detect();
     const QString other = folder + "other/";
     ASSERT_TRUE(QDir().mkpath(other));
     testwav::WriteFile((other + "a.wav").toStdString(), Wav(500));
-    runner.inputFolder = other;
-    runner.outputFolder = other;
+    inputFolder = other;
     port.useDetectionChecked = true;
-    runner.RemoveRun();
+    Remove(); // ckSameDir: the outputs go to the other folder
     EXPECT_EQ(port.Statuses(), QStringList{"NO Noise at a_won.wav"});
     EXPECT_FALSE(QFile::exists(folder + "NoiseLog0.dat"));
 }
@@ -276,9 +272,9 @@ TEST_F(BatchRunTest, StopDuringSecondFileEndsTheRun) {
     port.selectedNames = {"a.wav", "b.wav", "c.wav"};
     port.onPump = [this](int pump) {
         if (pump == 2) // the first block of b.wav
-            runner.cdStopClick();
+            stop.raise(); // cdStop
     };
-    runner.cdCheckClick();
+    Detect();
     EXPECT_EQ(port.Statuses(), (QStringList{"Noise Detect", "Abort"}));
     EXPECT_EQ(port.messages.back(), kDetectEnd.arg(2));
     EXPECT_EQ(Log("NoiseLog0.dat"),
@@ -290,13 +286,13 @@ TEST_F(BatchRunTest, StopFromOutsideBetweenFilesIsNotLost) {
     Put("a.wav", Wav(500));
     Put("b.wav", Wav(500));
     port.selectedNames = {"a.wav", "b.wav"};
-    port.onPump = [this](int) { port.externalStop = true; }; // arrives at a's last pump
-    runner.RemoveRun();
+    port.onPump = [this](int) { stop.raise(); }; // a signal at a's last pump
+    Remove();
     EXPECT_EQ(port.Statuses(), QStringList{"Abort"});
 
     port.pumps = 0;
     port.onPump = nullptr;
-    runner.DetectRun(); // still asked to stop: nothing is processed
+    Detect(); // still asked to stop: nothing is processed
     EXPECT_EQ(port.Statuses(), QStringList{"Abort"});
     EXPECT_EQ(port.pumps, 0);
     EXPECT_TRUE(QFile::exists(folder + "NoiseLog0.dat"));
@@ -306,13 +302,13 @@ TEST_F(BatchRunTest, ClosingDuringARunSavesLogsWithoutEndMessage) {
     Put("a.wav", Wav(200000, {10}));
     port.selectedNames = {"a.wav"};
     port.onPump = [this](int) {
-        EXPECT_TRUE(runner.running);
-        runner.stopRequested = true; // what the window's close does
-        runner.showEndMessage = false;
+        EXPECT_TRUE(runner.running());
+        stop.raise(); // what the window's close does
+        runner.SkipEndMessage();
     };
-    runner.RemoveRun();
+    Remove();
     EXPECT_TRUE(port.messages.isEmpty());
-    EXPECT_FALSE(runner.running);
+    EXPECT_FALSE(runner.running());
     EXPECT_EQ(Log("NoiseLog0.dat"), "1\r\na.wav\r\n1\r\nAbort\r\n");
 }
 
@@ -337,14 +333,14 @@ TEST_F(BatchRunTest, ARunWhoseLogFolderIsBusyWaitsOrStartsNothing) {
     ASSERT_EQ(::read(locked[0], &c, 1), 1);
     ASSERT_EQ(c, 'L');
 
-    runner.DetectRun();
+    Detect();
     EXPECT_EQ(port.messages, QStringList{QString::fromUtf8(
                                  "他の処理がこのフォルダのログを使用中です。終了してから実行してください。")});
     EXPECT_FALSE(QFile::exists(folder + "NoiseLog0.dat"));
 
     port.messages.clear();
     port.onWaitForLogs = [&] { EXPECT_EQ(::write(release[1], "x", 1), 1); };
-    runner.DetectRun();
+    Detect();
     int status = 0;
     EXPECT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_EQ(ReadLogLines(folder + "NoiseLog0.dat"), (QStringList{"1", "a.wav", "0", "OK"}));

@@ -25,21 +25,33 @@ class LogExportTest : public RunnerFixture {
 protected:
     void SetUp() override {
         RunnerFixture::SetUp();
-        runner.logFolder = folder;
-        port.saveFileAnswer = folder + "export.txt";
+        run.last().logFolder = folder;
+        saveFileAnswer = folder + "export.txt";
     }
+    // The file menu's export as the main window drives it: the save dialog
+    // only when there is a log, the export only when a file was chosen.
+    void Export() {
+        if (!runner.HasLogToExport())
+            return;
+        ++saveDialogs;
+        if (!saveFileAnswer.isEmpty())
+            runner.ExportToFile(saveFileAnswer);
+    }
+    bool WriteFailed() const { return runner.lastRun().writeFailed; }
+    QString saveFileAnswer; // the save dialog's choice; empty = cancelled
+    int saveDialogs = 0;
     void PutLogs(const QStringList &summary, const QStringList &detail) const {
         ASSERT_TRUE(WriteLogLines(folder + "NoiseLog0.dat", summary));
         ASSERT_TRUE(WriteLogLines(folder + "NoiseLog1.dat", detail));
     }
-    std::string Exported() const { return testwav::ReadFile(port.saveFileAnswer.toStdString()); }
+    std::string Exported() const { return testwav::ReadFile(saveFileAnswer.toStdString()); }
 };
 
 TEST_F(LogExportTest, ExportsSummaryThenDetailTabSeparated) {
     PutLogs({"1", "clean.wav", "0", "OK", "2", QString::fromUtf8("録音.wav"), "2", "Noise Detect"},
             {QString::fromUtf8("録音.wav"), "1", "L", "50", "00H 00M 00S 001mS", "-20000", "1",
              QString::fromUtf8("録音.wav"), "2", "R", "15000", "00H 00M 00S 340mS", "20000", "0"});
-    runner.mExportClick();
+    Export();
     EXPECT_EQ(Exported(), kSummaryHead +
                               "1\tclean.wav\t0\tOK\r\n"
                               "2\t\x98\x5e\x89\xb9.wav\t2\tNoise Detect\r\n" +
@@ -47,38 +59,34 @@ TEST_F(LogExportTest, ExportsSummaryThenDetailTabSeparated) {
                               "\x98\x5e\x89\xb9.wav\t1\tL\t50\t00H 00M 00S 001mS\t-20000\t1\r\n"
                               "\x98\x5e\x89\xb9.wav\t2\tR\t15000\t00H 00M 00S 340mS\t20000\t0\r\n");
     EXPECT_TRUE(port.messages.isEmpty());
-    ASSERT_EQ(port.saveDialogs.size(), 1u);
-    EXPECT_EQ(port.saveDialogs[0].title,
-              QString::fromUtf8("ログをエクスポートするファイル名を指定ください。"));
-    EXPECT_EQ(port.saveDialogs[0].filter, "Text File(.txt)|*.txt");
-    EXPECT_EQ(port.saveDialogs[0].suffix, "txt");
+    EXPECT_EQ(saveDialogs, 1);
 }
 
 TEST_F(LogExportTest, EmptyDetailGivesItsHeadersOnlyAndASecondExportReplaces) {
-    testwav::WriteFile(port.saveFileAnswer.toStdString(), std::string(5000, 'x'));
+    testwav::WriteFile(saveFileAnswer.toStdString(), std::string(5000, 'x'));
     PutLogs({"1", "a.wav", "0", "OK"}, {});
-    runner.mExportClick();
-    runner.mExportClick();
+    Export();
+    Export();
     EXPECT_EQ(Exported(), kSummaryHead + "1\ta.wav\t0\tOK\r\n" + kDetailHead);
     EXPECT_TRUE(port.messages.isEmpty());
 }
 
 TEST_F(LogExportTest, NothingIsWrittenWithoutALogOrAChoice) {
-    runner.logFolder.clear();
-    runner.mExportClick(); // no run since start-up
-    runner.logFolder = folder;
-    runner.mExportClick(); // no summary file
+    run.last().logFolder.clear();
+    Export(); // no run since start-up
+    run.last().logFolder = folder;
+    Export(); // no summary file
     EXPECT_EQ(port.messages, (QStringList{kNoLog, kNoLog}));
-    EXPECT_TRUE(port.saveDialogs.empty());
+    EXPECT_EQ(saveDialogs, 0);
 
     PutLogs({"1", "a.wav", "0", "OK"}, {});
-    port.saveFileAnswer.clear(); // the dialog cancelled
-    runner.mExportClick();
+    saveFileAnswer.clear(); // the dialog cancelled
+    Export();
     EXPECT_EQ(port.messages.size(), 2);
-    EXPECT_EQ(port.saveDialogs.size(), 1u);
+    EXPECT_EQ(saveDialogs, 1);
 
-    port.saveFileAnswer = folder + "missing/export.txt";
-    runner.mExportClick();
+    saveFileAnswer = folder + "missing/export.txt";
+    Export();
     EXPECT_EQ(port.messages.back(), QString::fromUtf8(kOpenFailedMessage));
 }
 
@@ -110,7 +118,7 @@ TEST_F(LogExportTest, IncompleteLogsExportWholeRecordsAndSaySo) {
         PutLogs(c.summary, c.detail);
         if (!c.detailFile)
             QFile::remove(folder + "NoiseLog1.dat");
-        runner.mExportClick();
+        Export();
         EXPECT_EQ(Exported(), kSummaryHead + c.body);
         EXPECT_EQ(port.messages, QStringList{kIncomplete});
     }
@@ -121,17 +129,17 @@ TEST_F(LogExportTest, IncompleteLogsExportWholeRecordsAndSaySo) {
 TEST_F(LogExportTest, ExportRefusesTheRunsFilesAndFollowsALinkToAnother) {
     PutLogs({"1", "a.wav", "0", "OK"}, {});
     testwav::WriteFile((folder + "a.wav").toStdString(), "input");
-    runner.protectedFiles.Add(folder + "a.wav");
+    runner.keptFiles().Add(folder + "a.wav");
     ASSERT_TRUE(QFile::link(folder + "a.wav", folder + "to-input.txt"));
     ASSERT_EQ(::link((folder + "a.wav").toLocal8Bit(), (folder + "hard.txt").toLocal8Bit()), 0);
     ASSERT_TRUE(QDir(folder).mkdir("sub"));
     for (const QString name : {"NoiseLog0.dat", "NoiseLog1.dat", "a.wav", "to-input.txt",
                                "hard.txt", "sub", "missing/x.txt"}) {
         SCOPED_TRACE(name.toStdString());
-        port.saveFileAnswer = folder + name;
-        runner.writeFailed = false;
-        runner.mExportClick();
-        EXPECT_TRUE(runner.writeFailed);
+        saveFileAnswer = folder + name;
+        run.last().writeFailed = false;
+        Export();
+        EXPECT_TRUE(WriteFailed());
     }
     EXPECT_EQ(testwav::ReadFile((folder + "a.wav").toStdString()), "input");
     EXPECT_EQ(ReadLogLines(folder + "NoiseLog0.dat"), (QStringList{"1", "a.wav", "0", "OK"}));
@@ -139,10 +147,10 @@ TEST_F(LogExportTest, ExportRefusesTheRunsFilesAndFollowsALinkToAnother) {
 
     testwav::WriteFile((folder + "mine.txt").toStdString(), "old");
     ASSERT_TRUE(QFile::link(folder + "mine.txt", folder + "link.txt"));
-    port.saveFileAnswer = folder + "link.txt";
-    runner.writeFailed = false;
-    runner.mExportClick();
-    EXPECT_FALSE(runner.writeFailed);
+    saveFileAnswer = folder + "link.txt";
+    run.last().writeFailed = false;
+    Export();
+    EXPECT_FALSE(WriteFailed());
     EXPECT_TRUE(QFileInfo(folder + "link.txt").isSymLink());
     EXPECT_EQ(testwav::ReadFile((folder + "mine.txt").toStdString()),
               kSummaryHead + "1\ta.wav\t0\tOK\r\n" + kDetailHead);
@@ -155,11 +163,10 @@ TEST_F(LogExportTest, ExportAfterADetectionRun) {
     clicks[1001] = -20000;
     testwav::WriteFile((folder + "a.wav").toStdString(), testwav::MakeWav(clean));
     testwav::WriteFile((folder + "b.wav").toStdString(), testwav::MakeWav(clicks));
-    runner.inputFolder = folder;
     port.selectedNames = {"a.wav", "b.wav"};
-    runner.DetectRun();
+    Detect();
     port.messages.clear();
-    runner.mExportClick();
+    Export();
     const std::string text = Exported();
     EXPECT_EQ(text, kSummaryHead + "1\ta.wav\t0\tOK\r\n2\tb.wav\t2\tNoise Detect\r\n" +
                         kDetailHead + "b.wav\t1\tL\t50\t00H 00M 00S 001mS\t20000\t1\r\n" +

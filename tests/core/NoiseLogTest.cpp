@@ -6,6 +6,7 @@
 #include "batch/WritePreviewFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/RecordingPort.h"
+#include "support/RunnerProbe.h"
 #include "support/TestWav.h"
 
 #include <QDir>
@@ -19,16 +20,18 @@ class NoiseLogTest : public ::testing::Test {
 protected:
     Settings settings;
     RecordingPort port;
-    BatchRunner runner{settings, port};
+    StopRequest stop;
+    BatchRunner runner{settings, port, stop};
+    RunnerProbe run{runner};
     QTemporaryDir dir;
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         settings.LogMax = 1000;
-        runner.inputFolder = dir.path() + "/";
+        run.request().inputFolder = dir.path() + "/";
     }
     std::string Bytes(const QString &name) const {
-        return testwav::ReadFile((runner.logFolder + name).toStdString());
+        return testwav::ReadFile((runner.lastRun().logFolder + name).toStdString());
     }
     void Touch(const QString &path) const { testwav::WriteFile(path.toStdString(), "x"); }
 };
@@ -83,83 +86,83 @@ TEST(LogTextTest, ReadLogLinesSplitsAtEveryLineEnd) {
 }
 
 TEST_F(NoiseLogTest, ClickRecordHoldsSevenFields) {
-    runner.inputName = "song.wav";
+    run.file().inputName = "song.wav";
     runner.AddClickRecord(1, 0, 1200, 2);
     runner.AddClickRecord(2, 5, 0x18000, 0); // value taken as signed 16-bit
     const QStringList expected{"song.wav", "1", "L", "0", "00H 00M 00S 000mS", "1200",   "2",
                                "song.wav", "2", "R", "2", "00H 00M 00S 000mS", "-32768", "0"};
-    EXPECT_EQ(runner.detailLog.lines(), expected);
+    EXPECT_EQ(run.detailLog().lines(), expected);
 }
 
 TEST_F(NoiseLogTest, ClickRecordSkippedForIdZeroOrUncheckedBox) {
     runner.AddClickRecord(0, 4, 100, 1);
-    port.makeFileChecked = false;
+    run.request().makeDetail = false;
     runner.AddClickRecord(1, 4, 100, 1);
-    EXPECT_TRUE(runner.detailLog.isEmpty());
+    EXPECT_TRUE(run.detailLog().isEmpty());
 }
 
 TEST_F(NoiseLogTest, LogMaxTakesOneRecordBeyondTheLimit) {
-    runner.inputName = "f";
+    run.file().inputName = "f";
     for (int32_t id = 1; id <= 1005; ++id)
         runner.AddClickRecord(id, id * 2, 5, 1);
-    ASSERT_EQ(runner.detailLog.size(), 7007);
-    EXPECT_EQ(runner.detailLog.lines()[7000], "f");
-    EXPECT_EQ(runner.detailLog.lines()[7001], "1001");
+    ASSERT_EQ(run.detailLog().size(), 7007);
+    EXPECT_EQ(run.detailLog().lines()[7000], "f");
+    EXPECT_EQ(run.detailLog().lines()[7001], "1001");
 }
 
 TEST_F(NoiseLogTest, LogMaxLimitDoesNotOverflow) {
     settings.LogMax = 400000000; // 7 x LogMax is past 32 bits
     runner.AddClickRecord(1, 2, 5, 1);
-    EXPECT_EQ(runner.detailLog.size(), 7);
+    EXPECT_EQ(run.detailLog().size(), 7);
 }
 
 TEST_F(NoiseLogTest, FileRowsFillGridSummaryAndProblemCount) {
-    runner.AddFileRow(0, 0, {}, {});
-    runner.AddFileRow(1, 0, Status::OK, "a.wav");
-    runner.AddFileRow(2, 3, Status::NoiseDetect, "b\tc.wav");
-    runner.AddFileRow(3, 0, Status::NotWaveFile, "d.wav");
-    EXPECT_EQ(runner.problemFileCount, 2);
+    run.AddFileRow(0, 0, {}, {});
+    run.AddFileRow(1, 0, Status::OK, "a.wav");
+    run.AddFileRow(2, 3, Status::NoiseDetect, "b\tc.wav");
+    run.AddFileRow(3, 0, Status::NotWaveFile, "d.wav");
+    EXPECT_EQ(runner.lastRun().problemFileCount, 2);
     ASSERT_EQ(port.rows.size(), 3u);
     EXPECT_EQ(port.rows[1].name, "b\tc.wav"); // the grid shows the name itself
     EXPECT_EQ(port.rows[1].count, "3");
-    EXPECT_EQ(runner.summaryLog, (QStringList{"1", "a.wav", "0", "OK", "2", "b?c.wav", "3",
+    EXPECT_EQ(run.summaryLog(), (QStringList{"1", "a.wav", "0", "OK", "2", "b?c.wav", "3",
                                               "Noise Detect", "3", "d.wav", "0", "Not Wave File"}));
 
-    runner.AddFileRow(0, 0, {}, {});
-    EXPECT_EQ(runner.problemFileCount, 0);
+    run.AddFileRow(0, 0, {}, {});
+    EXPECT_EQ(runner.lastRun().problemFileCount, 0);
     EXPECT_TRUE(port.rows.empty());
-    EXPECT_EQ(runner.summaryLog.size(), 12); // a reset leaves the summary alone
+    EXPECT_EQ(run.summaryLog().size(), 12); // a reset leaves the summary alone
 }
 
 TEST_F(NoiseLogTest, SaveLogsWritesCp932WithCrLfAfterEveryLine) {
-    port.selectedNames = {"x.wav", "y.wav"};
-    runner.PrepareLogFolder();
-    EXPECT_EQ(runner.selectedAtStart, 2);
-    runner.inputName = QString::fromUtf8("録音.wav");
+    run.request().files = {"x.wav", "y.wav"};
+    run.PrepareLogFolder();
+    EXPECT_EQ(runner.lastRun().selectedAtStart, 2);
+    run.file().inputName = QString::fromUtf8("録音.wav");
     runner.AddClickRecord(1, 3, -7, 4);
-    runner.AddFileRow(1, 1, Status::NoiseDetect, runner.inputName);
-    runner.SaveLogs();
+    run.AddFileRow(1, 1, Status::NoiseDetect, run.file().inputName);
+    run.SaveLogs();
 
     EXPECT_EQ(Bytes("NoiseLog1.dat"), "\x98\x5e\x89\xb9.wav\r\n1\r\nR\r\n1\r\n"
                                       "00H 00M 00S 000mS\r\n-7\r\n4\r\n");
     EXPECT_EQ(Bytes("NoiseLog0.dat"), "1\r\n\x98\x5e\x89\xb9.wav\r\n1\r\nNoise Detect\r\n");
-    EXPECT_TRUE(runner.detailLog.isEmpty());
-    EXPECT_TRUE(runner.summaryLog.isEmpty());
+    EXPECT_TRUE(run.detailLog().isEmpty());
+    EXPECT_TRUE(run.summaryLog().isEmpty());
     EXPECT_TRUE(port.messages.isEmpty());
 
-    runner.SaveLogs(); // empty lists give empty files, replacing the old ones
+    run.SaveLogs(); // empty lists give empty files, replacing the old ones
     EXPECT_EQ(Bytes("NoiseLog1.dat"), "");
     EXPECT_EQ(Bytes("NoiseLog0.dat"), "");
 }
 
 TEST_F(NoiseLogTest, SaveLogsReportsEachFileItCannotWrite) {
-    runner.inputFolder = dir.path() + "/gone/";
-    runner.PrepareLogFolder();
-    runner.summaryLog << "1";
-    runner.SaveLogs();
+    run.request().inputFolder = dir.path() + "/gone/";
+    run.PrepareLogFolder();
+    run.summaryLog() << "1";
+    run.SaveLogs();
     ASSERT_EQ(port.messages.size(), 2);
-    EXPECT_TRUE(port.messages[0].startsWith(runner.logFolder + "NoiseLog1.dat"));
-    EXPECT_TRUE(port.messages[1].startsWith(runner.logFolder + "NoiseLog0.dat"));
+    EXPECT_TRUE(port.messages[0].startsWith(runner.lastRun().logFolder + "NoiseLog1.dat"));
+    EXPECT_TRUE(port.messages[1].startsWith(runner.lastRun().logFolder + "NoiseLog0.dat"));
 }
 
 // The logs follow the run from folder to folder, and so does the preview's
@@ -180,22 +183,22 @@ TEST_F(NoiseLogTest, LogsLiveInOneFolderAtATime) {
     ASSERT_TRUE(ReadWaveHeaderOrTell(wave, input, messages));
     const int16_t block[] = {3, 4};
     ASSERT_TRUE(WritePreviewFile(block, 1, folderA + kPlaybackFileName, wave,
-                                 runner.protectedFiles, messages));
+                                 runner.keptFiles(), messages));
     Touch(folderB + kPlaybackFileName); // the user's own
 
-    runner.inputFolder = folderA;
-    runner.PrepareLogFolder(); // first run after start-up: nothing to remove
-    runner.PrepareLogFolder(); // same folder again: the files stay for overwriting
+    run.request().inputFolder = folderA;
+    run.PrepareLogFolder(); // first run after start-up: nothing to remove
+    run.PrepareLogFolder(); // same folder again: the files stay for overwriting
     for (const QString &name : logs + QStringList{kPlaybackFileName})
         EXPECT_TRUE(QFile::exists(folderA + name)) << name.toStdString();
 
-    runner.inputFolder = folderB;
-    runner.PrepareLogFolder();
-    EXPECT_EQ(runner.logFolder, folderB);
+    run.request().inputFolder = folderB;
+    run.PrepareLogFolder();
+    EXPECT_EQ(runner.lastRun().logFolder, folderB);
     for (const QString &name : logs + QStringList{kPlaybackFileName})
         EXPECT_FALSE(QFile::exists(folderA + name)) << name.toStdString();
-    runner.inputFolder = folderC;
-    runner.PrepareLogFolder();
+    run.request().inputFolder = folderC;
+    run.PrepareLogFolder();
     EXPECT_TRUE(QFile::exists(folderB + kPlaybackFileName));
 }
 

@@ -47,32 +47,32 @@ protected:
     void SetUp() override {
         RunnerFixture::SetUp();
         settings.ckOverW = false;
-        runner.inputFolder = folder;
-        runner.outputFolder = runner.inputFolder;
-        runner.logFolder = runner.inputFolder;
+        run.request().inputFolder = folder;
+        run.last().outputFolder = folder;
+        run.last().logFolder = folder;
     }
     // Writes name into the folder and makes it the pass's input, output out.wav.
     void UseInput(const QString &name, const std::string &bytes) {
-        testwav::WriteFile((runner.inputFolder + name).toStdString(), bytes);
-        runner.inputName = name;
-        runner.inputPath = runner.inputFolder + name;
-        runner.outputPath = runner.inputFolder + "out.wav";
+        testwav::WriteFile((folder + name).toStdString(), bytes);
+        run.file().inputName = name;
+        run.file().inputPath = folder + name;
+        run.file().outputPath = folder + "out.wav";
     }
-    std::string Output() const { return testwav::ReadFile(runner.outputPath.toStdString()); }
+    std::string Output() { return testwav::ReadFile(run.file().outputPath.toStdString()); }
 };
 
 TEST_F(PassTest, DetectionFindsClicksAcrossBlockBoundaries) {
     const std::vector<int32_t> spikes{1000, 131070, 131075, 200001};
     UseInput("a.wav", testwav::MakeWav(Signal(120000, spikes)));
-    EXPECT_EQ(runner.DetectPass(), Status::OK);
-    EXPECT_EQ(runner.clickCounter, 4);
-    EXPECT_EQ(LoggedIndices(runner.detailLog.lines()), spikes);
+    EXPECT_EQ(run.DetectPass(), Status::OK);
+    EXPECT_EQ(run.clickCounter(), 4);
+    EXPECT_EQ(LoggedIndices(run.detailLog().lines()), spikes);
     EXPECT_EQ(port.passLabels, std::vector<bool>{false});
     EXPECT_EQ(port.clickCountTexts.front(), "0");
     EXPECT_EQ(port.progressMax, 240000);
     EXPECT_EQ(port.rateTexts.back(), "100.0%");
     EXPECT_EQ(port.pumps, 2);
-    EXPECT_FALSE(QFile::exists(runner.outputPath));
+    EXPECT_FALSE(QFile::exists(run.file().outputPath));
 }
 
 TEST_F(PassTest, DetectionAndRemovalWithEqualThresholdsFindTheSameClicks) {
@@ -82,12 +82,12 @@ TEST_F(PassTest, DetectionAndRemovalWithEqualThresholdsFindTheSameClicks) {
     settings.rdWTV = settings.rdCTV;
     const std::vector<int16_t> input = Signal(150000, {10, 99999, 131071, 262150, 299999});
     UseInput("a.wav", testwav::MakeWav(input));
-    ASSERT_EQ(runner.DetectPass(), Status::OK);
-    const QStringList detected = runner.detailLog.lines();
-    runner.detailLog.clear();
-    ASSERT_EQ(runner.RemovePass(), Status::OK);
-    EXPECT_EQ(runner.detailLog.lines(), detected);
-    EXPECT_EQ(runner.clickCounter, 5);
+    ASSERT_EQ(run.DetectPass(), Status::OK);
+    const QStringList detected = run.detailLog().lines();
+    run.detailLog().clear();
+    ASSERT_EQ(run.RemovePass(), Status::OK);
+    EXPECT_EQ(run.detailLog().lines(), detected);
+    EXPECT_EQ(run.clickCounter(), 5);
     EXPECT_EQ(port.passLabels, (std::vector<bool>{false, true}));
 
     const std::vector<int16_t> output = testwav::SamplesAfter44(Output());
@@ -106,8 +106,8 @@ TEST_F(PassTest, RemovalThatRepairsNothingCopiesTheSamples) {
     layout.trailing = std::string("\x7f", 1) + "LIST" + std::string(4, '\0');
     std::string bytes = testwav::MakeWav(input, layout);
     UseInput("a.wav", bytes);
-    ASSERT_EQ(runner.RemovePass(), Status::OK);
-    EXPECT_EQ(runner.clickCounter, 0);
+    ASSERT_EQ(run.RemovePass(), Status::OK);
+    EXPECT_EQ(run.clickCounter(), 0);
     const std::string output = Output();
     const std::string samples = testwav::SampleBytes(input);
     ASSERT_EQ(output.size(), 44 + samples.size());
@@ -117,8 +117,8 @@ TEST_F(PassTest, RemovalThatRepairsNothingCopiesTheSamples) {
 
 TEST_F(PassTest, EmptyDataGivesHeaderOnlyOutput) {
     UseInput("a.wav", testwav::MakeWav({}));
-    EXPECT_EQ(runner.DetectPass(), Status::OK);
-    EXPECT_EQ(runner.RemovePass(), Status::OK);
+    EXPECT_EQ(run.DetectPass(), Status::OK);
+    EXPECT_EQ(run.RemovePass(), Status::OK);
     const std::string output = Output();
     EXPECT_EQ(output.size(), 44u);
     EXPECT_EQ(DataSizeField(output), 0);
@@ -156,36 +156,36 @@ TEST_F(PassTest, RejectedInputsGetTheirStatusAndMessage) {
     for (const Case &c : cases) {
         port.messages.clear();
         if (c.bytes.empty()) {
-            runner.inputName = c.name;
-            runner.inputPath = runner.inputFolder + c.name;
+            run.file().inputName = c.name;
+            run.file().inputPath = folder + c.name;
         } else {
             UseInput(c.name, c.bytes);
         }
-        EXPECT_EQ(runner.DetectPass(), c.detectStatus) << c.name;
-        EXPECT_EQ(runner.RemovePass(), c.removeStatus) << c.name;
+        EXPECT_EQ(run.DetectPass(), c.detectStatus) << c.name;
+        EXPECT_EQ(run.RemovePass(), c.removeStatus) << c.name;
         EXPECT_EQ(port.messages, c.messages) << c.name;
-        EXPECT_FALSE(QFile::exists(runner.outputPath)) << c.name;
+        EXPECT_FALSE(QFile::exists(run.file().outputPath)) << c.name;
     }
 }
 
 TEST_F(PassTest, OutputThatCannotBeCreatedLeavesTheInputAlone) {
     const std::string wav = testwav::MakeWav(Signal(100));
     UseInput("a.wav", wav);
-    runner.outputPath = runner.inputFolder + "missing/out.wav";
-    EXPECT_EQ(runner.RemovePass(), Status::WriteFileOpenError);
+    run.file().outputPath = folder + "missing/out.wav";
+    EXPECT_EQ(run.RemovePass(), Status::WriteFileOpenError);
     EXPECT_EQ(port.messages, QStringList{QString::fromUtf8(kOpenFailedMessage)});
 
     // The output named as the input through a link: the input must survive.
-    ASSERT_TRUE(QFile::link(runner.inputPath, runner.inputFolder + "link.wav"));
-    runner.outputPath = runner.inputFolder + "link.wav";
-    EXPECT_EQ(runner.RemovePass(), Status::WriteFileOpenError);
-    EXPECT_EQ(testwav::ReadFile(runner.inputPath.toStdString()), wav);
+    ASSERT_TRUE(QFile::link(run.file().inputPath, folder + "link.wav"));
+    run.file().outputPath = folder + "link.wav";
+    EXPECT_EQ(run.RemovePass(), Status::WriteFileOpenError);
+    EXPECT_EQ(testwav::ReadFile(run.file().inputPath.toStdString()), wav);
 
     // An empty output-folder setting is not taken as the current folder.
     port.messages.clear();
-    runner.outputFolder.clear();
-    runner.outputPath = "a_won.wav";
-    EXPECT_EQ(runner.RemovePass(), Status::WriteFileOpenError);
+    run.last().outputFolder.clear();
+    run.file().outputPath = "a_won.wav";
+    EXPECT_EQ(run.RemovePass(), Status::WriteFileOpenError);
     EXPECT_EQ(port.messages, QStringList{QString::fromUtf8("出力ファイルパスが設定されていません。")});
     EXPECT_FALSE(QFile::exists("a_won.wav"));
 }
@@ -193,9 +193,9 @@ TEST_F(PassTest, OutputThatCannotBeCreatedLeavesTheInputAlone) {
 TEST_F(PassTest, DeclinedOverwriteKeepsTheOldOutput) {
     settings.ckOverW = true;
     UseInput("a.wav", testwav::MakeWav(Signal(100)));
-    testwav::WriteFile(runner.outputPath.toStdString(), "old");
+    testwav::WriteFile(run.file().outputPath.toStdString(), "old");
     port.questionAnswers = {MsgAnswer::No};
-    EXPECT_EQ(runner.RemovePass(), Status::WriteFileOpenError);
+    EXPECT_EQ(run.RemovePass(), Status::WriteFileOpenError);
     EXPECT_EQ(Output(), "old");
     EXPECT_EQ(port.questions.size(), 1);
 }
@@ -204,14 +204,15 @@ TEST_F(PassTest, StopEndsThePassAtTheNextBlockBoundary) {
     UseInput("a.wav", testwav::MakeWav(Signal(200000, {50, 140000, 390000})));
     port.onPump = [this](int pump) {
         if (pump == 2)
-            runner.cdStopClick();
+            stop.raise();
     };
-    EXPECT_EQ(runner.DetectPass(), Status::Abort);
-    EXPECT_EQ(runner.clickCounter, 2); // the clicks of the two blocks processed
+    EXPECT_EQ(run.DetectPass(), Status::Abort);
+    EXPECT_EQ(run.clickCounter(), 2); // the clicks of the two blocks processed
     EXPECT_EQ(port.pumps, 2);
 
     port.pumps = 0;
-    EXPECT_EQ(runner.RemovePass(), Status::Abort);
+    stop.clear(); // as the window does before it starts a run
+    EXPECT_EQ(run.RemovePass(), Status::Abort);
     const std::string output = Output();
     EXPECT_EQ(DataSizeField(output), 2 * 131072 * 2);
     EXPECT_EQ(output.size(), 44u + 2 * 131072 * 2);
@@ -222,8 +223,11 @@ TEST_F(PassTest, StopEndsThePassAtTheNextBlockBoundary) {
 
 TEST_F(PassTest, StopDuringTheLastPumpStillAborts) {
     UseInput("a.wav", testwav::MakeWav(Signal(70000)));
-    port.onPump = [this](int pump) { port.externalStop = pump == 2; };
-    EXPECT_EQ(runner.RemovePass(), Status::Abort);
+    port.onPump = [this](int pump) {
+        if (pump == 2)
+            stop.raise();
+    };
+    EXPECT_EQ(run.RemovePass(), Status::Abort);
     EXPECT_EQ(DataSizeField(Output()), 140000 * 2);
 }
 
@@ -233,8 +237,8 @@ TEST_F(PassTest, StoppedOutputIsReadableByOtherTools) {
     if (sox.isEmpty() && ffprobe.isEmpty())
         GTEST_SKIP() << "neither sox nor ffprobe installed";
     UseInput("a.wav", testwav::MakeWav(Signal(300000)));
-    port.onPump = [this](int) { runner.cdStopClick(); };
-    ASSERT_EQ(runner.RemovePass(), Status::Abort);
+    port.onPump = [this](int) { stop.raise(); };
+    ASSERT_EQ(run.RemovePass(), Status::Abort);
     const auto runs = [](const QString &program, const QStringList &args) {
         QProcess process;
         process.start(program, args);
@@ -242,10 +246,10 @@ TEST_F(PassTest, StoppedOutputIsReadableByOtherTools) {
                process.exitCode() == 0 && process.readAllStandardError().trimmed().isEmpty();
     };
     if (!sox.isEmpty()) {
-        EXPECT_TRUE(runs(sox, {"--i", "-s", runner.outputPath}));
+        EXPECT_TRUE(runs(sox, {"--i", "-s", run.file().outputPath}));
     }
     if (!ffprobe.isEmpty()) {
-        EXPECT_TRUE(runs(ffprobe, {"-v", "error", runner.outputPath}));
+        EXPECT_TRUE(runs(ffprobe, {"-v", "error", run.file().outputPath}));
     }
 }
 
@@ -253,10 +257,10 @@ TEST_F(PassTest, InputThatShrinksDuringThePassIsNotReportedAsDone) {
     UseInput("a.wav", testwav::MakeWav(Signal(300000)));
     port.onPump = [this](int pump) {
         if (pump == 1) {
-            ASSERT_EQ(::truncate(runner.inputPath.toLocal8Bit().constData(), 1000), 0);
+            ASSERT_EQ(::truncate(run.file().inputPath.toLocal8Bit().constData(), 1000), 0);
         }
     };
-    EXPECT_EQ(runner.RemovePass(), Status::InputFileOpenError);
+    EXPECT_EQ(run.RemovePass(), Status::InputFileOpenError);
     EXPECT_EQ(DataSizeField(Output()), 131072 * 2);
     EXPECT_EQ(Output().size(), 44u + 131072 * 2);
     ASSERT_EQ(port.messages.size(), 1);
@@ -284,14 +288,14 @@ TEST_F(PassTest, LookAheadPastTheFileEndReadsZeroBytes) {
     };
     for (const auto &[ending, reference] : pairs) {
         UseInput("ref.wav", reference);
-        ASSERT_EQ(runner.DetectPass(), Status::OK);
-        const QStringList expected = runner.detailLog.lines();
-        runner.detailLog.clear();
+        ASSERT_EQ(run.DetectPass(), Status::OK);
+        const QStringList expected = run.detailLog().lines();
+        run.detailLog().clear();
         UseInput("ref.wav", ending);
-        ASSERT_EQ(runner.DetectPass(), Status::OK);
-        EXPECT_EQ(runner.detailLog.lines(), expected);
-        EXPECT_EQ(LoggedIndices(runner.detailLog.lines()).back(), int32_t(values.size()) - 2);
-        runner.detailLog.clear();
+        ASSERT_EQ(run.DetectPass(), Status::OK);
+        EXPECT_EQ(run.detailLog().lines(), expected);
+        EXPECT_EQ(LoggedIndices(run.detailLog().lines()).back(), int32_t(values.size()) - 2);
+        run.detailLog().clear();
     }
 }
 
@@ -303,8 +307,8 @@ TEST_F(PassTest, LongDetectionRefreshesTheDisplayEveryThirdBlock) {
                  l.declaredDataSize = int32_t(dataBytes);
                  return l;
              }()));
-    ASSERT_EQ(::truncate(runner.inputPath.toLocal8Bit().constData(), 44 + dataBytes), 0);
-    ASSERT_EQ(runner.DetectPass(), Status::OK);
+    ASSERT_EQ(::truncate(run.file().inputPath.toLocal8Bit().constData(), 44 + dataBytes), 0);
+    ASSERT_EQ(run.DetectPass(), Status::OK);
     std::vector<int32_t> expected;
     for (int32_t block = 3; block <= 250; block += 3)
         expected.push_back(block * kBlockValues);

@@ -67,9 +67,8 @@ protected:
 };
 
 TEST_F(NamesOnDiskTest, EveryKindOfNameIsDetectedRepairedAndSkippedWhenClean) {
-    runner.inputFolder = folder;
     port.selectedNames = names::WriteAll(folder);
-    runner.cdCheckClick();
+    Detect();
     QStringList expectedSummary;
     for (qsizetype i = 0; i < port.selectedNames.size(); ++i) {
         const names::Kind &k = names::kKinds[i / 2];
@@ -83,7 +82,7 @@ TEST_F(NamesOnDiskTest, EveryKindOfNameIsDetectedRepairedAndSkippedWhenClean) {
     EXPECT_EQ(port.messages.back(), QString::fromUtf8("問題ファイル数：  3\r\n\r\n終了します。"));
 
     port.useDetectionChecked = true;
-    runner.cdDelClick();
+    Remove();
     for (qsizetype i = 0; i < port.selectedNames.size(); i += 2) {
         const names::Kind &k = names::kKinds[i / 2];
         SCOPED_TRACE(k.what);

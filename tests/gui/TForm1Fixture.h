@@ -55,8 +55,10 @@ protected:
             answers.pop_front();
             return answer;
         };
-        form->saveScript = [this](const QString &title, const QString &, const QString &) {
+        form->saveScript = [this](const QString &title, const QString &filter,
+                                  const QString &suffix) {
             saveTitles << title;
+            saveFilters << filter + QLatin1Char(' ') + suffix;
             return saveAnswer;
         };
     }
@@ -111,6 +113,7 @@ protected:
     std::function<void(const QString &)> onMessage;
     QString saveAnswer;
     QStringList saveTitles;
+    QStringList saveFilters; // each dialog's filter and default suffix
 };
 
 // A quiet stereo sine (no clicks) of frames frames, with single-value spikes

@@ -63,7 +63,7 @@ TEST_F(TForm1NamesTest, NamesOfEveryKindAreListedShownAndRunFromTheWindow) {
     EXPECT_EQ(ListColumn(TForm1::kNameRole), kept);
     Select({"テイク２_a.wav"});
     EXPECT_EQ(form->edOutFile->text(), "テイク２_a_won.wav");
-    EXPECT_EQ(form->runner.inputPath, data + '/' + written[2]);
+    EXPECT_EQ(form->inputPath, data + '/' + written[2]);
 
     form->edFile->selectAll();
     form->cdCheck->click();

@@ -88,7 +88,7 @@ protected:
                                                            form->edFile, form->ckMakeFile})
             EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
         EXPECT_TRUE(form->mFile->menuAction()->isEnabled());
-        EXPECT_FALSE(form->runner.running);
+        EXPECT_FALSE(form->runner.running());
     }
 };
 
@@ -109,7 +109,7 @@ TEST_F(TForm1RunTest, DetectionRowsLogsAndEndMessageOverMixedFiles) {
     EXPECT_EQ(form->edRate->text(), QStringLiteral("100.0%"));
     ExpectIdleControls();
 
-    EXPECT_EQ(form->runner.logFolder, data + '/');
+    EXPECT_EQ(form->runner.lastRun().logFolder, data + '/');
     EXPECT_EQ(ReadBytes(DataPath("NoiseLog0.dat")),
               Crlf({"1", "a_clean.wav", "0", "OK", "2", "b_clicks.wav", "2", "Noise Detect", "3",
                     "c_text.wav", "0", "Wave File Format Error", "4", "d_mono.wav", "0",
@@ -210,7 +210,7 @@ TEST_F(TForm1RunTest, OutputFolderThatCannotBeWrittenFailsEachFileAndGoesOn) {
     EXPECT_EQ(Row(0), R("1", "a_clean.wav", "0", "Write File Open Error"));
     EXPECT_EQ(Row(1), R("2", "b_clicks.wav", "0", "Write File Open Error"));
     EXPECT_EQ(messages, (QStringList{kOpenFailed, kOpenFailed, kRemoveEnd}));
-    EXPECT_EQ(form->runner.outputFolder, s.outPath + '/');
+    EXPECT_EQ(form->runner.lastRun().outputFolder, s.outPath + '/');
 }
 
 TEST_F(TForm1RunTest, StopInTheMiddleOfAFileEndsTheRunWithAbort) {
@@ -240,7 +240,7 @@ TEST_F(TForm1RunTest, ClosingDuringARunWaitsForTheBlockThenRunsTheExitSteps) {
     QTimer::singleShot(0, form.get(), [this] {
         form->close();
         // The close waits for the run; the run is still going here.
-        EXPECT_TRUE(form->runner.running);
+        EXPECT_TRUE(form->runner.running());
         EXPECT_TRUE(form->closePending());
     });
     form->cdDel->click();
@@ -273,6 +273,7 @@ TEST_F(TForm1RunTest, ExportWritesSummaryThenDetailAsTabSeparatedLines) {
 
     EXPECT_EQ(messages, QStringList{DetectEnd(1)});
     EXPECT_EQ(saveTitles, QStringList{"ログをエクスポートするファイル名を指定ください。"});
+    EXPECT_EQ(saveFilters, QStringList{"Text File(.txt)|*.txt txt"});
     EXPECT_EQ(ReadCp932Lines(saveAnswer),
               (QStringList{"Summary of Noise Check", "ID\tFileName\tNoise Count\tStatus",
                            "1\ta_clean.wav\t0\tOK", "2\tb_clicks.wav\t2\tNoise Detect", "",

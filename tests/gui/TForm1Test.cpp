@@ -195,8 +195,8 @@ TEST_F(TForm1Fixture, OpensAtTheRememberedFolderAndMakesItCurrent) {
     EXPECT_EQ(QDir::current().canonicalPath(), QDir(data).canonicalPath());
     EXPECT_EQ(form->edFile->count(), 1);
     EXPECT_FALSE(form->edFolder->findItems(QStringLiteral("sub"), Qt::MatchExactly).isEmpty());
-    EXPECT_EQ(form->runner.inputFolder, data + '/');
-    EXPECT_TRUE(form->runner.logFolder.isEmpty());
+    EXPECT_EQ(form->inputFolder, data + '/');
+    EXPECT_TRUE(form->runner.lastRun().logFolder.isEmpty());
     EXPECT_GE(form->cbDrive1->findText(QStringLiteral("/")), 0);
     EXPECT_EQ(form->cbDrive1->currentText(), VolumeRootOf(data));
 }
@@ -232,7 +232,7 @@ TEST_F(TForm1Fixture, FileListShowsWaveFilesInAnyCaseAndFolderListNavigates) {
     EXPECT_EQ(form->shownFolder(), data + QStringLiteral("/sub.wav"));
     EXPECT_EQ(QDir::current().canonicalPath(), QDir(data + "/sub.wav").canonicalPath());
     ASSERT_EQ(form->edFile->count(), 1);
-    EXPECT_EQ(form->runner.inputFolder, data + QStringLiteral("/sub.wav/"));
+    EXPECT_EQ(form->inputFolder, data + QStringLiteral("/sub.wav/"));
 
     emit folders->itemActivated(folders->findItems(QStringLiteral(".."), Qt::MatchExactly)[0]);
     EXPECT_EQ(form->shownFolder(), data);
@@ -301,9 +301,9 @@ TEST_F(TForm1Fixture, SelectionSetsCountInputPathAndAutomaticOutputName) {
         EXPECT_EQ(form->edOutFile->text(), c.expectedOut);
         const QString focused =
             c.focus.isEmpty() && !c.selected.isEmpty() ? c.selected.last() : QString();
-        EXPECT_EQ(form->runner.inputPath, c.expectInputPath ? data + '/' + focused : QString());
+        EXPECT_EQ(form->inputPath, c.expectInputPath ? data + '/' + focused : QString());
         // The runs always see the listed folder, whatever has the focus.
-        EXPECT_EQ(form->runner.inputFolder, data + '/');
+        EXPECT_EQ(form->inputFolder, data + '/');
     }
 }
 
@@ -379,7 +379,7 @@ TEST_F(TForm1Fixture, CloseWritesEverySettingBackAndDeletesTheWorkFiles) {
     form->close();
 
     EXPECT_TRUE(closedSignal);
-    EXPECT_TRUE(form->runner.stopRequested);
+    EXPECT_TRUE(form->stopRequest.raised());
     EXPECT_TRUE(messages.isEmpty());
     for (const char *name : {"NoiseLog0.dat", "NoiseLog1.dat"})
         EXPECT_FALSE(QFile::exists(sub + '/' + QString::fromLatin1(name))) << name;

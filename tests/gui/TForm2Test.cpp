@@ -95,7 +95,7 @@ TEST_F(TForm2Test, AfterADetectionRunListsStepsAndMarksTheInputsClicks) {
     EXPECT_EQ(wave->statusText(), QStringLiteral("InPut File Name: take.wav      Noise Count: 3"
                                                  "      PlayTime:00H 00M 00S 453mS"));
     EXPECT_EQ(wave->shownFileName, QStringLiteral("take.wav"));
-    EXPECT_EQ(form->runner.inputName, QStringLiteral("take.wav"));
+    EXPECT_EQ(wave->inputName, QStringLiteral("take.wav"));
     ASSERT_EQ(wave->StringGrid1->rowCount(), 3);
     EXPECT_EQ(wave->StringGrid1->item(1, 2)->text(), QStringLiteral("6000"));
     // The input is drawn, read past its LIST chunk: the spike and the right
@@ -166,7 +166,7 @@ TEST_F(TForm2Test, AfterARemovalRunDrawsAndDumpsTheOutputsOwnSamples) {
     EXPECT_EQ(wave->statusText(), QStringLiteral("OutPut File Name: take_won.wav      Noise Count: "
                                                  "3      PlayTime:00H 00M 00S 453mS"));
     EXPECT_EQ(wave->shownFileName, QStringLiteral("take_won.wav"));
-    EXPECT_EQ(form->runner.inputName, QStringLiteral("take.wav"));
+    EXPECT_EQ(wave->inputName, QStringLiteral("take.wav"));
     // The repaired output has no spike; the ring still marks the click. Its
     // header lost the LIST chunk, so its samples start elsewhere than the input's.
     EXPECT_EQ(At(168, 41), kRed);
@@ -207,7 +207,7 @@ TEST_F(TForm2Test, FileModeShowsEmptyAxesAndOnlyThePlayItems) {
     EXPECT_EQ(wave->statusText(), QStringLiteral("InPut File Name: ") + DataPath("other.wav") +
                                       QStringLiteral("   PlayTime:00H 00M 00S 453mS"));
     EXPECT_EQ(wave->shownFileName, QStringLiteral("other.wav"));
-    EXPECT_EQ(form->runner.inputFolder, data + '/');
+    EXPECT_EQ(form->inputFolder, data + '/');
     EXPECT_EQ(wave->noisePosition, 0);
     // Axes only: the "0" at the left end of the time axis, no waveform.
     EXPECT_FALSE(BlueIn(QRect(0, 0, 331, 433)));
@@ -266,7 +266,7 @@ TEST_F(TForm2Test, AnInputThatHasGoneShowsSilenceAndNoPlayTime) {
     EXPECT_TRUE(wave->isVisible());
     EXPECT_EQ(wave->statusText(),
               QStringLiteral("InPut File Name: take.wav      Noise Count: 3"));
-    EXPECT_EQ(form->runner.wave.dataBytes, 0); // no header of another file stays current
+    EXPECT_EQ(wave->wave.dataBytes, 0); // no header of another file stays current
     EXPECT_TRUE(BlueIn(QRect(0, 105, 331, 1)));
     EXPECT_FALSE(BlueIn(QRect(0, 0, 331, 104)));
     EXPECT_TRUE(messages.contains(QStringLiteral("ファイルのオープンに失敗しました。")));

@@ -10,6 +10,7 @@
 #include "batch/BatchRunner.h"
 #include "batch/FileMessages.h"
 #include "support/RecordingPort.h"
+#include "support/RunnerProbe.h"
 #include "support/ScriptedMessages.h"
 
 #include <gtest/gtest.h>
@@ -137,17 +138,19 @@ TEST_F(PreviewPlaybackAlsa, LiveRepairPlaysExactlyWhatTheRemovalRunWrites) {
     const int32_t start = 218658 - 22050;
 
     RecordingPort port;
-    BatchRunner runner(settings, port);
-    runner.inputName = "take1.wav";
-    runner.inputPath = request.sourcePath;
-    runner.outputFolder = dir.path() + "/";
-    runner.outputPath = Path("take1_won.wav");
-    ASSERT_EQ(runner.RemovePass(), Status::OK);
+    StopRequest stop;
+    BatchRunner runner(settings, port, stop);
+    RunnerProbe run(runner);
+    run.file().inputName = "take1.wav";
+    run.file().inputPath = request.sourcePath;
+    run.last().outputFolder = dir.path() + "/";
+    run.file().outputPath = Path("take1_won.wav");
+    ASSERT_EQ(run.RemovePass(), Status::OK);
     const auto removed = testwav::SamplesAfter44(testwav::ReadFile(Path("take1_won.wav").toStdString()));
     const std::vector<int16_t> expected(removed.begin() + 2 * start, removed.end());
     ASSERT_NE(expected, std::vector<int16_t>(values.begin() + 2 * start, values.end()));
     // The clicks the run repaired from the start frame on.
-    const QStringList log = runner.detailLog.lines();
+    const QStringList log = run.detailLog().lines();
     int clicks = 0;
     for (qsizetype k = 3; k < log.size(); k += 7)
         clicks += log[k].toInt() >= start ? 1 : 0;

@@ -1,7 +1,9 @@
 #pragma once
 // A WindowPort for tests: records everything the runs show and scripts the
-// user's answers (yes/no questions, the save dialog) and the window's controls.
+// user's answers (yes/no questions) and the window's controls a run's request
+// is built from.
 
+#include "batch/RunRequest.h"
 #include "batch/WindowPort.h"
 
 #include "support/QtPrinters.h"
@@ -21,12 +23,10 @@ public:
 
     // --- scripted answers and control states ---
     std::deque<MsgAnswer> questionAnswers; // answers to yes/no questions; Yes when empty
-    QString saveFileAnswer;                // the save dialog's choice; empty = cancelled
     QStringList selectedNames;
     bool makeFileChecked = true;
     bool useDetectionChecked = false;
     QString outputFileText;
-    bool externalStop = false;
     // Called by every ProcessPendingEvents, with the number of pumps so far
     // (1 for the first). Tests raise stops or change files from here.
     std::function<void(int)> onPump;
@@ -47,11 +47,6 @@ public:
     QStringList rateTexts;
     std::vector<int32_t> progressPositions; // every SetProgressPosition
     int32_t progressMax = 0;
-    struct SaveDialog {
-        QString title, filter, suffix;
-    };
-    std::vector<SaveDialog> saveDialogs;
-
     MsgAnswer ShowMsg(const QString &text, bool yesNo = false) override {
         messages << text;
         if (!yesNo)
@@ -67,11 +62,6 @@ public:
         if (onWaitForLogs)
             onWaitForLogs();
         return bool(onWaitForLogs);
-    }
-    QString AskSaveFileName(const QString &title, const QString &filter,
-                            const QString &defaultSuffix) override {
-        saveDialogs.push_back({title, filter, defaultSuffix});
-        return saveFileAnswer;
     }
     void SetProgressRange(int32_t, int32_t max, int32_t) override { progressMax = max; }
     void SetProgressPosition(int32_t position, const QString &rateText) override {
@@ -97,11 +87,18 @@ public:
         if (onPump)
             onPump(pumps);
     }
-    bool StopRequestedExternally() const override { return externalStop; }
-    QStringList SelectedFileNames() const override { return selectedNames; }
-    bool MakeFileChecked() const override { return makeFileChecked; }
-    bool UseDetectionChecked() const override { return useDetectionChecked; }
-    QString OutputFileText() const override { return outputFileText; }
+
+    // The request the controls above give for a run of kind over inputFolder.
+    RunRequest RequestFor(RunRequest::Kind kind, const QString &inputFolder) const {
+        RunRequest request;
+        request.kind = kind;
+        request.inputFolder = inputFolder;
+        request.files = selectedNames;
+        request.outputText = outputFileText;
+        request.makeDetail = makeFileChecked;
+        request.useDetection = useDetectionChecked;
+        return request;
+    }
 
     // The grid's statuses, row by row.
     QStringList Statuses() const {

@@ -4,6 +4,7 @@
 
 #include "batch/BatchRunner.h"
 #include "support/RecordingPort.h"
+#include "support/RunnerProbe.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,11 +14,19 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         folder = dir.path() + "/";
+        inputFolder = folder;
     }
+    // A run over the recording window's selection in inputFolder, as the
+    // main window's buttons start one.
+    void Detect() { runner.Run(port.RequestFor(RunRequest::Kind::Detect, inputFolder)); }
+    void Remove() { runner.Run(port.RequestFor(RunRequest::Kind::Remove, inputFolder)); }
 
     Settings settings = Settings::Defaults();
     RecordingPort port;
-    BatchRunner runner{settings, port};
+    StopRequest stop;
+    BatchRunner runner{settings, port, stop};
+    RunnerProbe run{runner};
     QTemporaryDir dir;
     QString folder;
+    QString inputFolder; // the folder the window lists
 };
