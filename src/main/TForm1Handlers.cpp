@@ -5,6 +5,7 @@
 
 #include "batch/OutputName.h"
 #include "main/FileBrowser.h"
+#include "main/StartPlace.h"
 #include "main/TAboutBox.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
@@ -16,10 +17,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
 
@@ -37,15 +40,15 @@ QString AutoOutputPattern(int selectedCount, const QString &inputPath) {
 
 void TForm1::FormCreate() {
     startFolder = QDir::currentPath();
+    settingsFile = SettingsFileLocation(startFolder);
     runner.logFolder.clear();
-    const LoadedSettings loaded = LoadSettings(startFolder);
+    const LoadedSettings loaded = LoadSettingsFile(settingsFile);
     settings = loaded.settings;
     // Told once, as soon as the window runs; at exit the file is left as the
     // user has it.
     settingsFileUsable_ = loaded.fileUsable;
     if (!settingsFileUsable_) {
-        const QString text = UnusableSettingsMessage(
-            QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)));
+        const QString text = UnusableSettingsMessage(settingsFile);
         QTimer::singleShot(0, this, [this, text] { ShowMsg(text); });
     }
     bool shown = false;
@@ -67,6 +70,32 @@ bool TForm1::ShowFolder(const QString &folder) {
     SelectDrive(VolumeRootOf(clean));
     FillFolderList();
     edFolderChange();
+    return true;
+}
+
+bool TForm1::ShowStartSelection(const QString &folder, const QStringList &names) {
+    if (!ShowFolder(folder))
+        return false;
+    QHash<QString, QListWidgetItem *> items;
+    for (int row = 0; row < edFile->count(); ++row)
+        items.insert(edFile->item(row)->data(kNameRole).toString(), edFile->item(row));
+    QListWidgetItem *focus = nullptr;
+    {
+        const QSignalBlocker blocker(edFile);
+        for (const QString &name : names) {
+            QListWidgetItem *item = items.value(name);
+            if (item == nullptr)
+                continue;
+            item->setSelected(true);
+            if (focus == nullptr)
+                focus = item;
+        }
+        if (focus != nullptr)
+            edFile->setCurrentItem(focus, QItemSelectionModel::NoUpdate);
+    }
+    if (focus != nullptr)
+        edFile->scrollToItem(focus);
+    edFileChange();
     return true;
 }
 
@@ -134,7 +163,7 @@ void TForm1::N1Click() {
 }
 
 void TForm1::Help1Click() {
-    const QString page = startFolder + QStringLiteral("/RizivozeR.html");
+    const QString page = HelpPageLocation(startFolder, InstalledDataFolder());
     // The desktop's viewer reports nothing itself when the page is missing.
     if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
         ShowMsg(page + QStringLiteral("\r\nを開けませんでした。"));
@@ -180,8 +209,8 @@ void TForm1::FormClose() {
 
 void TForm1::RunExitSteps() {
     if (settingsFileUsable_ &&
-        !SaveSettings(startFolder, settings, cbDrive1->currentText(), shownFolder_))
-        ShowMsg(QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)) +
+        !SaveSettingsFile(settingsFile, settings, cbDrive1->currentText(), shownFolder_))
+        ShowMsg(settingsFile +
                 QStringLiteral("\r\nに設定を保存できませんでした。"));
     // An empty logFolder means the folder shown, which is the current directory.
     // The preview's files go wherever they were written (file mode too), but
