@@ -5,6 +5,8 @@
 #                          (also the core's tests under ASan and UBSan), then
 #                          start the program as "run" does, on a virtual
 #                          display, and close it again
+#   ./quickstart.sh package  install what is missing, build the Debian package
+#                          build-package/norvatel_*.deb and check it
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 top=$PWD
@@ -15,16 +17,19 @@ packages=(cmake ninja-build g++ clang pkg-config
           qt6-base-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           portaudio19-dev libasound2-plugins
-          fonts-noto-cjk sox ffmpeg xvfb xauth xdotool openbox)
+          fonts-noto-cjk sox ffmpeg xvfb xauth xdotool openbox
+          help2man librsvg2-bin desktop-file-utils appstream)
+# And what the package command needs besides.
+package_packages=(dpkg-dev fakeroot file lintian)
 
 # Where the run command builds the program and from where it starts it: every
 # build folder puts its programs in bin/.
 run_build=build
 program=bin/norvatel
 
-install_missing() {
+install_missing() { # extra packages...
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "${packages[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
     done
     if ((${#missing[@]})); then
@@ -42,11 +47,36 @@ configure_and_build() { # dir, extra cmake options...
     cmake --build "$top/$dir" -j "$jobs"
 }
 
-# The run command's build, with the help page beside the settings file.
+# The run command's build. Its settings file stays beside it, in the folder it
+# starts from, rather than in the user's configuration folder: a settings file
+# present there (empty: the defaults) is the one the program keeps. The help
+# page comes with the build (build/share/norvatel, as installed).
 build_program() {
     configure_and_build "$run_build" -DCMAKE_BUILD_TYPE=Release -DNORVATEL_TESTS=OFF -DNORVATEL_BENCH=OFF
-    cp "$top/docs/RizivozeR.html" "$top/$run_build/"
+    [ -e "$top/$run_build/RizivozeR.ini" ] || : >"$top/$run_build/RizivozeR.ini"
 }
+
+# The Debian package, built with Debian's hardening flags, then checked as an
+# archive would check it: the desktop entry and metainfo it holds, and lintian.
+build_package() (
+    local dir=build-package
+    eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+    rm -f "$top/$dir"/norvatel_*.deb
+    configure_and_build "$dir" -DCMAKE_BUILD_TYPE=Release -DNORVATEL_TESTS=OFF -DNORVATEL_BENCH=OFF \
+        "-DCMAKE_CXX_FLAGS=$CXXFLAGS $CPPFLAGS" "-DCMAKE_EXE_LINKER_FLAGS=$LDFLAGS"
+    (cd "$top/$dir" && cpack -G DEB >/dev/null)
+    deb=$(ls "$top/$dir"/norvatel_*.deb)
+    tmp=$(mktemp -d)
+    trap 'rm -rf "$tmp"' EXIT
+    dpkg-deb -x "$deb" "$tmp"
+    desktop-file-validate "$tmp"/usr/share/applications/*.desktop
+    appstreamcli validate --no-net "$tmp"/usr/share/metainfo/*.metainfo.xml
+    # Errors fail the package; the warnings left are listed, with their
+    # reasons, in the README's packaging section.
+    lintian --fail-on error --tag-display-limit 0 "$deb"
+    echo "Built and checked $deb"
+    dpkg-deb --field "$deb" Package Version Depends
+)
 
 # Starts the program the one way both commands do. It works in the folder it is
 # started from: its settings file and the help page live there.
@@ -135,8 +165,12 @@ test)
     build_program
     check_program_starts
     ;;
+package)
+    install_missing "${package_packages[@]}"
+    build_package
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac

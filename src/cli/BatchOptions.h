@@ -10,7 +10,7 @@ struct BatchOptions {
     enum class Mode { Detect, Remove };
     Mode mode = Mode::Detect;
     QStringList files;           // as given, in order
-    QString settingsPath;        // empty: RizivozeR.ini in the current folder
+    QString settingsPath;        // empty: SettingsFileLocation of the current folder
     std::optional<QString> name; // typed output name (automatic naming off)
     std::optional<QString> outDir;
     std::optional<QString> logDir; // the logs' folder instead of the input folder

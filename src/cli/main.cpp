@@ -40,8 +40,8 @@ void OpenStandardStreams() {
 }
 
 QString SettingsPath(const BatchOptions &o) {
-    // Relative, so the system finds it in the current folder whatever that is named.
-    return o.settingsPath.isEmpty() ? QString::fromLatin1(kSettingsFileName) : o.settingsPath;
+    // The window's rule, from the current folder (named relatively, whatever it is named).
+    return o.settingsPath.isEmpty() ? SettingsFileLocation(QString()) : o.settingsPath;
 }
 
 // The settings the run works with: the file's, then the command line's overrides.

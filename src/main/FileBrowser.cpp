@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -256,4 +257,30 @@ void TForm1::edFileChange() {
     inputFolder = WithTrailingSeparator(shownFolder_);
     if (settings.ckAuto)
         edOutFile->setText(AutoOutputPattern(selectedCount, inputPath));
+}
+
+bool TForm1::ShowStartSelection(const QString &folder, const QStringList &names) {
+    if (!ShowFolder(folder))
+        return false;
+    QHash<QString, QListWidgetItem *> items;
+    for (int row = 0; row < edFile->count(); ++row)
+        items.insert(edFile->item(row)->data(kNameRole).toString(), edFile->item(row));
+    QListWidgetItem *focus = nullptr;
+    {
+        const QSignalBlocker blocker(edFile);
+        for (const QString &name : names) {
+            QListWidgetItem *item = items.value(name);
+            if (item == nullptr)
+                continue;
+            item->setSelected(true);
+            if (focus == nullptr)
+                focus = item;
+        }
+        if (focus != nullptr)
+            edFile->setCurrentItem(focus, QItemSelectionModel::NoUpdate);
+    }
+    if (focus != nullptr)
+        edFile->scrollToItem(focus);
+    edFileChange();
+    return true;
 }

@@ -48,6 +48,7 @@ public:
 
     // --- state shared with the runs and the wave window ---
     QString startFolder; // where the settings file and the help page are looked up
+    QString settingsFile; // read at start, written at exit (SettingsFileLocation)
     Settings settings;
     // The folder of the listed files, ending in the separator, and the
     // focused file when it is selected (empty otherwise).
@@ -88,6 +89,9 @@ public:
     // Shows folder in the lists and makes it the current directory; false (and
     // nothing changes) when it cannot be read.
     bool ShowFolder(const QString &folder);
+    // Shows folder with the files of it named in names selected, the focus on
+    // the first of them (the files named on the command line).
+    bool ShowStartSelection(const QString &folder, const QStringList &names);
 
     // --- controls (member names are their object names) ---
     QFrame *Bevel1 = nullptr;

@@ -4,6 +4,7 @@
 #include "main/TForm1.h"
 
 #include "main/FileBrowser.h"
+#include "main/StartPlace.h"
 #include "main/TAboutBox.h"
 #include "wavewindow/TForm2.h"
 
@@ -16,19 +17,20 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
 
 void TForm1::FormCreate() {
     startFolder = QDir::currentPath();
-    const LoadedSettings loaded = LoadSettings(startFolder);
+    settingsFile = SettingsFileLocation(startFolder);
+    const LoadedSettings loaded = LoadSettingsFile(settingsFile);
     settings = loaded.settings;
     // Told once, as soon as the window runs; at exit the file is left as the
     // user has it.
     settingsFileUsable_ = loaded.fileUsable;
     if (!settingsFileUsable_) {
-        const QString text = UnusableSettingsMessage(
-            QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)));
+        const QString text = UnusableSettingsMessage(settingsFile);
         QTimer::singleShot(0, this, [this, text] { ShowMsg(text); });
     }
     bool shown = false;
@@ -66,7 +68,7 @@ void TForm1::N1Click() {
 }
 
 void TForm1::Help1Click() {
-    const QString page = startFolder + QStringLiteral("/RizivozeR.html");
+    const QString page = HelpPageLocation(startFolder, InstalledDataFolder());
     // The desktop's viewer reports nothing itself when the page is missing.
     if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
         ShowMsg(page + QStringLiteral("\r\nを開けませんでした。"));
@@ -112,8 +114,8 @@ void TForm1::FormClose() {
 
 void TForm1::RunExitSteps() {
     if (settingsFileUsable_ &&
-        !SaveSettings(startFolder, settings, cbDrive1->currentText(), shownFolder_))
-        ShowMsg(QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName)) +
+        !SaveSettingsFile(settingsFile, settings, cbDrive1->currentText(), shownFolder_))
+        ShowMsg(settingsFile +
                 QStringLiteral("\r\nに設定を保存できませんでした。"));
     // An empty logFolder means the folder shown, which is the current directory.
     // The preview's files go wherever they were written (file mode too), but

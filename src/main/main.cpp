@@ -1,6 +1,9 @@
 // Start-up: the application, then the four windows in the order their
 // dependencies need, then the event loop until the main window closes.
 
+#include "filesystem/FileSystem.h"
+#include "filesystem/PathBytes.h"
+#include "main/StartPlace.h"
 #include "main/TAboutBox.h"
 #include "main/TForm1.h"
 #include "main/TForm3.h"
@@ -9,6 +12,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -37,10 +41,31 @@ public:
     }
 };
 
-int RunProgram(QApplication &app) {
+StartRequest ParseArguments(int argc, char **argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << PathFromBytes(argv[i]);
+    return ParseStartArguments(args, FileSystem::ResolvedFolder(QString()), FileSystem::IsFolder);
+}
+
+// --help and --version answer before the toolkit starts, so they need no display.
+bool AnswerWithoutWindow(const StartRequest &request) {
+    if (request.kind == StartRequest::Kind::Help)
+        std::fputs(StartUsageText().toLocal8Bit().constData(), stdout);
+    else if (request.kind == StartRequest::Kind::Version)
+        std::puts("Norvatel " NORVATEL_VERSION);
+    else
+        return false;
+    return true;
+}
+
+int RunProgram(QApplication &app, const StartRequest &request) {
     // Every window is created now and lives until the end; they are shown and
     // hidden, never rebuilt.
     TForm1 form1;
+    if (!request.folder.isEmpty() && !form1.ShowStartSelection(request.folder, request.files))
+        std::fprintf(stderr, "norvatel: cannot show the folder %s\n",
+                     DisplayFileName(request.folder).toLocal8Bit().constData());
     TAboutBox aboutBox(&form1);
     TForm2 form2(form1);
     form1.aboutBox = &aboutBox;
@@ -56,13 +81,24 @@ int RunProgram(QApplication &app) {
 } // namespace
 
 int main(int argc, char **argv) {
+    if (AnswerWithoutWindow(ParseArguments(argc, argv)))
+        return 0;
     Application app(argc, argv);
+    // The toolkit has taken its own options out of argv by now.
+    const StartRequest request = ParseArguments(argc, argv);
+    if (request.kind == StartRequest::Kind::UsageError) {
+        std::fprintf(stderr, "norvatel: unknown option %s\ntry 'norvatel --help'\n",
+                     DisplayFileName(request.error).toLocal8Bit().constData());
+        return 2;
+    }
     // The title names the program in the toolkit's own boxes; no display name is
     // set, so window captions stay exactly as each window sets them.
     QApplication::setApplicationName(QStringLiteral("Duruzuro10"));
+    // Lets the desktop match the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(NORVATEL_APP_ID));
     QApplication::setFont(ProgramFont(12));
     try {
-        return RunProgram(app);
+        return RunProgram(app, request);
     } catch (const std::exception &error) {
         ShowFatalError(QString::fromLocal8Bit(error.what()));
     } catch (...) {

@@ -2,9 +2,12 @@
 
 #include "IniFile.h"
 #include "filesystem/FileSystem.h"
+#include "filesystem/PathBytes.h"
 
 #include <QDir>
 #include <QStorageInfo>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -14,6 +17,17 @@ const QString kSettei = QStringLiteral("Settei");
 
 QString SettingsFilePath(const QString &startFolder) {
     return QDir(startFolder).filePath(QString::fromLatin1(kSettingsFileName));
+}
+
+// Makes folder and the folders above it that are missing, private to the user
+// as configuration folders are made.
+bool MakeFolders(const QString &folder) {
+    if (folder.isEmpty() || FileSystem::IsFolder(folder))
+        return true;
+    const QString parent = FolderPart(folder);
+    if (parent.size() > 1 && !MakeFolders(parent.chopped(1)))
+        return false;
+    return ::mkdir(PathToBytes(folder).constData(), 0700) == 0 || errno == EEXIST;
 }
 
 // A key's text as the profile routines give it: the stored value, or "None"
@@ -179,7 +193,14 @@ LoadedSettings LoadSettingsFile(const QString &iniPath) {
 
 bool SaveSettings(const QString &startFolder, const Settings &settings, const QString &drive,
                   const QString &folder) {
-    const QString path = SettingsFilePath(startFolder);
+    return SaveSettingsFile(SettingsFilePath(startFolder), settings, drive, folder);
+}
+
+bool SaveSettingsFile(const QString &path, const Settings &settings, const QString &drive,
+                      const QString &folder) {
+    const QString parent = FolderPart(path);
+    if (parent.size() > 1 && !MakeFolders(parent.chopped(1)))
+        return false;
     IniFile ini;
     // Writing over a file we could not read would lose the lines we keep for others.
     if (ini.load(path) == IniFile::LoadResult::Failed)
@@ -188,6 +209,23 @@ bool SaveSettings(const QString &startFolder, const Settings &settings, const QS
     ini.setValue(kPath, QStringLiteral("Folder"), folder);
     WriteSettei(ini, settings);
     return ini.save(path);
+}
+
+QString UserSettingsFolder() {
+    QString base = PathFromBytes(qgetenv("XDG_CONFIG_HOME"));
+    if (!base.startsWith(QLatin1Char('/'))) {
+        const QByteArray home = qgetenv("HOME");
+        base = (home.isEmpty() ? QDir::homePath() : PathFromBytes(home)) + QStringLiteral("/.config");
+    }
+    return AbsoluteCleanPath(base + QStringLiteral("/norvatel"), QStringLiteral("/"));
+}
+
+QString SettingsFileLocation(const QString &startFolder) {
+    const QString name = QString::fromLatin1(kSettingsFileName);
+    const QString here = startFolder.isEmpty() ? name : SettingsFilePath(startFolder);
+    if (FileSystem::EntryExists(here))
+        return here;
+    return UserSettingsFolder() + QLatin1Char('/') + name;
 }
 
 QString UnusableSettingsMessage(const QString &iniPath) {

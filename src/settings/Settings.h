@@ -100,6 +100,20 @@ LoadedSettings LoadSettingsFile(const QString &iniPath);
 // Returns false when the file could not be written.
 bool SaveSettings(const QString &startFolder, const Settings &settings, const QString &drive,
                   const QString &folder);
+// The same for a settings file named by its path; missing folders on the way
+// to it (the user's configuration folder on a first run) are made first.
+bool SaveSettingsFile(const QString &iniPath, const Settings &settings, const QString &drive,
+                      const QString &folder);
+
+// Where a program started in startFolder keeps its settings: the start
+// folder's RizivozeR.ini when there is one (anything of that name), so a file
+// kept beside the recordings stays in use; otherwise RizivozeR.ini in
+// UserSettingsFolder(). An empty startFolder is the current folder, and its
+// file is then named relatively, whatever bytes the folder's name holds.
+QString SettingsFileLocation(const QString &startFolder);
+// $XDG_CONFIG_HOME/norvatel, or ~/.config/norvatel when XDG_CONFIG_HOME is
+// unset, empty or not an absolute path.
+QString UserSettingsFolder();
 
 // "None" gives the default; a decimal 32-bit integer gives its value; any other
 // text (empty, letters, out of range) gives the default as well.
