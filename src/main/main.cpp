@@ -1,6 +1,7 @@
 // Start-up: the application, then the four windows in the order their
 // dependencies need, then the event loop until the main window closes.
 
+#include "ProgramVersion.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
 #include "main/StartPlace.h"
@@ -53,7 +54,7 @@ bool AnswerWithoutWindow(const StartRequest &request) {
     if (request.kind == StartRequest::Kind::Help)
         std::fputs(StartUsageText().toLocal8Bit().constData(), stdout);
     else if (request.kind == StartRequest::Kind::Version)
-        std::puts("Norvatel " NORVATEL_VERSION);
+        std::printf("Norvatel %s\n", kProgramVersion);
     else
         return false;
     return true;
