@@ -112,6 +112,7 @@ void TForm2::WaveFormW1Click() {
     noisePosition = 0;
     ClearList();
     canvas->DrawAxes(2, WaveCanvas::kClickViewLabel);
+    DescribePicture(false);
     ShowOpened();
     ApplyMenuSet(MenuSet::FileMode);
     setWindowTitle(QStringLiteral("Wave Window"));
@@ -192,7 +193,13 @@ bool TForm2::ShowListedClick(int row) {
 void TForm2::StringGrid1DblClick() {
     const int row = StringGrid1->currentRow();
     if (ShowListedClick(row))
-        QGuiApplication::clipboard()->setText(Cell(row, kPositionColumn));
+        CopyClickPosition(row);
+}
+
+void TForm2::CopyClickPosition(int row) {
+    const QString position = Cell(row, kPositionColumn);
+    if (!position.isEmpty())
+        QGuiApplication::clipboard()->setText(position);
 }
 
 bool TForm2::StringGrid1KeyPress(QChar key) {
@@ -222,6 +229,15 @@ void TForm2::ShowClick() {
         channelCount, messages_);
     canvas->DrawClickView(values.data(), int32_t(values.size()), channelCount);
     canvas->MarkClick(noiseSide, noiseValue);
+    DescribePicture(true);
+}
+
+void TForm2::DescribePicture(bool clickShown) {
+    Image1->setAccessibleDescription(
+        clickShown ? tr("ノイズ位置 %1（%2チャンネル）、値 %3")
+                         .arg(QString::number(noisePosition), noiseSide,
+                              QString::number(noiseValue))
+                   : tr("ノイズの表示なし"));
 }
 
 void TForm2::NumericData1Click() {

@@ -127,6 +127,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -141,6 +142,11 @@ private:
     void KeepOnlyShownItemsInBar();
     void ApplyMenuSet(MenuSet set);
     void ShowPicture();
+    // Draws the picture again for the screen the window is on, when that
+    // screen's device pixel ratio is not the one it was drawn at.
+    void FitPictureToScreen();
+    // What a screen reader says of the picture: the click shown, or none.
+    void DescribePicture(bool clickShown);
 
     // TForm2Play.cpp: plays with start hidden and stop shown in its place.
     void PlayInPlaceOf(QAction *start, QAction *stop,
@@ -155,6 +161,9 @@ private:
     void NoNextData();
     // Shows row's click when the row lists one; false for an empty row.
     bool ShowListedClick(int row);
+    // Puts row's NoisePosition, as listed, on the clipboard (a double click
+    // and Ctrl+C); an empty row leaves the clipboard alone.
+    void CopyClickPosition(int row);
     void FormClose();
     QString Cell(int row, int column) const;
     void SetCell(int row, int column, const QString &text);
@@ -177,4 +186,5 @@ private:
     WaveWindowHost &host_;
     Messages messages_{*this};
     std::vector<QAction *> barItems_; // the play, stop and navigation items, in bar order
+    bool screenWatched_ = false;      // FitPictureToScreen follows the window's screen
 };
