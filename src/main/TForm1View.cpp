@@ -172,7 +172,7 @@ void TForm1::NameControls() {
     Label3->setBuddy(edRate);
     pbRate->setAccessibleName(Label3->text());
     lbCHECK->setBuddy(edNum); // lbDEL while a removal runs (ShowPassLabel)
-    Label2->setBuddy(StringGrid1);
+    StringGrid1->setAccessibleName(Label2->text()); // a grid does not take a buddy's name
 }
 
 void TForm1::ConnectHandlers() {

@@ -86,7 +86,7 @@ void TForm2::BuildGrid(QWidget *area) {
     SetUpStringGrid(StringGrid1, {40, 40, 69, 125, 67, 19}, kRowHeight);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->installEventFilter(this);
-    Label2->setBuddy(StringGrid1);
+    StringGrid1->setAccessibleName(Label2->text()); // a grid does not take a buddy's name
     ClearList();
 }
 
