@@ -125,6 +125,9 @@ TForm3::TForm3(Settings &settings, QWidget *edOutFile, QWidget *parent)
     BuildOutputArea();
     BuildNumberArea();
     BuildTrackArea();
+    // Tab reads the sensitivity area column by column, as its two headings
+    // divide it: the removal column's "Default Set" after the detection groups.
+    setTabOrder(tbCT, cdDefaultW);
     ConnectHandlers();
 }
 

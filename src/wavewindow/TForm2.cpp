@@ -233,11 +233,13 @@ void TForm2::ShowClick() {
 }
 
 void TForm2::DescribePicture(bool clickShown) {
-    Image1->setAccessibleDescription(
+    const QString description =
         clickShown ? tr("ノイズ位置 %1（%2チャンネル）、値 %3")
                          .arg(QString::number(noisePosition), noiseSide,
                               QString::number(noiseValue))
-                   : tr("ノイズの表示なし"));
+                   : tr("ノイズの表示なし");
+    // Also tells a screen reader that the description changed.
+    Image1->setAccessibleDescription(description);
 }
 
 void TForm2::NumericData1Click() {

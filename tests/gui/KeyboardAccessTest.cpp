@@ -205,6 +205,9 @@ TEST_F(KeyboardAccessTest, TabFollowsTheVisualOrderInEveryWindow) {
     dialog.ckSameDir->setChecked(false);
     EXPECT_GE(FocusChain(&dialog).size(), 25);
     EXPECT_EQ(OutOfVisualOrder(&dialog), QStringList());
+    // Column by column in the sensitivity area: each "Default Set" opens its column.
+    const QList<QWidget *> chain = FocusChain(&dialog);
+    EXPECT_EQ(chain.indexOf(dialog.cdDefaultW), chain.indexOf(dialog.tbCT) + 1);
 
     // The check itself: a row built right to left is caught.
     QWidget reversed;
