@@ -151,18 +151,64 @@ protected:
     std::unique_ptr<TForm2> wave;
 };
 
-TEST_F(KeyboardAccessTest, EveryReachableControlHasAName) {
+// Each window in each of its states: every reachable control named, Tab in
+// visual order, every menu item and button with a key of its own.
+void CheckWindow(QWidget *window, const char *state) {
+    SCOPED_TRACE(state);
+    EXPECT_EQ(Unnamed(window), QStringList());
+    EXPECT_EQ(OutOfVisualOrder(window), QStringList());
+    EXPECT_EQ(KeyFaults(window), QStringList());
+}
+
+TEST_F(KeyboardAccessTest, EveryWindowIsNamedOrderedAndKeyed) {
     StartWithClicks();
     Run(form->cdCheck);
-    EXPECT_EQ(Unnamed(form.get()), QStringList());
+    CheckWindow(form.get(), "main window after a detection run");
+    EXPECT_GE(FocusChain(form.get()).size(), 13); // cdStop is off between runs
+    form->cdView->click();
+    CheckWindow(wave.get(), "wave window after a detection run");
+    wave->Exit1->trigger();
+    Run(form->cdDel);
+    CheckWindow(form.get(), "main window after a removal run");
+    form->cdView->click();
+    CheckWindow(wave.get(), "wave window after a removal run");
+    wave->Exit1->trigger();
+    Select({"take.wav"});
+    form->WaveFormW1->trigger();
+    CheckWindow(wave.get(), "wave window in file mode");
+
+    Settings settings = Settings::Defaults();
+    TForm3 dialog(settings, nullptr);
+    dialog.show();
+    dialog.ckSameDir->setChecked(false); // edOutDir can be reached
+    CheckWindow(&dialog, "settings dialog");
+    // Column by column in the sensitivity area: each "Default Set" opens its column.
+    const QList<QWidget *> chain = FocusChain(&dialog);
+    EXPECT_GE(chain.size(), 25);
+    EXPECT_EQ(chain.indexOf(dialog.cdDefaultW), chain.indexOf(dialog.tbCT) + 1);
+    TAboutBox about;
+    about.show();
+    CheckWindow(&about, "version box");
+
+    // The order check itself: a row built right to left is caught.
+    QWidget reversed;
+    for (const char *name : {"right", "left"}) {
+        auto *edit = new QLineEdit(&reversed);
+        edit->setObjectName(QLatin1String(name));
+        edit->setGeometry(name[0] == 'r' ? 100 : 0, 0, 50, 20);
+    }
+    EXPECT_EQ(OutOfVisualOrder(&reversed), QStringList{QStringLiteral("right before left")});
+}
+
+TEST_F(KeyboardAccessTest, NamesSayWhatIsShownAndTellLikeControlsApart) {
+    StartWithClicks();
+    Run(form->cdCheck);
     EXPECT_EQ(AccessibleText(form->edNum), form->lbCHECK->text());
     Run(form->cdDel); // the click count is named by the label on show
     EXPECT_EQ(AccessibleText(form->edNum), form->lbDEL->text());
 
-    form->cdView->click();
-    ASSERT_TRUE(wave->isVisible());
-    EXPECT_EQ(Unnamed(wave.get()), QStringList());
     // The picture, reached by a screen reader's review, tells the click it shows.
+    form->cdView->click();
     EXPECT_FALSE(AccessibleText(wave->Image1).isEmpty());
     const QString first = PictureDescription();
     EXPECT_TRUE(first.contains(QStringLiteral("2000")) && first.contains('L')) << first.toStdString();
@@ -176,69 +222,13 @@ TEST_F(KeyboardAccessTest, EveryReachableControlHasAName) {
     EXPECT_FALSE(PictureDescription().contains(QStringLiteral("6000")));
     EXPECT_FALSE(PictureDescription().isEmpty());
 
+    // The settings dialog's two columns are told apart.
     Settings settings = Settings::Defaults();
     TForm3 dialog(settings, nullptr);
-    dialog.show();
-    dialog.ckSameDir->setChecked(false); // edOutDir can be reached
-    EXPECT_EQ(Unnamed(&dialog), QStringList());
-    // The two columns' groups and track bars are told apart.
     EXPECT_NE(AccessibleText(dialog.tbCL), AccessibleText(dialog.tbWL));
     EXPECT_NE(AccessibleText(dialog.gbCT), AccessibleText(dialog.gbWT));
     EXPECT_NE(AccessibleText(dialog.cdDefaultC, QAccessible::Description),
               AccessibleText(dialog.cdDefaultW, QAccessible::Description));
-
-    TAboutBox about;
-    about.show();
-    EXPECT_EQ(Unnamed(&about), QStringList());
-}
-
-TEST_F(KeyboardAccessTest, TabFollowsTheVisualOrderInEveryWindow) {
-    StartWithClicks();
-    Run(form->cdCheck);
-    EXPECT_GE(FocusChain(form.get()).size(), 13); // cdStop is off between runs
-    EXPECT_EQ(OutOfVisualOrder(form.get()), QStringList());
-    form->cdView->click();
-    EXPECT_EQ(OutOfVisualOrder(wave.get()), QStringList());
-    Settings settings = Settings::Defaults();
-    TForm3 dialog(settings, nullptr);
-    dialog.show();
-    dialog.ckSameDir->setChecked(false);
-    EXPECT_GE(FocusChain(&dialog).size(), 25);
-    EXPECT_EQ(OutOfVisualOrder(&dialog), QStringList());
-    // Column by column in the sensitivity area: each "Default Set" opens its column.
-    const QList<QWidget *> chain = FocusChain(&dialog);
-    EXPECT_EQ(chain.indexOf(dialog.cdDefaultW), chain.indexOf(dialog.tbCT) + 1);
-
-    // The check itself: a row built right to left is caught.
-    QWidget reversed;
-    auto *right = new QLineEdit(&reversed);
-    right->setObjectName(QStringLiteral("right"));
-    right->setGeometry(100, 0, 50, 20);
-    auto *left = new QLineEdit(&reversed);
-    left->setObjectName(QStringLiteral("left"));
-    left->setGeometry(0, 0, 50, 20);
-    EXPECT_EQ(OutOfVisualOrder(&reversed), QStringList{QStringLiteral("right before left")});
-}
-
-TEST_F(KeyboardAccessTest, EveryMenuItemAndButtonHasAKeyOfItsOwn) {
-    StartWithClicks();
-    EXPECT_EQ(KeyFaults(form.get()), QStringList());
-    Run(form->cdCheck);
-    form->cdView->click(); // after a detection run
-    EXPECT_EQ(KeyFaults(wave.get()), QStringList());
-    wave->Exit1->trigger();
-    Run(form->cdDel);
-    form->cdView->click(); // after a removal run
-    EXPECT_EQ(KeyFaults(wave.get()), QStringList());
-    wave->Exit1->trigger();
-    form->WaveFormW1->trigger(); // file mode
-    EXPECT_EQ(KeyFaults(wave.get()), QStringList());
-
-    Settings settings = Settings::Defaults();
-    TForm3 dialog(settings, nullptr);
-    EXPECT_EQ(KeyFaults(&dialog), QStringList());
-    TAboutBox about;
-    EXPECT_EQ(KeyFaults(&about), QStringList());
 }
 
 TEST_F(KeyboardAccessTest, CtrlCCopiesTheSelectedClicksPositionAsADoubleClickDoes) {
