@@ -112,7 +112,7 @@ void TForm2::WaveFormW1Click() {
     noisePosition = 0;
     ClearList();
     canvas->DrawAxes(2, WaveCanvas::kClickViewLabel);
-    DescribePicture(false);
+    DescribePicture(PictureShows::Nothing);
     ShowOpened();
     ApplyMenuSet(MenuSet::FileMode);
     setWindowTitle(QStringLiteral("Wave Window"));
@@ -229,15 +229,16 @@ void TForm2::ShowClick() {
         channelCount, messages_);
     canvas->DrawClickView(values.data(), int32_t(values.size()), channelCount);
     canvas->MarkClick(noiseSide, noiseValue);
-    DescribePicture(true);
+    DescribePicture(PictureShows::Click);
 }
 
-void TForm2::DescribePicture(bool clickShown) {
+void TForm2::DescribePicture(PictureShows shown) {
     const QString description =
-        clickShown ? tr("ノイズ位置 %1（%2チャンネル）、値 %3")
-                         .arg(QString::number(noisePosition), noiseSide,
-                              QString::number(noiseValue))
-                   : tr("ノイズの表示なし");
+        shown == PictureShows::Click
+            ? tr("ノイズ位置 %1（%2チャンネル）、値 %3")
+                  .arg(QString::number(noisePosition), noiseSide, QString::number(noiseValue))
+        : shown == PictureShows::Playback ? tr("再生中の波形")
+                                          : tr("ノイズの表示なし");
     // Also tells a screen reader that the description changed.
     Image1->setAccessibleDescription(description);
 }

@@ -102,6 +102,12 @@ public:
     // The window's current status text.
     QString statusText() const;
 
+    // What a screen reader says of the picture, told again whenever what it
+    // shows changes: the click (noisePosition, noiseSide, noiseValue), empty
+    // axes, or the sound a playback is drawing.
+    enum class PictureShows { Nothing, Click, Playback };
+    void DescribePicture(PictureShows shown);
+
 public slots:
     void NextN1Click() { StepForward(); }
     void BackB1Click() { StepBack(); }
@@ -145,8 +151,6 @@ private:
     // Draws the picture again for the screen the window is on, when that
     // screen's device pixel ratio is not the one it was drawn at.
     void FitPictureToScreen();
-    // What a screen reader says of the picture: the click shown, or none.
-    void DescribePicture(bool clickShown);
 
     // TForm2Play.cpp: plays with start hidden and stop shown in its place.
     void PlayInPlaceOf(QAction *start, QAction *stop,

@@ -56,7 +56,7 @@ void TForm2::BuildControls(QWidget *area) {
     canvas->repaint = [this] { ShowPicture(); };
     ShowPicture();
     Image1->setAccessibleName(tr("波形"));
-    DescribePicture(false);
+    DescribePicture(PictureShows::Nothing);
     lbCount = MakeLabel(area, "lbCount", QStringLiteral("Counter"), 8, 8);
     lbCount->hide();
     lbNCount = MakeLabel(area, "lbNCount", QStringLiteral("lbNCount"), 272, 8);
