@@ -73,17 +73,22 @@ QList<QWidget *> FocusChain(QWidget *window) {
 // a two-column form may be read column by column.
 QStringList OutOfVisualOrder(QWidget *window) {
     const QList<QWidget *> chain = FocusChain(window);
-    const auto place = [window](QWidget *w) { return QRect(w->mapTo(window, QPoint()), w->size()); };
+    const auto place = [window](QWidget *w) {
+        return QRect(w->mapTo(window, QPoint()), w->size());
+    };
     QStringList wrong;
     for (qsizetype i = 0; i < chain.size(); ++i)
         for (qsizetype j = i + 1; j < chain.size(); ++j) {
             const QRect first = place(chain[i]), later = place(chain[j]);
-            const bool acrossOverlap = first.left() <= later.right() && later.left() <= first.right();
-            const bool upDownOverlap = first.top() <= later.bottom() && later.top() <= first.bottom();
+            const bool acrossOverlap =
+                first.left() <= later.right() && later.left() <= first.right();
+            const bool upDownOverlap =
+                first.top() <= later.bottom() && later.top() <= first.bottom();
             const bool laterIsAbove = acrossOverlap && later.bottom() < first.top();
             const bool laterIsLeft = upDownOverlap && later.right() < first.left();
             if (laterIsAbove || laterIsLeft)
-                wrong << chain[i]->objectName() + QStringLiteral(" before ") + chain[j]->objectName();
+                wrong << chain[i]->objectName() + QStringLiteral(" before ") +
+                             chain[j]->objectName();
         }
     return wrong;
 }
@@ -134,7 +139,8 @@ protected:
     }
     // take.wav with clicks at frames 2000 (left) and 6000 (right), value 20000.
     void StartWithClicks() {
-        WriteBytes(QStringLiteral("take.wav"), testwav::MakeWav(SineWithSpikes(10000, {4000, 12001})));
+        WriteBytes(QStringLiteral("take.wav"),
+                   testwav::MakeWav(SineWithSpikes(10000, {4000, 12001})));
         StartIn();
         wave = std::make_unique<TForm2>(*form);
         form->waveWindow = wave.get();
@@ -211,7 +217,8 @@ TEST_F(KeyboardAccessTest, NamesSayWhatIsShownAndTellLikeControlsApart) {
     form->cdView->click();
     EXPECT_FALSE(AccessibleText(wave->Image1).isEmpty());
     const QString first = PictureDescription();
-    EXPECT_TRUE(first.contains(QStringLiteral("2000")) && first.contains('L')) << first.toStdString();
+    EXPECT_TRUE(first.contains(QStringLiteral("2000")) && first.contains('L'))
+        << first.toStdString();
     wave->NextN1->trigger();
     const QString second = PictureDescription();
     EXPECT_TRUE(second.contains(QStringLiteral("6000")) && second.contains('R'))
