@@ -211,6 +211,7 @@ private:
     void BuildRunArea(QWidget *area);
     void BuildResultArea(QWidget *area);
     void BuildMenus();
+    void NameControls();
     void ConnectHandlers();
     void SetGridCell(int row, int column, const QString &text);
 

@@ -95,6 +95,9 @@ void TForm1::ShowClickCountText(const QString &text) {
 void TForm1::ShowPassLabel(bool removal) {
     lbDEL->setVisible(removal);
     lbCHECK->setVisible(!removal);
+    // A screen reader names edNum by the label on show.
+    lbDEL->setBuddy(removal ? edNum : nullptr);
+    lbCHECK->setBuddy(removal ? nullptr : edNum);
     repaint();
 }
 

@@ -63,6 +63,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), runner(settings, *this, s
     BuildOutputArea(area);
     BuildRunArea(area);
     BuildResultArea(area);
+    NameControls();
     setFixedSize(kWindowWidth, kWindowHeight);
     ConnectHandlers();
     FormCreate();
@@ -158,6 +159,20 @@ void TForm1::BuildResultArea(QWidget *area) {
     StringGrid1 = Make<QTableWidget>(area, "StringGrid1", 6, 332, 556, 99);
     SetUpStringGrid(StringGrid1, {40, 197, 45, 245, 69}, kGridRowHeight);
     ResetResultGrid();
+}
+
+// What a screen reader says for each control: the label beside it, or a name
+// of its own where its heading stands in a frame apart (the input and output
+// areas) or there is none.
+void TForm1::NameControls() {
+    cbDrive1->setAccessibleName(tr("ドライブ"));
+    edFolder->setAccessibleName(tr("フォルダ"));
+    edFile->setAccessibleName(Label1->text());
+    edOutFile->setAccessibleName(Label4->text());
+    Label3->setBuddy(edRate);
+    pbRate->setAccessibleName(Label3->text());
+    lbCHECK->setBuddy(edNum); // lbDEL while a removal runs (ShowPassLabel)
+    StringGrid1->setAccessibleName(Label2->text()); // a grid does not take a buddy's name
 }
 
 void TForm1::ConnectHandlers() {

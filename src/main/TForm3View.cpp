@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -83,6 +84,9 @@ const std::array<QString, 3> kTimeCaptions{QStringLiteral("狭"), QStringLiteral
 // Where one sensitivity group stands and what it is called.
 struct PresetGroupPlan {
     const char *boxName;
+    // What a screen reader calls the group and its track bar: the caption
+    // alone is the same in both columns.
+    const char *accessibleName;
     bool level; // level sensitivity (LOW, MID, HIGH), else time (狭, 中, 広)
     std::array<const char *, 3> buttonNames;
     const char *trackName;
@@ -96,14 +100,14 @@ struct PresetGroupPlan {
 // order of TForm3's groups.
 // clang-format off
 constexpr std::array<PresetGroupPlan, 4> kPresetGroupPlans{{
-    {"gbCL", true, {"rdCLow", "rdCMid", "rdCHigh"}, "tbCL", kLeftX, 34, &Settings::rdCL,
-     &Settings::rdCLV},
-    {"gbCT", false, {"rdCTN", "rdCTM", "rdCTW"}, "tbCT", kLeftX, 102, &Settings::rdCT,
-     &Settings::rdCTV},
-    {"gbWL", true, {"rdWLow", "rdWMid", "rdWHigh"}, "tbWL", kRightX, 34, &Settings::rdWL,
-     &Settings::rdWLV},
-    {"gbWT", false, {"rdWTN", "rdWTM", "rdWTW"}, "tbWT", kRightX, 102, &Settings::rdWT,
-     &Settings::rdWTV},
+    {"gbCL", QT_TRANSLATE_NOOP("TForm3", "検出時のレベル感度"), true,
+     {"rdCLow", "rdCMid", "rdCHigh"}, "tbCL", kLeftX, 34, &Settings::rdCL, &Settings::rdCLV},
+    {"gbCT", QT_TRANSLATE_NOOP("TForm3", "検出時の時間感度"), false,
+     {"rdCTN", "rdCTM", "rdCTW"}, "tbCT", kLeftX, 102, &Settings::rdCT, &Settings::rdCTV},
+    {"gbWL", QT_TRANSLATE_NOOP("TForm3", "除去時のレベル感度"), true,
+     {"rdWLow", "rdWMid", "rdWHigh"}, "tbWL", kRightX, 34, &Settings::rdWL, &Settings::rdWLV},
+    {"gbWT", QT_TRANSLATE_NOOP("TForm3", "除去時の時間感度"), false,
+     {"rdWTN", "rdWTM", "rdWTW"}, "tbWT", kRightX, 102, &Settings::rdWT, &Settings::rdWTV},
 }};
 // clang-format on
 
@@ -121,6 +125,9 @@ TForm3::TForm3(Settings &settings, QWidget *edOutFile, QWidget *parent)
     BuildOutputArea();
     BuildNumberArea();
     BuildTrackArea();
+    // Tab reads the sensitivity area column by column, as its two headings
+    // divide it: the removal column's "Default Set" after the detection groups.
+    setTabOrder(tbCT, cdDefaultW);
     ConnectHandlers();
 }
 
@@ -130,6 +137,12 @@ void TForm3::BuildSensitivityArea() {
     const QString defaultSet = QStringLiteral("Default Set");
     cdDefaultC = MakeButton(this, "cdDefaultC", defaultSet, {kLeftX + kColumnW - 84, 6, 84, 24});
     cdDefaultW = MakeButton(this, "cdDefaultW", defaultSet, {kRightX + kColumnW - 84, 6, 84, 24});
+    // Keys without a mnemonic in the caption: C for detection and D for
+    // removal, as the main window's run buttons.
+    cdDefaultC->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
+    cdDefaultW->setShortcut(QKeySequence(Qt::ALT | Qt::Key_D));
+    cdDefaultC->setAccessibleDescription(tr("検出時感度を初期値に戻す"));
+    cdDefaultW->setAccessibleDescription(tr("除去時感度を初期値に戻す"));
 
     const Settings d = Settings::Defaults();
     for (size_t i = 0; i < groups_.size(); ++i) {
@@ -151,6 +164,8 @@ void TForm3::BuildSensitivityArea() {
         group.track =
             MakeTrack(group.box, plan.trackName, plan.level ? kLevelTrackRange : kTimeTrackRange,
                       (d.*group.values)[size_t(preset)], {6, 38, kColumnW - 12, kTrackH});
+        group.box->setAccessibleName(tr(plan.accessibleName));
+        group.track->setAccessibleName(tr(plan.accessibleName));
     }
     const auto &[cl, ct, wl, wt] = groups_;
     gbCL = cl.box, rdCLow = cl.buttons[0], rdCMid = cl.buttons[1], rdCHigh = cl.buttons[2];
@@ -169,6 +184,7 @@ void TForm3::BuildOutputArea() {
     Label4 = MakeLabel(this, "Label4", QStringLiteral("出力ファイルパス"), kLeftX, kLowerY + 76);
     edOutDir = MakeEdit(this, "edOutDir", {kLeftX, kLowerY + 92, kColumnW, 22});
     edOutDir->setEnabled(false); // output goes to the input folder by default
+    Label4->setBuddy(edOutDir);
 }
 
 void TForm3::BuildNumberArea() {
@@ -182,6 +198,9 @@ void TForm3::BuildNumberArea() {
     Label6 = MakeLabel(this, "Label6", QStringLiteral("ログの最大行数（千行）"), kLeftX,
                        top + 2 * step + 4);
     edLogMax = MakeEdit(this, "edLogMax", {kEditX, top + 2 * step, kLeftX + kColumnW - kEditX, 22});
+    Label8->setBuddy(edCPT);
+    Label5->setBuddy(edDLen);
+    Label6->setBuddy(edLogMax);
 }
 
 void TForm3::BuildTrackArea() {
@@ -213,7 +232,12 @@ void TForm3::BuildTrackArea() {
     Label17 = MakeLabel(this, "Label17", QStringLiteral("500ｍＳ"), 0, y + 38);
     Label17->move(right - Label17->width(), y + 38);
 
+    Label7->setBuddy(tbBuffDipth);
+    Label9->setBuddy(tbArasa);
+    Label15->setBuddy(tbWinTime);
+
     cdClose = MakeButton(this, "cdClose", QStringLiteral("閉じる"), {right - 80, 342, 80, 24});
+    cdClose->setShortcut(QKeySequence(Qt::Key_Escape));
 }
 
 void TForm3::ConnectSensitivityHandlers() {

@@ -28,6 +28,9 @@ void SetUpStringGrid(QTableWidget *grid, std::initializer_list<int> columnWidths
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     grid->setWordWrap(false);
+    // Tab leaves the grid for the next control instead of walking its cells
+    // (the arrow keys do that), so a keyboard user is never caught in it.
+    grid->setTabKeyNavigation(false);
 }
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, int x, int y,

@@ -22,8 +22,9 @@ template <typename W> W *Make(QWidget *parent, const char *name, int x, int y, i
 
 // A string grid: no title row or column of its own (labels above it carry the
 // titles), rows rowHeight pixels high, the given column widths, read-only, one
-// cell selected at a time, and a vertical scroll bar only (the columns may be
-// wider than the grid; a horizontal bar would cover the last visible row).
+// cell selected at a time, a vertical scroll bar only (the columns may be
+// wider than the grid; a horizontal bar would cover the last visible row),
+// and Tab moving on to the next control.
 void SetUpStringGrid(QTableWidget *grid, std::initializer_list<int> columnWidths, int rowHeight);
 
 // A label at x, y sized to its text, in the parent's font or, with pixelSize

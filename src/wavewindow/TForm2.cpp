@@ -112,6 +112,7 @@ void TForm2::WaveFormW1Click() {
     noisePosition = 0;
     ClearList();
     canvas->DrawAxes(2, WaveCanvas::kClickViewLabel);
+    DescribePicture(PictureShows::Nothing);
     ShowOpened();
     ApplyMenuSet(MenuSet::FileMode);
     setWindowTitle(QStringLiteral("Wave Window"));
@@ -192,7 +193,13 @@ bool TForm2::ShowListedClick(int row) {
 void TForm2::StringGrid1DblClick() {
     const int row = StringGrid1->currentRow();
     if (ShowListedClick(row))
-        QGuiApplication::clipboard()->setText(Cell(row, kPositionColumn));
+        CopyClickPosition(row);
+}
+
+void TForm2::CopyClickPosition(int row) {
+    const QString position = Cell(row, kPositionColumn);
+    if (!position.isEmpty())
+        QGuiApplication::clipboard()->setText(position);
 }
 
 bool TForm2::StringGrid1KeyPress(QChar key) {
@@ -222,6 +229,18 @@ void TForm2::ShowClick() {
         channelCount, messages_);
     canvas->DrawClickView(values.data(), int32_t(values.size()), channelCount);
     canvas->MarkClick(noiseSide, noiseValue);
+    DescribePicture(PictureShows::Click);
+}
+
+void TForm2::DescribePicture(PictureShows shown) {
+    const QString description =
+        shown == PictureShows::Click
+            ? tr("ノイズ位置 %1（%2チャンネル）、値 %3")
+                  .arg(QString::number(noisePosition), noiseSide, QString::number(noiseValue))
+        : shown == PictureShows::Playback ? tr("再生中の波形")
+                                          : tr("ノイズの表示なし");
+    // Also tells a screen reader that the description changed.
+    Image1->setAccessibleDescription(description);
 }
 
 void TForm2::NumericData1Click() {

@@ -102,6 +102,12 @@ public:
     // The window's current status text.
     QString statusText() const;
 
+    // What a screen reader says of the picture, told again whenever what it
+    // shows changes: the click (noisePosition, noiseSide, noiseValue), empty
+    // axes, or the sound a playback is drawing.
+    enum class PictureShows { Nothing, Click, Playback };
+    void DescribePicture(PictureShows shown);
+
 public slots:
     void NextN1Click() { StepForward(); }
     void BackB1Click() { StepBack(); }
@@ -127,6 +133,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -141,6 +148,9 @@ private:
     void KeepOnlyShownItemsInBar();
     void ApplyMenuSet(MenuSet set);
     void ShowPicture();
+    // Draws the picture again for the screen the window is on, when that
+    // screen's device pixel ratio is not the one it was drawn at.
+    void FitPictureToScreen();
 
     // TForm2Play.cpp: plays with start hidden and stop shown in its place.
     void PlayInPlaceOf(QAction *start, QAction *stop,
@@ -155,6 +165,9 @@ private:
     void NoNextData();
     // Shows row's click when the row lists one; false for an empty row.
     bool ShowListedClick(int row);
+    // Puts row's NoisePosition, as listed, on the clipboard (a double click
+    // and Ctrl+C); an empty row leaves the clipboard alone.
+    void CopyClickPosition(int row);
     void FormClose();
     QString Cell(int row, int column) const;
     void SetCell(int row, int column, const QString &text);
@@ -177,4 +190,5 @@ private:
     WaveWindowHost &host_;
     Messages messages_{*this};
     std::vector<QAction *> barItems_; // the play, stop and navigation items, in bar order
+    bool screenWatched_ = false;      // FitPictureToScreen follows the window's screen
 };

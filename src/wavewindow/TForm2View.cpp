@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QWindow>
 
 namespace {
 
@@ -50,9 +51,12 @@ void TForm2::BuildControls(QWidget *area) {
     Bevel1 = Make<QFrame>(area, "Bevel1", 0, 0, kPictureWidth, kPictureHeight);
     Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Image1 = Make<QLabel>(area, "Image1", 0, 0, kPictureWidth, kPictureHeight);
-    canvas = std::make_unique<WaveCanvas>(QSize(kPictureWidth, kPictureHeight), ProgramFont(11));
+    canvas = std::make_unique<WaveCanvas>(QSize(kPictureWidth, kPictureHeight), ProgramFont(11),
+                                          devicePixelRatioF());
     canvas->repaint = [this] { ShowPicture(); };
     ShowPicture();
+    Image1->setAccessibleName(tr("波形"));
+    DescribePicture(PictureShows::Nothing);
     lbCount = MakeLabel(area, "lbCount", QStringLiteral("Counter"), 8, 8);
     lbCount->hide();
     lbNCount = MakeLabel(area, "lbNCount", QStringLiteral("lbNCount"), 272, 8);
@@ -82,6 +86,7 @@ void TForm2::BuildGrid(QWidget *area) {
     SetUpStringGrid(StringGrid1, {40, 40, 69, 125, 67, 19}, kRowHeight);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->installEventFilter(this);
+    StringGrid1->setAccessibleName(Label2->text()); // a grid does not take a buddy's name
     ClearList();
 }
 
@@ -179,9 +184,30 @@ void TForm2::ShowPicture() {
     Image1->repaint();
 }
 
+void TForm2::FitPictureToScreen() {
+    if (canvas->devicePixelRatio() != devicePixelRatioF())
+        canvas->SetDevicePixelRatio(devicePixelRatioF());
+}
+
+void TForm2::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    FitPictureToScreen();
+    // The window's handle exists from its first showing on.
+    if (QWindow *handle = windowHandle(); handle != nullptr && !screenWatched_) {
+        connect(handle, &QWindow::screenChanged, this, &TForm2::FitPictureToScreen);
+        screenWatched_ = true;
+    }
+}
+
 bool TForm2::eventFilter(QObject *watched, QEvent *event) {
     if (watched == StringGrid1 && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
+        // The grid's own copy takes the current cell, the channel column:
+        // copy what a double click copies instead.
+        if (key->matches(QKeySequence::Copy)) {
+            CopyClickPosition(StringGrid1->currentRow());
+            return true;
+        }
         const QChar typed = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
                                 ? QChar(13)
                                 : (key->text().isEmpty() ? QChar() : key->text().front());

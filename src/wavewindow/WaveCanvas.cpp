@@ -18,12 +18,34 @@ void UsePen(QPainter &painter, const QColor &colour) {
     painter.setBrush(Qt::NoBrush);
 }
 
+// At 1x Qt puts a 1-pixel line on the pixels right of and below its
+// coordinates; a wider pen (a 1-pixel line at a higher ratio) is centred on
+// them and would straddle two logical pixels. Half a logical pixel along
+// puts each line on the device pixels of the logical pixel it has at 1x.
+void OnLogicalPixels(QPainter &painter, qreal ratio) {
+    if (ratio != 1)
+        painter.translate(0.5, 0.5);
+}
+
 } // namespace
 
-WaveCanvas::WaveCanvas(QSize size, const QFont &face)
+WaveCanvas::WaveCanvas(QSize size, const QFont &face, qreal devicePixelRatio)
     : plotWidth(size.width() - 30), paneHalfHeight((size.height() - 10) / 4),
-      axisY(2 * paneHalfHeight + 5), image_(size, QImage::Format_RGB32), face_(face) {
+      axisY(2 * paneHalfHeight + 5), size_(size), face_(face) {
+    SetDevicePixelRatio(devicePixelRatio);
+}
+
+void WaveCanvas::SetDevicePixelRatio(qreal ratio) {
+    image_ = QImage(size_ * ratio, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio);
     image_.fill(Qt::white);
+    if (scene_.axes)
+        PaintAxes();
+    if (!scene_.wave.empty())
+        PaintWave();
+    for (const auto &[side, value] : scene_.rings)
+        PaintRing(side, value);
+    Repaint();
 }
 
 void WaveCanvas::Repaint() {
@@ -33,6 +55,9 @@ void WaveCanvas::Repaint() {
 
 void WaveCanvas::ClearPicture() {
     image_.fill(Qt::white);
+    scene_.axes = false;
+    scene_.wave.clear();
+    scene_.rings.clear();
 }
 
 void WaveCanvas::DrawTimeAxis(QPainter &painter) const {
@@ -60,7 +85,7 @@ int32_t WaveCanvas::TimeLabelX(const QString &label) const {
     // The label stands just right of the plot; a long one ("100ms", "500ms")
     // is moved left only as far as it takes to stay whole in the picture.
     const int32_t width = QFontMetrics(LabelFont(8), &image_).horizontalAdvance(label);
-    return std::min(plotWidth + 1, std::max(int32_t{0}, image_.width() - width));
+    return std::min(plotWidth + 1, std::max(int32_t{0}, size_.width() - width));
 }
 
 void WaveCanvas::DrawTimeLabel(QPainter &painter) const {
@@ -83,26 +108,45 @@ void WaveCanvas::DrawPaneFrame(QPainter &painter, int32_t channel) const {
 
 void WaveCanvas::DrawAxes(int32_t channelCount, const QString &label) {
     ClearPicture();
-    QPainter painter(&image_);
+    scene_.axes = true;
+    scene_.axesChannels = channelCount;
     timeLabel_ = label;
+    PaintAxes();
+    Repaint();
+}
+
+void WaveCanvas::PaintAxes() {
+    QPainter painter(&image_);
+    OnLogicalPixels(painter, devicePixelRatio());
     DrawTimeAxis(painter);
     DrawTimeLabel(painter);
     DrawLabel(painter, 1, axisY - 3, 8, QStringLiteral("0"));
     DrawLabel(painter, plotWidth + 4, paneHalfHeight, 9, QStringLiteral("L"));
     DrawLabel(painter, plotWidth + 4, 3 * paneHalfHeight + 10, 9, QStringLiteral("R"));
-    for (int32_t channel = 0; channel < channelCount; ++channel)
+    for (int32_t channel = 0; channel < scene_.axesChannels; ++channel)
         DrawPaneFrame(painter, channel);
-    painter.end();
-    Repaint();
 }
 
 void WaveCanvas::DrawWave(const int16_t *values, int32_t count, int32_t coarseness,
                           int32_t channelCount) {
     if (coarseness > kArasaMaxDrawn || coarseness < 1 || channelCount < 1 || count < 1)
         return;
-    const int32_t step = coarseness * channelCount;
+    scene_.wave.assign(values, values + count);
+    scene_.coarseness = coarseness;
+    scene_.waveChannels = channelCount;
+    scene_.rings.clear(); // the plot is cleared under them
+    PaintWave();
+    Repaint();
+}
+
+void WaveCanvas::PaintWave() {
+    const int16_t *values = scene_.wave.data();
+    const auto count = int32_t(scene_.wave.size());
+    const int32_t channelCount = scene_.waveChannels;
+    const int32_t step = scene_.coarseness * channelCount;
     QPainter painter(&image_);
-    painter.fillRect(QRect(0, 0, plotWidth, image_.height()), Qt::white);
+    painter.fillRect(QRect(0, 0, plotWidth, size_.height()), Qt::white);
+    OnLogicalPixels(painter, devicePixelRatio());
     DrawTimeAxis(painter);
     // A long label reaches into the plot, so the clearing above took its left part.
     DrawTimeLabel(painter);
@@ -119,21 +163,24 @@ void WaveCanvas::DrawWave(const int16_t *values, int32_t count, int32_t coarsene
             last = next;
         }
     }
-    painter.end();
-    Repaint();
 }
 
 void WaveCanvas::MarkClick(const QString &side, int32_t value) {
+    scene_.rings.emplace_back(side, value);
+    PaintRing(side, value);
+    Repaint();
+}
+
+void WaveCanvas::PaintRing(const QString &side, int32_t value) {
     const int32_t h = paneHalfHeight;
     const int32_t x = 64 * plotWidth / 128;
     const int32_t zero = ZeroLine(side == QStringLiteral("R") ? 1 : 0);
     const int32_t y = zero - value * h / 32767;
     QPainter painter(&image_);
+    OnLogicalPixels(painter, devicePixelRatio());
     painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     UsePen(painter, kRed);
     painter.drawEllipse(QPoint(x, y), 3, 3);
-    painter.end();
-    Repaint();
 }
 
 void WaveCanvas::DrawClickView(const int16_t *values, int32_t count, int32_t channelCount) {

@@ -22,6 +22,7 @@ void WindowPlaybackView::SetRepairCountText(const QString &text) {
 
 void WindowPlaybackView::DrawAxes(int32_t channelCount, const QString &label) {
     window_.canvas->DrawAxes(channelCount, label);
+    window_.DescribePicture(TForm2::PictureShows::Playback);
 }
 
 void WindowPlaybackView::DrawWave(const int16_t *values, int32_t count, int32_t coarseness,

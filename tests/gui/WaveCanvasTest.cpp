@@ -104,4 +104,80 @@ TEST_F(WaveCanvasTest, ALongTimeLabelStaysWholeInsideThePicture) {
     EXPECT_EQ(canvas.image().copy(labelStart), axes.copy(labelStart));
 }
 
+// --- high-DPI screens: the same layout, drawn at the screen's resolution ---
+
+class WaveCanvasAtTwiceTest : public WaveCanvasTest {
+protected:
+    // The click view of a flat wave (left 32767, right 0) with the ring on a
+    // right-channel click of 3120, at the given ratio.
+    static QImage Drawn(qreal ratio) {
+        WaveCanvas drawn(QSize(361, 433), QApplication::font(), ratio);
+        const std::vector<int16_t> values = Flat(32767, 0);
+        drawn.DrawClickView(values.data(), int32_t(values.size()), 2);
+        drawn.MarkClick(QStringLiteral("R"), 3120);
+        return drawn.image();
+    }
+    // The device pixels of logical pixel (x, y) at ratio 2 all have colour.
+    static bool Covered(const QImage &image, int x, int y, QRgb colour) {
+        return image.pixel(2 * x, 2 * y) == colour && image.pixel(2 * x + 1, 2 * y) == colour &&
+               image.pixel(2 * x, 2 * y + 1) == colour &&
+               image.pixel(2 * x + 1, 2 * y + 1) == colour;
+    }
+};
+
+TEST_F(WaveCanvasAtTwiceTest, EachLogicalPixelIsTwoByTwoDevicePixelsOfTheSameLayout) {
+    const QImage image = Drawn(2);
+    EXPECT_EQ(image.size(), QSize(722, 866));
+    EXPECT_EQ(image.deviceIndependentSize(), QSizeF(361, 433));
+    struct Point {
+        const char *what;
+        int x, y;
+        QRgb colour;
+    };
+    const Point points[] = {
+        {"left full scale", 100, 0, kBlue},  {"right zero line", 100, 325, kBlue},
+        {"time axis", 50, 215, kBlack},      {"centre tick", 165, 211, kBlack},
+        {"pane edge", 331, 50, kBlack},      {"ring left", 162, 316, kRed},
+        {"ring top", 165, 313, kRed},        {"inside the ring", 165, 316, kWhite},
+        {"above the axis", 50, 214, kWhite}, {"below the axis", 50, 216, kWhite},
+        {"left of the edge", 330, 50, kWhite},
+    };
+    for (const Point &p : points)
+        EXPECT_TRUE(Covered(image, p.x, p.y, p.colour)) << p.what;
+}
+
+TEST_F(WaveCanvasAtTwiceTest, LabelsAndRingAreDrawnAtTheFinerResolution) {
+    // A 1x picture scaled up is made of whole 2x2 blocks; the labels and the
+    // ring drawn at 2x have edges inside such blocks.
+    const QImage image = Drawn(2);
+    const auto hasFinerEdge = [&image](QRect logical) {
+        for (int y = logical.top(); y <= logical.bottom(); ++y)
+            for (int x = logical.left(); x <= logical.right(); ++x)
+                if (!Covered(image, x, y, image.pixel(2 * x, 2 * y)))
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(hasFinerEdge(QRect(332, 0, 29, 433)));  // amplitude labels, "L", "R"
+    EXPECT_TRUE(hasFinerEdge(QRect(158, 309, 15, 15))); // the ring
+}
+
+TEST_F(WaveCanvasAtTwiceTest, AnotherRatioDrawsTheSamePictureAgain) {
+    // Moved to a 2x screen and back: what a canvas drawn there shows, not a
+    // scaled copy, and after the way back the 1x picture exactly.
+    WaveCanvas moved(QSize(361, 433), QApplication::font());
+    int repaints = 0;
+    moved.repaint = [&repaints] { ++repaints; };
+    const std::vector<int16_t> values = Flat(32767, 0);
+    moved.DrawClickView(values.data(), int32_t(values.size()), 2);
+    moved.MarkClick(QStringLiteral("R"), 3120);
+    const QImage atOne = moved.image();
+    EXPECT_EQ(atOne, Drawn(1));
+    repaints = 0;
+    moved.SetDevicePixelRatio(2);
+    EXPECT_EQ(moved.image(), Drawn(2));
+    EXPECT_EQ(repaints, 1);
+    moved.SetDevicePixelRatio(1);
+    EXPECT_EQ(moved.image(), atOne);
+}
+
 } // namespace
