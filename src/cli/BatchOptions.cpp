@@ -7,9 +7,12 @@
 
 namespace {
 
-// Options that take a value, and where the value goes.
-bool TakeValue(BatchOptions &o, const QString &option, const QString &value) {
-    if (option == QLatin1String("--settings"))
+// Options that take a value, and where the value goes. format holds --format's.
+bool TakeValue(BatchOptions &o, const QString &option, const QString &value,
+               std::optional<QString> &format) {
+    if (option == QLatin1String("--format"))
+        format = value;
+    else if (option == QLatin1String("--settings"))
         o.settingsPath = value;
     else if (option == QLatin1String("--name"))
         o.name = value;
@@ -31,6 +34,10 @@ bool TakeFlag(BatchOptions &o, const QString &option) {
         o.noDetail = true;
     else if (option == QLatin1String("--overwrite"))
         o.overwrite = true;
+    else if (option == QLatin1String("--keep-partial"))
+        o.keepPartial = true;
+    else if (option == QLatin1String("--skip-existing"))
+        o.skipExisting = true;
     else
         return false;
     return true;
@@ -57,6 +64,18 @@ QString CheckOneFolder(const QStringList &files) {
     return {};
 }
 
+// The options of how a run leaves its outputs and results; format is --format's value.
+QString CheckRunOptions(BatchOptions &o, const std::optional<QString> &format) {
+    if (format && *format != QLatin1String("tsv") && *format != QLatin1String("jsonl"))
+        return QStringLiteral("unknown format: %1 (tsv or jsonl)").arg(*format);
+    o.jsonLines = format == QLatin1String("jsonl");
+    if (o.jsonLines && o.exportPath == QLatin1String("-"))
+        return QStringLiteral("--format jsonl and --export - cannot share standard output");
+    if (o.mode == BatchOptions::Mode::Detect && (o.keepPartial || o.skipExisting))
+        return QStringLiteral("--keep-partial and --skip-existing are for remove");
+    return {};
+}
+
 } // namespace
 
 ParseResult ParseBatchArguments(const QStringList &args) {
@@ -79,6 +98,7 @@ ParseResult ParseBatchArguments(const QStringList &args) {
     else
         return Usage(QStringLiteral("unknown command: %1 (detect or remove)").arg(args[0]));
     bool onlyFiles = false;
+    std::optional<QString> format;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &a = args[i];
         if (onlyFiles || !a.startsWith(QLatin1String("--")) || a == QLatin1String("-")) {
@@ -86,9 +106,9 @@ ParseResult ParseBatchArguments(const QStringList &args) {
         } else if (a == QLatin1String("--")) {
             onlyFiles = true;
         } else if (TakeFlag(o, a)) {
-        } else if (i + 1 < args.size() && TakeValue(o, a, args[i + 1])) {
+        } else if (i + 1 < args.size() && TakeValue(o, a, args[i + 1], format)) {
             ++i;
-        } else if (i + 1 >= args.size() && TakeValue(o, a, QString())) {
+        } else if (i + 1 >= args.size() && TakeValue(o, a, QString(), format)) {
             return Usage(QStringLiteral("option %1 needs a value").arg(a));
         } else {
             return Usage(QStringLiteral("unknown option: %1").arg(a));
@@ -103,6 +123,8 @@ ParseResult ParseBatchArguments(const QStringList &args) {
     // An empty name is no file, and not a cancelled dialog either.
     if (o.exportPath && o.exportPath->isEmpty())
         return Usage(QStringLiteral("--export needs a file name (- for standard output)"));
+    if (const QString e = CheckRunOptions(o, format); !e.isEmpty())
+        return Usage(e);
     r.kind = ParseResult::Kind::Run;
     return r;
 }
