@@ -4,6 +4,7 @@
 
 #include "batch/NoiseLog.h"
 #include "support/BatchProcess.h"
+#include "support/NameKinds.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -277,6 +278,71 @@ TEST_F(SignalTest, ARunMakesNoTemporaryFolder) {
     ASSERT_TRUE(exporting.waitForFinished(60000));
     EXPECT_TRUE(exporting.readAllStandardOutput().contains("Detail of Noise Check"));
     EXPECT_TRUE(QDir(Path("tmp")).isEmpty());
+}
+
+// Reads --format jsonl from standard input with Python's json module and
+// prints what a script would act on, one line per file: ordinal, input as
+// text, whether it came with its bytes, clicks, status, whether the output
+// named (by its bytes when given) exists, and text; then the summary.
+const char *const kReadJsonLines = R"(
+import base64, json, os, sys
+objects = [json.loads(line) for line in sys.stdin]
+def named(row, key):
+    if row[key] is None:
+        return "null"
+    path = base64.b64decode(row[key + "_bytes"]) if key + "_bytes" in row else row[key].encode()
+    return ("there" if os.path.exists(path) else "missing") + ("+bytes" if key + "_bytes" in row else "")
+for row in objects[:-1]:
+    print(row["ordinal"], row["input"], named(row, "input"), row["clicks"], row["status"],
+          named(row, "output"), row["text"], sep="|")
+print(json.dumps(objects[-1], sort_keys=True))
+)";
+
+// Every kind of result, read by another program: a clean, a clicked and a
+// rejected file, and one whose name is not UTF-8 (its bytes given by the shell).
+TEST_F(BatchCommandTest, JsonLinesAreReadByPythonsJsonModule) {
+    testwav::WriteFile(Path("mono.wav").toStdString(),
+                       testwav::MakeWav(std::vector<int16_t>(100, 5), MonoLayout()));
+    const QByteArray foreign = names::kKinds[2].stem + ".wav"; // neither UTF-8 nor CP932
+    testwav::WriteFile((QFile::encodeName(dir_.path()) + '/' + foreign).toStdString(),
+                       testwav::MakeWav(Tone(20000, {4000, 12000})));
+    const QString shown = QString::fromUtf8("mix\uFFFD\uFFFD");
+    const struct {
+        const char *args;
+        QStringList lines;
+    } cases[] = {
+        {"detect",
+         {"1|clean.wav|there|0|clean|null|OK", "2|clicks.wav|there|3|detected|null|Noise Detect",
+          "3|mono.wav|there|0|failed|null|Wave File Format Error",
+          "4|" + shown + ".wav|there+bytes|2|detected|null|Noise Detect",
+          "{\"summary\": {\"clean\": 1, \"clicks\": 5, \"copied\": 0, \"detected\": 2, "
+          "\"failed\": 1, \"files\": 4, \"repaired\": 0, \"skipped_clean\": 0, "
+          "\"skipped_existing\": 0, \"stopped\": 0}}"}},
+        {"remove",
+         {"1|clean.wav|there|0|copied|there|NO Noise at clean_won.wav",
+          "2|clicks.wav|there|3|repaired|there|Noise Delete at clicks_won.wav",
+          "3|mono.wav|there|0|failed|null|Wave File Format Error",
+          "4|" + shown + ".wav|there+bytes|2|repaired|there+bytes|Noise Delete at mix??_won.wav",
+          "{\"summary\": {\"clean\": 0, \"clicks\": 5, \"copied\": 1, \"detected\": 0, "
+          "\"failed\": 1, \"files\": 4, \"repaired\": 2, \"skipped_clean\": 0, "
+          "\"skipped_existing\": 0, \"stopped\": 0}}"}},
+        {"remove --skip-existing",
+         {"1|clean.wav|there|0|skipped_existing|there|Pass Exists at clean_won.wav",
+          "2|clicks.wav|there|0|skipped_existing|there|Pass Exists at clicks_won.wav",
+          "3|mono.wav|there|0|failed|null|Wave File Format Error",
+          "4|" + shown + ".wav|there+bytes|0|skipped_existing|there+bytes|Pass Exists at mix??_won.wav",
+          "{\"summary\": {\"clean\": 0, \"clicks\": 0, \"copied\": 0, \"detected\": 0, "
+          "\"failed\": 1, \"files\": 4, \"repaired\": 0, \"skipped_clean\": 0, "
+          "\"skipped_existing\": 3, \"stopped\": 0}}"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args);
+        const Result r = RunShell(QStringLiteral("\"$0\" %1 --format jsonl clean.wav clicks.wav "
+                                                 "mono.wav \"$(printf 'mix\\200\\377.wav')\" | python3 -c \"$1\"")
+                                      .arg(c.args),
+                                  {kReadJsonLines});
+        EXPECT_EQ(r.rows, c.lines) << r.err.toStdString();
+    }
 }
 
 } // namespace
