@@ -14,6 +14,7 @@ namespace {
 // this pointer, and the request's own flag.
 std::atomic<StopRequest *> gStop{nullptr};
 static_assert(std::atomic<StopRequest *>::is_always_lock_free);
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // The signal that stopped the run, 0 before any; the first one counts.
 std::atomic<int> gStopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
@@ -62,18 +63,21 @@ void ConsolePort::InstallStopSignals(StopRequest &stop) {
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : kStopSignals)
         sigaction(signal, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
 void ConsolePort::DieByStopSignal() {
+    // The default actions first: a signal that comes after the test below
+    // then ends the program at once, as it should, instead of being lost.
+    for (const int signal : kStopSignals)
+        std::signal(signal, SIG_DFL);
     const int signal = gStopSignal.load(std::memory_order_relaxed);
     if (signal == 0)
         return;
     std::fflush(nullptr);
-    std::signal(signal, SIG_DFL);
     sigset_t only;
     sigemptyset(&only);
     sigaddset(&only, signal);

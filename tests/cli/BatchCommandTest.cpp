@@ -63,6 +63,9 @@ TEST_F(BatchCommandTest, UsageErrorsAndRunsThatCannotStartExitWithTwo) {
     EXPECT_EQ(Run({"detect", Path("clean.wav"), Path("sub/other.wav")}).exitCode, 2);
     EXPECT_EQ(Run({"remove", "--name"}).exitCode, 2);
     EXPECT_EQ(Run({"detect", "--export", "", Path("clean.wav")}).exitCode, 2);
+    EXPECT_EQ(Run({"detect", "--format", "xml", Path("clean.wav")}).exitCode, 2);
+    EXPECT_EQ(Run({"detect", "--format", "jsonl", "--export", "-", Path("clean.wav")}).exitCode, 2);
+    EXPECT_EQ(Run({"detect", "--skip-existing", Path("clean.wav")}).exitCode, 2);
     // Automatic naming off in the settings and no --name: nothing to call the outputs.
     testwav::WriteFile(Path("manual.ini").toStdString(), "[Settei]\r\nckAuto=false\r\n");
     const Result r = Run({"remove", "--settings", Path("manual.ini"), Path("clean.wav")});
