@@ -144,9 +144,9 @@ void BatchRunner::DetectRun() {
     if (!StartRun(QStringLiteral("C")))
         return;
     for (const QString &name : request_.files) {
+        file_ = {name, request_.inputFolder + name, QString(), QString()};
         if (StoppedBeforeFile(name))
             break;
-        file_ = {name, request_.inputFolder + name, QString(), QString()};
         const RunStatus status = DetectPass();
         const bool found = status == Status::OK && clickCounter_ != 0;
         AddFileRow(runOrdinal_, clickCounter_, found ? Status::NoiseDetect : status, name);
@@ -188,10 +188,11 @@ void BatchRunner::RemoveRun() {
                            ? CleanInSummary(last_.logFolder + kSummaryLogName, request_.files)
                            : QStringList();
     for (const QString &name : request_.files) {
+        // Each file starts with nothing left, whatever its row turns out to be.
+        file_ = {name, request_.inputFolder + name, QString(), QString()};
         if (StoppedBeforeFile(name))
             break;
         RunStatus status;
-        file_ = {name, request_.inputFolder + name, QString(), QString()};
         if (ShouldProcess(name))
             status = RemoveOneFile(name);
         else

@@ -314,6 +314,20 @@ TEST_F(BatchRunTest, AStoppedFileLeavesNoPartWhenTheRequestKeepsNone) {
     EXPECT_EQ(port.Statuses(), QStringList{"Abort"});
     EXPECT_TRUE(runner.outputLeft().isEmpty());
     EXPECT_EQ(QDir(folder).entryList({"b_won*"}, QDir::Files | QDir::Hidden), QStringList());
+
+    // A stop between files: the row of the file not begun names no output.
+    Put("a.wav", Wav(500));
+    port.onPump = nullptr;
+    port.selectedNames = {"a.wav", "b.wav"};
+    QStringList left;
+    port.onRow = [&](int32_t) {
+        left << runner.outputLeft();
+        stop.raise();
+    };
+    stop.clear();
+    runner.Run(port.RequestFor(RunRequest::Kind::Remove, inputFolder));
+    EXPECT_EQ(port.Statuses(), (QStringList{"NO Noise at a_won.wav", "Abort"}));
+    EXPECT_EQ(left, (QStringList{folder + "a_won.wav", QString()}));
 }
 
 TEST_F(BatchRunTest, StopDuringSecondFileEndsTheRun) {
