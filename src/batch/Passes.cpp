@@ -191,7 +191,7 @@ RunStatus BatchRunner::RemovePass() {
     PassBlocks blocks;
     const int64_t headerBytes = out.file().size();
     int32_t valuesWritten = 0;
-    RunStatus status = RemoveBlocks(in, out.file(), blocks, valuesWritten);
+    const RunStatus status = RemoveBlocks(in, out.file(), blocks, valuesWritten);
     // A pass that ended early leaves its part only when the request keeps
     // parts, and only with a header made true; otherwise nothing is left.
     if (status != Status::OK) {

@@ -149,11 +149,10 @@ void ConsolePort::SetResultRow(int32_t ordinal, const QString &ordinalText, cons
         outputFailed_ = true;
 }
 
-bool ConsolePort::FinishResults() {
+void ConsolePort::FinishResults() {
     ClearProgress();
     if (choices_.jsonLines && !PrintBytes(out_, json_.Summary()))
         outputFailed_ = true;
-    return !outputFailed_;
 }
 
 bool ConsolePort::WaitForLogFolder(const QString &folder) {

@@ -55,9 +55,9 @@ public:
 
     // Where the JSON lines find the output each file left (BatchRunner::outputLeft).
     void SetOutputSource(std::function<QString()> outputLeft) { outputLeft_ = std::move(outputLeft); }
-    // Writes what follows the last result (the JSON summary); false when it
-    // could not be written.
-    bool FinishResults();
+    // Writes what follows the last result (the JSON summary); one that cannot
+    // be written counts as a result line that could not (outputFailed).
+    void FinishResults();
 
     // Statuses of the rows written so far, in order.
     const QList<RunStatus> &statuses() const { return statuses_; }
