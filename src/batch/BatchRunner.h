@@ -42,6 +42,9 @@ public:
     // output, export, dump or work file may replace one. The preview adds its
     // work file here.
     ProtectedFiles &keptFiles() { return kept_; }
+    // The output the file whose row was just added left under its final name
+    // (written, kept as a part, or skipped as finished); empty when none.
+    const QString &outputLeft() const { return file_.outputLeft; }
 
     // With keep set, the log folder stays locked from a run's save until
     // ReleaseLogLock, so the batch command exports the logs of its own run.
@@ -70,6 +73,7 @@ private:
         QString inputName;  // without folder
         QString inputPath;  // inputFolder + inputName
         QString outputPath; // removal only
+        QString outputLeft; // outputPath once a file is there under that name
     };
 
     void DetectRun();
@@ -89,6 +93,9 @@ private:
     bool StoppedBeforeFile(const QString &name);
     // One selected file of a removal run: its pass and its row; the pass's status.
     RunStatus RemoveOneFile(const QString &name);
+    // True when file_'s output is a finished one: no file of the run, read as
+    // a wave file whose data is as long as the input's.
+    bool OutputIsFinished() const;
     // The kept files and the two logs: what an export may never replace.
     ProtectedFiles ExportKept() const;
     // Locks the log folder for an export unless the run's lock is still held;
@@ -106,8 +113,8 @@ private:
     // The per-block pump: true when the run is asked to stop.
     bool PumpAndTestStop();
     RunStatus DetectBlocks(FileHandle &in, PassBlocks &blocks);
-    RunStatus RemoveBlocks(FileHandle &in, FileHandle &out, int64_t headerBytes,
-                           PassBlocks &blocks, bool &truthful);
+    RunStatus RemoveBlocks(FileHandle &in, FileHandle &out, PassBlocks &blocks,
+                           int32_t &valuesWritten);
     RunStatus WriteFailure(int error);
     void ShowProgress(int32_t min, int32_t max, int32_t position);
     void ShowClickCount();

@@ -77,32 +77,27 @@ RunStatus BatchRunner::WriteFailure(int error) {
     return Status::WriteFileOpenError;
 }
 
-// The removal loop. Every way out before the end cuts the output to the values
-// written and rewrites its header to say so; truthful is false when that failed.
-RunStatus BatchRunner::RemoveBlocks(FileHandle &in, FileHandle &out, int64_t headerBytes,
-                                    PassBlocks &blocks, bool &truthful) {
+// The removal loop. valuesWritten is how many values the output holds when
+// it ends, early or not.
+RunStatus BatchRunner::RemoveBlocks(FileHandle &in, FileHandle &out, PassBlocks &blocks,
+                                    int32_t &valuesWritten) {
     const int32_t sampleCount = wave_.sampleCount;
-    int32_t pos = 0;
+    int32_t &pos = valuesWritten;
+    pos = 0;
     while (pos < sampleCount) {
         const int32_t n =
             blocks.Clean(in, wave_, pos, thresholds_, clickCounter_, this);
         if (n < 0) {
-            truthful = FinishPartialOutput(out, wave_, headerBytes, pos);
             port_.ShowMsg(DisplayFileName(file_.inputName) + kReadFailedSuffix);
             return Status::InputFileOpenError;
         }
-        if (!blocks.Store(out, n)) {
-            const int error = errno;
-            truthful = FinishPartialOutput(out, wave_, headerBytes, pos);
-            return WriteFailure(error);
-        }
+        if (!blocks.Store(out, n))
+            return WriteFailure(errno);
         pos += n;
         ShowProgress(0, 0, pos);
         ShowClickCount();
-        if (PumpAndTestStop()) {
-            truthful = FinishPartialOutput(out, wave_, headerBytes, pos);
-            return truthful ? Status::Abort : WriteFailure(errno);
-        }
+        if (PumpAndTestStop())
+            return Status::Abort;
     }
     ShowProgress(0, 0, sampleCount);
     return Status::OK;
@@ -145,6 +140,20 @@ RunStatus BatchRunner::DetectPass() {
     return DetectBlocks(in, blocks);
 }
 
+bool BatchRunner::OutputIsFinished() const {
+    // An output naming a file of the run (this input, say) is never taken for
+    // a finished one; its pass refuses it as before.
+    if (kept_.Guards(file_.outputPath))
+        return false;
+    WaveFile input, output;
+    // A part cut short has a shorter data chunk; one killed before its
+    // header was made true has a data chunk reaching past its end and is no
+    // wave file at all.
+    return input.ReadWaveHeader(FileHandle::OpenRead(file_.inputPath)) &&
+           output.ReadWaveHeader(FileHandle::OpenRead(file_.outputPath)) &&
+           output.dataBytes == input.dataBytes;
+}
+
 RunStatus BatchRunner::RemovePass() {
     if (!StartPass(true))
         return Status::NotWaveFile;
@@ -180,18 +189,25 @@ RunStatus BatchRunner::RemovePass() {
     ShowProgress(0, wave_.sampleCount, 0);
     thresholds_ = SetRemoveThresholds(settings_);
     PassBlocks blocks;
-    bool truthful = true;
-    const RunStatus status =
-        RemoveBlocks(in, out.file(), out.file().size(), blocks, truthful);
-    // Finished, stopped or cut short with a truthful header: the output takes
-    // its name and joins the run's files. One whose header could not be made
-    // true is not left behind.
-    if (!truthful) {
-        out.abandon();
-        return status;
+    const int64_t headerBytes = out.file().size();
+    int32_t valuesWritten = 0;
+    const RunStatus status = RemoveBlocks(in, out.file(), blocks, valuesWritten);
+    // A pass that ended early leaves its part only when the request keeps
+    // parts, and only with a header made true; otherwise nothing is left.
+    if (status != Status::OK) {
+        if (!request_.keepPartialOutput) {
+            out.abandon();
+            return status;
+        }
+        if (!FinishPartialOutput(out.file(), wave_, headerBytes, valuesWritten)) {
+            const int error = errno;
+            out.abandon();
+            return status == Status::Abort ? WriteFailure(error) : status;
+        }
     }
     if (out.commit()) {
         kept_.AddMade(file_.outputPath);
+        file_.outputLeft = file_.outputPath;
         return status;
     }
     return WriteFailure(out.error());

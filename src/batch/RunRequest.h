@@ -25,6 +25,17 @@ struct RunRequest {
     bool useDetection = false;
     // The folder the logs go to, ending in the separator; empty: inputFolder.
     QString logFolder;
+    // A removal pass that ends before its file's end (a stop, a full volume,
+    // a failed read or write): true leaves the part under the output's name,
+    // cut to the values written with a header that says so (the window's way,
+    // for listening to it); false removes it, so a file under an output's name
+    // is always a finished one (the batch command's way).
+    bool keepPartialOutput = true;
+    // A removal run skips a file whose output already exists, finished: it
+    // reads as a wave file whose data is as long as the input's. Its row is
+    // "Pass Exists at " + the output's name, count 0. A shorter one (a part)
+    // is processed again as any existing output would be.
+    bool skipFinishedOutputs = false;
 
     QString LogFolder() const { return logFolder.isEmpty() ? inputFolder : logFolder; }
 };

@@ -10,6 +10,10 @@ RunStatus RunStatus::NoNoiseAt(const QString &outputName) {
     return RunStatus(Kind::NoNoiseAt, outputName);
 }
 
+RunStatus RunStatus::PassExistsAt(const QString &outputName) {
+    return RunStatus(Kind::PassExistsAt, outputName);
+}
+
 QString RunStatus::text() const {
     switch (kind_) {
     case Kind::OK:
@@ -36,6 +40,8 @@ QString RunStatus::text() const {
         return QStringLiteral("NO Noise at ") + DisplayFileName(outputName_);
     case Kind::PassNoNoise:
         return QStringLiteral("Pass No Noise");
+    case Kind::PassExistsAt:
+        return QStringLiteral("Pass Exists at ") + DisplayFileName(outputName_);
     }
     return {};
 }
@@ -47,6 +53,7 @@ bool RunStatus::isFailure() const {
     case Kind::NoiseDeleteAt:
     case Kind::NoNoiseAt:
     case Kind::PassNoNoise:
+    case Kind::PassExistsAt:
         return false;
     default:
         return true;

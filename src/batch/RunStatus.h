@@ -21,6 +21,7 @@ public:
         NoiseDeleteAt, // a removal run repaired clicks into its output
         NoNoiseAt,     // a removal run found none; its output is a plain copy
         PassNoNoise,   // a removal run skipped a file found clean before
+        PassExistsAt,  // a removal run skipped a file whose output was finished before
     };
 
     // Implicit, so the outcomes read as Status::OK and the like.
@@ -28,6 +29,7 @@ public:
     // The removal run's row for a file written to outputName.
     static RunStatus NoiseDeleteAt(const QString &outputName);
     static RunStatus NoNoiseAt(const QString &outputName);
+    static RunStatus PassExistsAt(const QString &outputName);
 
     Kind kind() const { return kind_; }
     // "OK", "Abort", ..., "Noise Delete at take1_won.wav", exactly as shown and
@@ -42,7 +44,7 @@ private:
     RunStatus(Kind kind, const QString &outputName) : kind_(kind), outputName_(outputName) {}
 
     Kind kind_;
-    QString outputName_; // only for NoiseDeleteAt and NoNoiseAt
+    QString outputName_; // only for the kinds that name an output
 };
 
 // The outcomes without an output name, by the names the runs use.

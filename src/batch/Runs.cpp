@@ -144,9 +144,9 @@ void BatchRunner::DetectRun() {
     if (!StartRun(QStringLiteral("C")))
         return;
     for (const QString &name : request_.files) {
+        file_ = {name, request_.inputFolder + name, QString(), QString()};
         if (StoppedBeforeFile(name))
             break;
-        file_ = {name, request_.inputFolder + name, QString()};
         const RunStatus status = DetectPass();
         const bool found = status == Status::OK && clickCounter_ != 0;
         AddFileRow(runOrdinal_, clickCounter_, found ? Status::NoiseDetect : status, name);
@@ -161,9 +161,14 @@ void BatchRunner::DetectRun() {
 }
 
 RunStatus BatchRunner::RemoveOneFile(const QString &name) {
-    file_.inputName = name;
-    file_.inputPath = request_.inputFolder + name;
     file_.outputPath = OutputPathFor(runOrdinal_);
+    if (request_.skipFinishedOutputs && OutputIsFinished()) {
+        // Kept as the run's own: no later output or export of the run replaces it.
+        kept_.Add(file_.outputPath);
+        file_.outputLeft = file_.outputPath;
+        AddFileRow(runOrdinal_, 0, RunStatus::PassExistsAt(OutputNameFor(runOrdinal_)), name);
+        return Status::OK;
+    }
     const RunStatus status = RemovePass();
     RunStatus rowStatus = status;
     if (status == Status::OK) {
@@ -183,6 +188,8 @@ void BatchRunner::RemoveRun() {
                            ? CleanInSummary(last_.logFolder + kSummaryLogName, request_.files)
                            : QStringList();
     for (const QString &name : request_.files) {
+        // Each file starts with nothing left, whatever its row turns out to be.
+        file_ = {name, request_.inputFolder + name, QString(), QString()};
         if (StoppedBeforeFile(name))
             break;
         RunStatus status;

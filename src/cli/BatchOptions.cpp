@@ -7,9 +7,12 @@
 
 namespace {
 
-// Options that take a value, and where the value goes.
-bool TakeValue(BatchOptions &o, const QString &option, const QString &value) {
-    if (option == QLatin1String("--settings"))
+// Options that take a value, and where the value goes. format holds --format's.
+bool TakeValue(BatchOptions &o, const QString &option, const QString &value,
+               std::optional<QString> &format) {
+    if (option == QLatin1String("--format"))
+        format = value;
+    else if (option == QLatin1String("--settings"))
         o.settingsPath = value;
     else if (option == QLatin1String("--name"))
         o.name = value;
@@ -31,6 +34,10 @@ bool TakeFlag(BatchOptions &o, const QString &option) {
         o.noDetail = true;
     else if (option == QLatin1String("--overwrite"))
         o.overwrite = true;
+    else if (option == QLatin1String("--keep-partial"))
+        o.keepPartial = true;
+    else if (option == QLatin1String("--skip-existing"))
+        o.skipExisting = true;
     else
         return false;
     return true;
@@ -57,6 +64,18 @@ QString CheckOneFolder(const QStringList &files) {
     return {};
 }
 
+// The options of how a run leaves its outputs and results; format is --format's value.
+QString CheckRunOptions(BatchOptions &o, const std::optional<QString> &format) {
+    if (format && *format != QLatin1String("tsv") && *format != QLatin1String("jsonl"))
+        return QStringLiteral("unknown format: %1 (tsv or jsonl)").arg(*format);
+    o.jsonLines = format == QLatin1String("jsonl");
+    if (o.jsonLines && o.exportPath == QLatin1String("-"))
+        return QStringLiteral("--format jsonl and --export - cannot share standard output");
+    if (o.mode == BatchOptions::Mode::Detect && (o.keepPartial || o.skipExisting))
+        return QStringLiteral("--keep-partial and --skip-existing are for remove");
+    return {};
+}
+
 } // namespace
 
 ParseResult ParseBatchArguments(const QStringList &args) {
@@ -79,6 +98,7 @@ ParseResult ParseBatchArguments(const QStringList &args) {
     else
         return Usage(QStringLiteral("unknown command: %1 (detect or remove)").arg(args[0]));
     bool onlyFiles = false;
+    std::optional<QString> format;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &a = args[i];
         if (onlyFiles || !a.startsWith(QLatin1String("--")) || a == QLatin1String("-")) {
@@ -86,9 +106,9 @@ ParseResult ParseBatchArguments(const QStringList &args) {
         } else if (a == QLatin1String("--")) {
             onlyFiles = true;
         } else if (TakeFlag(o, a)) {
-        } else if (i + 1 < args.size() && TakeValue(o, a, args[i + 1])) {
+        } else if (i + 1 < args.size() && TakeValue(o, a, args[i + 1], format)) {
             ++i;
-        } else if (i + 1 >= args.size() && TakeValue(o, a, QString())) {
+        } else if (i + 1 >= args.size() && TakeValue(o, a, QString(), format)) {
             return Usage(QStringLiteral("option %1 needs a value").arg(a));
         } else {
             return Usage(QStringLiteral("unknown option: %1").arg(a));
@@ -103,6 +123,8 @@ ParseResult ParseBatchArguments(const QStringList &args) {
     // An empty name is no file, and not a cancelled dialog either.
     if (o.exportPath && o.exportPath->isEmpty())
         return Usage(QStringLiteral("--export needs a file name (- for standard output)"));
+    if (const QString e = CheckRunOptions(o, format); !e.isEmpty())
+        return Usage(e);
     r.kind = ParseResult::Kind::Run;
     return r;
 }
@@ -130,14 +152,38 @@ QString BatchUsageText() {
         "                    from the log folder)\n"
         "  --no-detail       keep no per-click detail log\n"
         "  --overwrite       replace existing output files (otherwise they are kept)\n"
+        "  --skip-existing   skip files whose output is there and finished (its data as\n"
+        "                    long as the input's); a part there is replaced only with\n"
+        "                    --overwrite\n"
+        "  --keep-partial    a file stopped or failed mid-way keeps its part under the\n"
+        "                    output name, with a header that says how much it holds\n"
+        "                    (otherwise the part is removed)\n"
+        "  --format FORMAT   results as tsv (the default) or jsonl\n"
         "  --export PATH     write the tab-separated log export to PATH (- for stdout)\n"
         "  --help, --version\n"
         "\n"
         "Each file's result goes to standard output as: ordinal, file name, click count,\n"
-        "status (tab-separated); messages go to standard error.\n"
-        "Exit status: 0 all files fine, 1 a file failed, the run was stopped, or a log,\n"
-        "the export or a result line could not be written,\n"
-        "2 usage error or the run could not start.\n")
+        "status (tab-separated); messages go to standard error. With --format jsonl each\n"
+        "result is a JSON object of ordinal, input (the path as given), output (the path\n"
+        "of the file left under the output name, or null), clicks, status (detected,\n"
+        "clean, repaired, copied, skipped_clean, skipped_existing, failed or stopped)\n"
+        "and text (the row's status); a path that is not UTF-8 has U+FFFD for each\n"
+        "foreign byte, and input_bytes or output_bytes holding its bytes in base64. A\n"
+        "last object {\"summary\": {...}} counts each status, the files and the clicks.\n"
+        "\n"
+        "An output takes its name only once its file was processed to the end. A run\n"
+        "killed outright (kill -9, a crash) leaves NAME.unfinished-XXXXXX beside the\n"
+        "output; no run takes one for an output. When no run is writing there, remove\n"
+        "them with: find FOLDER -name '*.unfinished-*' -delete\n"
+        "To resume a stopped run, run the same command with --skip-existing: finished\n"
+        "files get \"Pass Exists at NAME\" (count 0) and the rest are processed. Not with\n"
+        "--use-detection: the stopped run's summary log replaced the detection run's.\n"
+        "\n"
+        "Exit status: 0 every file done; 1 a file failed, or a log, the export or a\n"
+        "result could not be written; 2 usage error or the run could not start.\n"
+        "SIGINT, SIGTERM or SIGHUP stop the run after the current block: the logs and\n"
+        "the export are written, then the command dies by that signal (status 130, 143\n"
+        "or 129 in the shell), so a shell loop or GNU parallel stops there.\n")
         .arg(kSummaryLogName, kDetailLogName);
 }
 

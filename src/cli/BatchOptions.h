@@ -18,6 +18,9 @@ struct BatchOptions {
     bool noDetail = false;
     bool overwrite = false;
     std::optional<QString> exportPath; // "-" for standard output
+    bool keepPartial = false;  // a stopped or failed file's part keeps the output's name
+    bool skipExisting = false; // files whose output is finished are skipped
+    bool jsonLines = false;    // --format jsonl: results as JSON lines
 };
 
 struct ParseResult {

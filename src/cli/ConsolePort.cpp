@@ -14,18 +14,27 @@ namespace {
 // this pointer, and the request's own flag.
 std::atomic<StopRequest *> gStop{nullptr};
 static_assert(std::atomic<StopRequest *>::is_always_lock_free);
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signal that stopped the run, 0 before any; the first one counts.
+std::atomic<int> gStopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void OnStopSignal(int) {
+extern "C" void OnStopSignal(int signal) {
+    int none = 0;
+    gStopSignal.compare_exchange_strong(none, signal, std::memory_order_relaxed);
     if (StopRequest *stop = gStop.load(std::memory_order_relaxed))
         stop->raise();
 }
 
-// False when the text could not be written (a closed pipe, a full disk).
-bool Print(std::FILE *f, const QString &text) {
-    const QByteArray bytes = text.toLocal8Bit();
+// False when the bytes could not be written (a closed pipe, a full disk).
+bool PrintBytes(std::FILE *f, const QByteArray &bytes) {
     const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f) ==
                          size_t(bytes.size());
     return std::fflush(f) == 0 && written;
+}
+
+bool Print(std::FILE *f, const QString &text) {
+    return PrintBytes(f, text.toLocal8Bit());
 }
 
 // Control characters become "?", as in the logs.
@@ -54,10 +63,26 @@ void ConsolePort::InstallStopSignals(StopRequest &stop) {
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : kStopSignals)
         sigaction(signal, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void ConsolePort::DieByStopSignal() {
+    // The default actions first: a signal that comes after the test below
+    // then ends the program at once, as it should, instead of being lost.
+    for (const int signal : kStopSignals)
+        std::signal(signal, SIG_DFL);
+    const int signal = gStopSignal.load(std::memory_order_relaxed);
+    if (signal == 0)
+        return;
+    std::fflush(nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    std::raise(signal);
 }
 
 QString ConsolePort::TerminalText(const QString &text) {
@@ -112,8 +137,21 @@ void ConsolePort::SetResultRow(int32_t ordinal, const QString &ordinalText, cons
         return;
     rowsWritten_ = ordinal;
     statuses_ << status;
-    if (!Print(out_, ordinalText + QLatin1Char('\t') + Field(name) + QLatin1Char('\t') + count +
-                         QLatin1Char('\t') + Field(status.text()) + QLatin1Char('\n')))
+    const QString text = Field(status.text());
+    const QByteArray line =
+        choices_.jsonLines
+            ? json_.Row(ordinal, choices_.inputs.value(ordinal - 1),
+                        outputLeft_ ? outputLeft_() : QString(), count.toInt(), status, text)
+            : (ordinalText + QLatin1Char('\t') + Field(name) + QLatin1Char('\t') + count +
+               QLatin1Char('\t') + text + QLatin1Char('\n'))
+                  .toLocal8Bit();
+    if (!PrintBytes(out_, line))
+        outputFailed_ = true;
+}
+
+void ConsolePort::FinishResults() {
+    ClearProgress();
+    if (choices_.jsonLines && !PrintBytes(out_, json_.Summary()))
         outputFailed_ = true;
 }
 

@@ -71,6 +71,8 @@ ConsolePort::Choices ChoicesFor(const BatchOptions &o) {
     for (const QString &f : o.files)
         c.selectedFiles << NamePart(f);
     c.overwrite = o.overwrite;
+    c.jsonLines = o.jsonLines;
+    c.inputs = o.files;
     return c;
 }
 
@@ -84,6 +86,8 @@ RunRequest RequestFor(const BatchOptions &o) {
     r.outputText = o.name.value_or(QString());
     r.makeDetail = !o.noDetail;
     r.useDetection = o.useDetection;
+    r.keepPartialOutput = o.keepPartial;
+    r.skipFinishedOutputs = o.skipExisting;
     if (o.logDir)
         r.logFolder = FileSystem::ResolvedFolder(*o.logDir);
     return r;
@@ -127,9 +131,11 @@ int Run(const BatchOptions &o) {
     ConsolePort port(ChoicesFor(o), stdout, stderr);
     BatchRunner runner(settings, port, stop);
     runner.KeepLogLockAfterRun(true);
+    port.SetOutputSource([&runner] { return runner.outputLeft(); });
     runner.Run(RequestFor(o));
     if (runner.lastRun().lockUnusable)
         return kExitUsage;
+    port.FinishResults();
     bool failed = stop.raised();
     // An empty export name is a save dialog cancelled: nothing is written.
     if (o.exportPath && runner.HasLogToExport() && !o.exportPath->isEmpty()) {
@@ -168,5 +174,8 @@ int main(int argc, char **argv) {
     case ParseResult::Kind::Run:
         break;
     }
-    return Run(parsed.options);
+    const int status = Run(parsed.options);
+    // After everything is saved and closed: a stop by signal ends as that signal.
+    ConsolePort::DieByStopSignal();
+    return status;
 }

@@ -65,6 +65,14 @@ bool IsByteUnit(QStringView path, qsizetype i) {
            (i == 0 || !path[i - 1].isHighSurrogate());
 }
 
+// path with each kept byte as the character with.
+QString WithBytesAs(QString path, QChar with) {
+    for (qsizetype i = 0; i < path.size(); ++i)
+        if (IsByteUnit(path, i))
+            path[i] = with;
+    return path;
+}
+
 } // namespace
 
 QByteArray PathToBytes(const QString &path) {
@@ -117,11 +125,11 @@ QString DisplayFileName(const QString &path) {
     const QString text = cp932.isValid() ? cp932.decode(PathToBytes(path)) : QString();
     if (cp932.isValid() && !cp932.hasError())
         return text;
-    QString shown = path;
-    for (qsizetype i = 0; i < shown.size(); ++i)
-        if (IsByteUnit(shown, i))
-            shown[i] = QLatin1Char('?');
-    return shown;
+    return WithBytesAs(path, QLatin1Char('?'));
+}
+
+QString TextWithBytesReplaced(const QString &path) {
+    return WithBytesAs(path, QChar::ReplacementCharacter);
 }
 
 QString NamePart(const QString &path) {

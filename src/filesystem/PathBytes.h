@@ -30,6 +30,9 @@ bool HasForeignBytes(const QString &path);
 // valid CP932 (names from Windows archives); otherwise "?" for each byte that
 // is not part of valid UTF-8.
 QString DisplayFileName(const QString &path);
+// path as Unicode text for a reader that takes nothing else (JSON): each byte
+// that is not part of valid UTF-8 becomes U+FFFD, so it cannot round-trip.
+QString TextWithBytesReplaced(const QString &path);
 
 // The last part of path (after its last "/"); the whole path when it has none.
 QString NamePart(const QString &path);

@@ -2,6 +2,7 @@
 // statuses, its logs against the window's run, and stops by signal.
 
 #include "batch/BatchRunner.h"
+#include "support/BatchProcess.h"
 #include "support/NameKinds.h"
 #include "support/RecordingPort.h"
 #include "support/TestWav.h"
@@ -33,66 +34,6 @@
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QStringList rows; // standard output, line by line
-    QString err;
-};
-
-// A stereo tone with a few single-value clicks in the left channel.
-std::vector<int16_t> Tone(int frames, std::vector<int> clickFrames = {}) {
-    std::vector<int16_t> v(size_t(frames) * 2);
-    for (int f = 0; f < frames; ++f) {
-        const auto s = int16_t(std::lround(8000.0 * std::sin(f * 2.0 * M_PI / 100.0)));
-        v[size_t(f) * 2] = s;
-        v[size_t(f) * 2 + 1] = int16_t(-s);
-    }
-    for (int f : clickFrames)
-        v[size_t(f) * 2] = 30000;
-    return v;
-}
-
-testwav::Layout MonoLayout() {
-    testwav::Layout l;
-    l.channels = 1;
-    return l;
-}
-
-class BatchCommandTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        Write("clean.wav", Tone(20000));
-        Write("clicks.wav", Tone(20000, {3000, 9000, 15000}));
-    }
-    QString Path(const QString &name) const { return dir_.filePath(name); }
-    void Write(const QString &name, const std::vector<int16_t> &samples) {
-        testwav::WriteFile(Path(name).toStdString(), testwav::MakeWav(samples));
-    }
-    QByteArray Bytes(const QString &name) const {
-        QFile f(Path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    Result Run(const QStringList &args, const QString &program = NORVATEL_BATCH_EXE) {
-        QProcess p;
-        p.setWorkingDirectory(dir_.path());
-        p.start(program, args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        Result r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.rows = QString::fromLocal8Bit(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        r.err = QString::fromLocal8Bit(p.readAllStandardError());
-        return r;
-    }
-    // The command started by a shell script in the test's folder, which gets
-    // the program as $0 and args as $1...: for what the script changes first
-    // (closed streams, a umask, limits, another user).
-    Result RunShell(const QString &script, const QStringList &args = {}) {
-        return Run(QStringList{"-c", script, QStringLiteral(NORVATEL_BATCH_EXE)} + args, "/bin/sh");
-    }
-    QTemporaryDir dir_;
-};
-
 TEST_F(BatchCommandTest, DetectWritesOneRowPerFileAndLeavesTheLogs) {
     const Result r = Run({"detect", Path("clean.wav"), Path("clicks.wav")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -122,6 +63,9 @@ TEST_F(BatchCommandTest, UsageErrorsAndRunsThatCannotStartExitWithTwo) {
     EXPECT_EQ(Run({"detect", Path("clean.wav"), Path("sub/other.wav")}).exitCode, 2);
     EXPECT_EQ(Run({"remove", "--name"}).exitCode, 2);
     EXPECT_EQ(Run({"detect", "--export", "", Path("clean.wav")}).exitCode, 2);
+    EXPECT_EQ(Run({"detect", "--format", "xml", Path("clean.wav")}).exitCode, 2);
+    EXPECT_EQ(Run({"detect", "--format", "jsonl", "--export", "-", Path("clean.wav")}).exitCode, 2);
+    EXPECT_EQ(Run({"detect", "--skip-existing", Path("clean.wav")}).exitCode, 2);
     // Automatic naming off in the settings and no --name: nothing to call the outputs.
     testwav::WriteFile(Path("manual.ini").toStdString(), "[Settei]\r\nckAuto=false\r\n");
     const Result r = Run({"remove", "--settings", Path("manual.ini"), Path("clean.wav")});
@@ -525,141 +469,6 @@ TEST_F(BatchCommandTest, RunsSharingAFolderKeepTheirLogsApart) {
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_EQ(ReadLogLines(Path("NoiseLog0.dat")), (QStringList{"1", "clean.wav", "0", "OK"}));
-}
-
-// The data size a header declares, and the bytes that follow a 44-byte header.
-std::pair<uint32_t, int64_t> DeclaredAndActual(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {0, -1};
-    const QByteArray head = f.read(44);
-    uint32_t declared = 0;
-    for (int i = 0; i < 4; ++i)
-        declared |= uint32_t(uint8_t(head[40 + i])) << (8 * i);
-    return {declared, f.size() - 44};
-}
-
-// The bytes written so far under the output's temporary name, or -1 when there is none.
-int64_t UnfinishedBytes(const QDir &dir) {
-    const QFileInfoList found =
-        dir.entryInfoList({QStringLiteral("long_won.wav.unfinished-*")}, QDir::Files);
-    return found.isEmpty() ? -1 : found.first().size();
-}
-
-class SignalTest : public BatchCommandTest, public ::testing::WithParamInterface<int> {
-protected:
-    // Starts a removal of a long file and returns once some blocks are written;
-    // with shellArgs, through the shell, which gets the program and the file.
-    void StartLongRemoval(QProcess &p, const QStringList &shellArgs = {}) {
-        // A long file: 120 MB of data, so the signal lands in the middle of it.
-        const int64_t dataBytes = 120LL * 1000 * 1000;
-        testwav::Layout layout;
-        layout.declaredDataSize = int32_t(dataBytes);
-        const std::string header = testwav::MakeWavBytes(std::string(), layout);
-        testwav::WriteFile(Path("long.wav").toStdString(), header);
-        ASSERT_TRUE(QFile::resize(Path("long.wav"), qint64(header.size()) + dataBytes));
-        p.setWorkingDirectory(dir_.path());
-        if (shellArgs.isEmpty())
-            p.start(QStringLiteral(NORVATEL_BATCH_EXE), {"remove", Path("long.wav")});
-        else
-            p.start("/bin/sh", shellArgs + QStringList{NORVATEL_BATCH_EXE, Path("long.wav")});
-        ASSERT_TRUE(p.waitForStarted());
-        if (!shellArgs.isEmpty())
-            return;
-        for (int i = 0; i < 50000 && UnfinishedBytes(QDir(dir_.path())) < 2000000; ++i)
-            QThread::usleep(200);
-        ASSERT_GE(UnfinishedBytes(QDir(dir_.path())), 2000000);
-    }
-};
-
-// SIGINT, SIGTERM and SIGHUP stop the run: the partial output takes its name
-// with a header that says how much it holds, and the logs are saved.
-TEST_P(SignalTest, AStopSignalLeavesAValidPartialFile) {
-    QProcess p;
-    StartLongRemoval(p);
-    ::kill(pid_t(p.processId()), GetParam());
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 1);
-    const QString rows = QString::fromLocal8Bit(p.readAllStandardOutput());
-    EXPECT_EQ(rows, "1\tlong.wav\t0\tAbort\n");
-    const auto [declared, actual] = DeclaredAndActual(Path("long_won.wav"));
-    EXPECT_GT(actual, 0);
-    EXPECT_LT(actual, 120LL * 1000 * 1000);
-    EXPECT_EQ(int64_t(declared), actual);
-    EXPECT_EQ(UnfinishedBytes(QDir(dir_.path())), -1);
-    EXPECT_EQ(ReadLogLines(Path("NoiseLog0.dat")), (QStringList{"1", "long.wav", "0", "Abort"}));
-}
-
-INSTANTIATE_TEST_SUITE_P(StopSignals, SignalTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                             return "SIG" + std::string(::sigabbrev_np(info.param));
-                         });
-
-// A file-size limit fails the write instead of killing the run: the output
-// keeps what fitted, under its name, with a header that says so.
-TEST_F(SignalTest, AFileSizeLimitTakesTheFailedWritePath) {
-    QProcess p;
-    StartLongRemoval(p, {"-c", "ulimit -f 8000; exec \"$0\" remove \"$1\""});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_EQ(QString::fromLocal8Bit(p.readAllStandardOutput()), "1\tlong.wav\t0\tNo Drive Space\n");
-    const auto [declared, actual] = DeclaredAndActual(Path("long_won.wav"));
-    EXPECT_GT(actual, 0);
-    EXPECT_EQ(int64_t(declared), actual);
-    EXPECT_EQ(UnfinishedBytes(QDir(dir_.path())), -1);
-}
-
-// A killed run leaves only its temporary file: no output under the final name
-// whose header claims more than it holds.
-TEST_F(SignalTest, AKilledRunLeavesOnlyTheTemporaryFile) {
-    QProcess p;
-    StartLongRemoval(p);
-    p.kill();
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_FALSE(QFileInfo::exists(Path("long_won.wav")));
-    EXPECT_GT(UnfinishedBytes(QDir(dir_.path())), 0);
-}
-
-// Never reached: the run is stopped in its first file, and the export names the second.
-TEST_F(SignalTest, AnExportNeverReplacesAnInputTheStoppedRunDidNotReach) {
-    const QByteArray clicks = Bytes("clicks.wav");
-    QProcess p;
-    StartLongRemoval(p);
-    p.waitForFinished(60000);
-    QFile::remove(Path("long_won.wav"));
-    p.setWorkingDirectory(dir_.path());
-    p.start(QStringLiteral(NORVATEL_BATCH_EXE),
-            {"remove", "--export", Path("clicks.wav"), Path("long.wav"), Path("clicks.wav")});
-    ASSERT_TRUE(p.waitForStarted());
-    for (int i = 0; i < 50000 && UnfinishedBytes(QDir(dir_.path())) < 2000000; ++i)
-        QThread::usleep(200);
-    ::kill(pid_t(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(QString::fromLocal8Bit(p.readAllStandardOutput()), "1\tlong.wav\t0\tAbort\n");
-    EXPECT_EQ(Bytes("clicks.wav"), clicks);
-}
-
-// A run makes no folder of its own in the temporary folder, which a killed
-// run would leave behind; the export to standard output needs none either.
-TEST_F(SignalTest, ARunMakesNoTemporaryFolder) {
-    QDir(dir_.path()).mkdir("tmp");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TMPDIR", Path("tmp"));
-    QProcess p;
-    p.setProcessEnvironment(env);
-    StartLongRemoval(p);
-    EXPECT_TRUE(QDir(Path("tmp")).isEmpty());
-    p.kill();
-    ASSERT_TRUE(p.waitForFinished(60000));
-    QProcess exporting;
-    exporting.setProcessEnvironment(env);
-    exporting.start(QStringLiteral(NORVATEL_BATCH_EXE),
-                    {"detect", "--export", "-", Path("clicks.wav")});
-    ASSERT_TRUE(exporting.waitForFinished(60000));
-    EXPECT_TRUE(exporting.readAllStandardOutput().contains("Detail of Noise Check"));
-    EXPECT_TRUE(QDir(Path("tmp")).isEmpty());
 }
 
 // Names of every kind reach the command as bytes, as a shell's glob passes them,

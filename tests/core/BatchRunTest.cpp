@@ -265,6 +265,71 @@ TEST_F(BatchRunTest, PreviousSummaryComesFromTheCurrentFolderOnly) {
     EXPECT_FALSE(QFile::exists(folder + "NoiseLog0.dat"));
 }
 
+// Which outputs a request to skip finished ones takes for finished: only a
+// wave file whose data is as long as the input's, and never a file of the run.
+TEST_F(BatchRunTest, SkippingFinishedOutputsTakesOnlyAWholeCopy) {
+    Put("a.wav", Wav(2000, {40}));
+    port.selectedNames = {"a.wav"};
+    Remove();
+    const std::string finished = Log("a_won.wav");
+    RunRequest request = port.RequestFor(RunRequest::Kind::Remove, inputFolder);
+    request.skipFinishedOutputs = true;
+    const struct {
+        const char *what;
+        std::string output;
+        const char *status;
+    } cases[] = {
+        {"finished", finished, "Pass Exists at a_won.wav"},
+        {"a part with a truthful header", Wav(1000), "Noise Delete at a_won.wav"},
+        {"a header claiming more", finished.substr(0, finished.size() - 40),
+         "Noise Delete at a_won.wav"},
+        {"no wave file", "text", "Noise Delete at a_won.wav"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Put("a_won.wav", c.output);
+        runner.Run(request);
+        EXPECT_EQ(port.Statuses(), QStringList{c.status});
+        EXPECT_EQ(Log("a_won.wav"), finished);
+        EXPECT_EQ(runner.outputLeft(), folder + "a_won.wav");
+    }
+    // An output that is an input of the run is refused as ever, not skipped.
+    request.files = {"a.wav", "a_won.wav"};
+    runner.Run(request);
+    EXPECT_EQ(port.Statuses(),
+              (QStringList{"Write File Open Error", "NO Noise at a_won_won.wav"}));
+}
+
+// A request that keeps no parts: a stopped file leaves nothing under any name.
+TEST_F(BatchRunTest, AStoppedFileLeavesNoPartWhenTheRequestKeepsNone) {
+    Put("b.wav", Wav(200000));
+    port.selectedNames = {"b.wav"};
+    port.onPump = [this](int pump) {
+        if (pump == 2)
+            stop.raise();
+    };
+    RunRequest request = port.RequestFor(RunRequest::Kind::Remove, inputFolder);
+    request.keepPartialOutput = false;
+    runner.Run(request);
+    EXPECT_EQ(port.Statuses(), QStringList{"Abort"});
+    EXPECT_TRUE(runner.outputLeft().isEmpty());
+    EXPECT_EQ(QDir(folder).entryList({"b_won*"}, QDir::Files | QDir::Hidden), QStringList());
+
+    // A stop between files: the row of the file not begun names no output.
+    Put("a.wav", Wav(500));
+    port.onPump = nullptr;
+    port.selectedNames = {"a.wav", "b.wav"};
+    QStringList left;
+    port.onRow = [&](int32_t) {
+        left << runner.outputLeft();
+        stop.raise();
+    };
+    stop.clear();
+    runner.Run(port.RequestFor(RunRequest::Kind::Remove, inputFolder));
+    EXPECT_EQ(port.Statuses(), (QStringList{"NO Noise at a_won.wav", "Abort"}));
+    EXPECT_EQ(left, (QStringList{folder + "a_won.wav", QString()}));
+}
+
 TEST_F(BatchRunTest, StopDuringSecondFileEndsTheRun) {
     Put("a.wav", Wav(500, {10}));
     Put("b.wav", Wav(200000));

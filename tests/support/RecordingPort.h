@@ -33,6 +33,8 @@ public:
     // When set, the run waits for a log folder another run holds (as the batch
     // command does) after calling it; otherwise it starts nothing (as the window).
     std::function<void()> onWaitForLogs;
+    // Called after each row is set, with its ordinal.
+    std::function<void(int32_t)> onRow;
 
     // --- what the runs did ---
     QStringList messages; // every ShowMsg text, notices and questions alike
@@ -79,6 +81,8 @@ public:
         rows.resize(static_cast<size_t>(ordinal));
         rows[static_cast<size_t>(ordinal) - 1] = {ordinal, ordinalText, name, count,
                                                   status.text()};
+        if (onRow)
+            onRow(ordinal);
     }
     void SetRunControls(bool enabled) override { runControls.push_back(enabled); }
     void SetStopEnabled(bool enabled) override { stopEnabled.push_back(enabled); }
