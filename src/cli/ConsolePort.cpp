@@ -18,6 +18,13 @@ constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // The signal that stopped the run, 0 before any; the first one counts.
 std::atomic<int> gStopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
+// A hangup ignored when the command started (nohup) stays ignored: the run
+// was meant to outlive its terminal.
+bool gHangupIgnored = false;
+
+bool Handled(int signal) {
+    return !(signal == SIGHUP && gHangupIgnored);
+}
 
 extern "C" void OnStopSignal(int signal) {
     int none = 0;
@@ -63,8 +70,12 @@ void ConsolePort::InstallStopSignals(StopRequest &stop) {
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (const int signal : kStopSignals)
-        sigaction(signal, &sa, nullptr);
+    struct sigaction hangup {};
+    gHangupIgnored = sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler == SIG_IGN;
+    for (const int signal : kStopSignals) {
+        if (Handled(signal))
+            sigaction(signal, &sa, nullptr);
+    }
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
 }
@@ -72,8 +83,10 @@ void ConsolePort::InstallStopSignals(StopRequest &stop) {
 void ConsolePort::DieByStopSignal() {
     // The default actions first: a signal that comes after the test below
     // then ends the program at once, as it should, instead of being lost.
-    for (const int signal : kStopSignals)
-        std::signal(signal, SIG_DFL);
+    for (const int signal : kStopSignals) {
+        if (Handled(signal))
+            std::signal(signal, SIG_DFL);
+    }
     const int signal = gStopSignal.load(std::memory_order_relaxed);
     if (signal == 0)
         return;

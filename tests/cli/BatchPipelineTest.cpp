@@ -116,6 +116,20 @@ INSTANTIATE_TEST_SUITE_P(StopSignals, StopSignalTest,
                              return "SIG" + std::string(::sigabbrev_np(info.param.signal));
                          });
 
+// Under nohup a hangup is ignored before the command starts: the run goes on
+// to the end instead of stopping with its terminal.
+TEST_F(SignalTest, AHangupIgnoredAtTheStartStaysIgnored) {
+    WriteLong();
+    QProcess p;
+    StartAndWaitForPart(p, "/bin/bash",
+                        QStringList{"-c", "trap '' HUP; " + kStatusScript,
+                                    QStringLiteral(NORVATEL_BATCH_EXE), Path("long.wav")});
+    ::kill(ReportedPid(), SIGHUP);
+    EXPECT_EQ(Finished(p), "1\tlong.wav\t0\tNO Noise at long_won.wav\nstatus 0\n");
+    EXPECT_EQ(QFileInfo(Path("long_won.wav")).size(), 44 + kLongBytes);
+    EXPECT_EQ(UnfinishedBytes(dir_.path()), -1);
+}
+
 // --keep-partial keeps the window's way: the part takes the output's name,
 // with a header that says how much it holds.
 TEST_F(SignalTest, KeepPartialLeavesATruthfulPart) {
