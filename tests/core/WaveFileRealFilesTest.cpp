@@ -127,6 +127,20 @@ TEST_F(RealFilesTest, FfmpegBroadcastWave) {
     }
 }
 
+// With -rf64 auto, ffmpeg keeps room for an RF64 header in a JUNK chunk that
+// stands before the format chunk.
+TEST_F(RealFilesTest, FfmpegFileReadyForRf64) {
+    REQUIRE_TOOL("ffmpeg");
+    for (const QStringList &extra :
+         {QStringList{"-rf64", "auto"}, QStringList{"-rf64", "auto", "-write_bext", "1"}}) {
+        SCOPED_TRACE(extra.join(' ').toStdString());
+        const QString path = Generate("rf64.wav", extra);
+        ReadAllMatchingFfmpeg(path);
+        EXPECT_EQ(wave.formatOffset, 12 + 8 + 28);
+        EXPECT_EQ(wave.sampleCount, 2 * 22050);
+    }
+}
+
 TEST_F(RealFilesTest, ToolsReadOurOutputHeaders) {
     REQUIRE_TOOL("ffmpeg");
     REQUIRE_TOOL("sox");
