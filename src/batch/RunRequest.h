@@ -25,6 +25,8 @@ struct RunRequest {
     bool useDetection = false;
     // The folder the logs go to, ending in the separator; empty: inputFolder.
     QString logFolder;
+    // A removal run's outputs carry the input's other chunks (bext, LIST, ...).
+    bool keepChunks = false;
 
     QString LogFolder() const { return logFolder.isEmpty() ? inputFolder : logFolder; }
 };

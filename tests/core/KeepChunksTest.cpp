@@ -1,0 +1,236 @@
+// Outputs that carry their input's other chunks: which chunks, in which
+// order and place, with which bytes; the coding-history line of a repair; the
+// header of an output cut short; and outputs without the request as before.
+
+#include "ProgramVersion.h"
+#include "support/RunnerFixture.h"
+#include "support/TestWav.h"
+#include "wavefile/ByteOrder.h"
+
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::string_literals;
+using testwav::ChunkBytes;
+using testwav::Layout;
+
+struct Chunk {
+    std::string id;
+    std::string body;
+    bool operator==(const Chunk &) const = default;
+};
+
+uint32_t Le32At(const std::string &bytes, size_t offset) {
+    return ReadLe32(reinterpret_cast<const uint8_t *>(bytes.data() + offset));
+}
+
+// The chunks of a file this program wrote, which must add up to its RIFF size.
+std::vector<Chunk> ChunksOf(const std::string &file) {
+    EXPECT_EQ(Le32At(file, 4), file.size() - 8);
+    std::vector<Chunk> chunks;
+    size_t pos = 12;
+    while (pos + 8 <= file.size()) {
+        const uint32_t size = Le32At(file, pos + 4);
+        chunks.push_back({file.substr(pos, 4), file.substr(pos + 8, size)});
+        pos += 8 + size + (size & 1);
+    }
+    EXPECT_EQ(pos, file.size());
+    return chunks;
+}
+
+std::vector<std::string> IdsOf(const std::vector<Chunk> &chunks) {
+    std::vector<std::string> ids;
+    for (const Chunk &c : chunks)
+        ids.push_back(c.id);
+    return ids;
+}
+
+std::string BodyOf(const std::vector<Chunk> &chunks, const std::string &id) {
+    for (const Chunk &c : chunks)
+        if (c.id == id)
+            return c.body;
+    return {};
+}
+
+// A bext body: a description, the other fixed fields empty, then history.
+std::string Bext(const std::string &history) {
+    std::string body = "Reel 7";
+    body.resize(602, '\0');
+    return body + history;
+}
+
+const std::string kHistory = "A=ANALOGUE,M=stereo,T=Studer A80\r\nA=PCM,F=44100,W=16,M=stereo\r\n";
+const std::string kRepairLine = std::string("A=PCM,F=44100,W=16,M=stereo,T=Norvatel ") +
+                                kProgramVersion + " click removal\r\n";
+
+// A quiet tone with two clicks, so the repair changes some samples.
+std::vector<int16_t> Signal(int32_t frames) {
+    std::vector<int16_t> values(size_t(frames) * 2);
+    for (int32_t f = 0; f < frames; ++f) {
+        values[size_t(f) * 2] = int16_t(std::lround(400 * std::sin(f * 0.031)));
+        values[size_t(f) * 2 + 1] = int16_t(std::lround(300 * std::sin(f * 0.017)));
+    }
+    values[2000] = values[7001] = 20000;
+    return values;
+}
+
+class KeepChunksTest : public RunnerFixture {
+protected:
+    void SetUp() override {
+        RunnerFixture::SetUp();
+        settings.ckOverW = false;
+        run.request().inputFolder = folder;
+        run.last().outputFolder = folder;
+        run.last().logFolder = folder;
+    }
+    // The output of a removal pass over bytes, with or without the input's chunks.
+    std::string Remove(const std::string &bytes, bool keepChunks) {
+        // Each pass its own output: the run's outputs are never replaced.
+        const QString output = folder + QStringLiteral("out%1.wav").arg(++outputs_);
+        testwav::WriteFile((folder + "in.wav").toStdString(), bytes);
+        run.file() = {"in.wav", folder + "in.wav", output};
+        run.request().keepChunks = keepChunks;
+        EXPECT_EQ(run.RemovePass(), Status::OK);
+        return testwav::ReadFile(run.file().outputPath.toStdString());
+    }
+
+private:
+    int outputs_ = 0;
+};
+
+struct CarryCase {
+    const char *name;
+    std::function<std::string()> make;
+    std::vector<std::string> ids; // the output's chunks, in order
+};
+
+std::string WithLayout(const std::function<void(Layout &)> &edit) {
+    Layout l;
+    edit(l);
+    return testwav::MakeWav(Signal(5000), l);
+}
+
+std::vector<CarryCase> CarryCases() {
+    return {
+        {"bext and LIST between format and data",
+         [] { return WithLayout([](Layout &l) {
+                  l.chunksBeforeData = {{"bext", Bext(kHistory)}, {"LIST", "INFOINAM\4\0\0\0Take"s}};
+              }); },
+         {"fmt ", "bext", "LIST", "data"}},
+        {"bext before the format chunk goes after it",
+         [] { return WithLayout([](Layout &l) {
+                  l.chunksBeforeFormat = {{"bext", Bext(kHistory)}};
+                  l.chunksBeforeData = {{"LIST", "INFOINAM\4\0\0\0Take"s}};
+              }); },
+         {"fmt ", "bext", "LIST", "data"}},
+        {"chunks describing the samples stay behind",
+         [] { return WithLayout([](Layout &l) {
+                  l.chunksBeforeData = {{"PEAK", std::string(24, 'p')}, {"iXML", "<BWFXML/>"},
+                                        {"levl", std::string(40, 'l')}, {"md5 ", std::string(16, 'm')},
+                                        {"cue ", std::string(28, 'c')}};
+              }); },
+         {"fmt ", "iXML", "cue ", "data"}},
+        {"chunks after the data follow the samples, odd ones padded",
+         [] { return WithLayout([](Layout &l) {
+                  l.chunksBeforeData = {{"JUNK", std::string(28, '\0')}};
+                  l.trailing = ChunkBytes("id3 ", "ID3 tag") + ChunkBytes("LIST", "INFOICMT\3\0\0\0ab\0"s);
+              }); },
+         {"fmt ", "JUNK", "data", "id3 ", "LIST"}},
+        {"where the sizes stop adding up, only the chunks before are carried",
+         [] {
+             std::string bytes = WithLayout([](Layout &l) {
+                 l.chunksBeforeData = {{"LIST", "INFOabcd"}, {"junk", "1234"}};
+             });
+             return bytes.replace(56, 4, "\0\0\xff\x7f", 4); // junk's size runs past the file
+         },
+         {"fmt ", "LIST", "data"}},
+    };
+}
+
+TEST_F(KeepChunksTest, CarriesTheInputsChunksInOrder) {
+    for (const CarryCase &c : CarryCases()) {
+        SCOPED_TRACE(c.name);
+        const std::string input = c.make();
+        const std::string kept = Remove(input, true);
+        const std::string plain = Remove(input, false);
+        const std::vector<Chunk> chunks = ChunksOf(kept);
+        EXPECT_EQ(IdsOf(chunks), c.ids);
+        // Without the request the output holds the format and data only, as before.
+        EXPECT_EQ(IdsOf(ChunksOf(plain)), (std::vector<std::string>{"fmt ", "data"}));
+        EXPECT_EQ(plain.size(), 44 + Signal(5000).size() * 2);
+        EXPECT_EQ(BodyOf(chunks, "data"), plain.substr(44));
+        EXPECT_EQ(BodyOf(chunks, "fmt "), plain.substr(20, 16));
+        for (const Chunk &chunk : chunks) {
+            if (chunk.id == "bext") {
+                EXPECT_EQ(chunk.body, Bext(kHistory + kRepairLine));
+            } else if (chunk.id != "data" && chunk.id != "fmt ") {
+                EXPECT_NE(input.find(ChunkBytes(chunk.id, chunk.body)), std::string::npos)
+                    << chunk.id << " is not the input's";
+            }
+        }
+    }
+}
+
+// The history line names the file's own rate.
+TEST_F(KeepChunksTest, HistoryLineNamesTheSampleRate) {
+    const std::string kept = Remove(WithLayout([](Layout &l) {
+                                        l.sampleRate = 96000;
+                                        l.chunksBeforeData = {{"bext", Bext("")}};
+                                    }),
+                                    true);
+    EXPECT_EQ(BodyOf(ChunksOf(kept), "bext").substr(602),
+              std::string("A=PCM,F=96000,W=16,M=stereo,T=Norvatel ") + kProgramVersion +
+                  " click removal\r\n");
+}
+
+struct HistoryCase {
+    const char *name;
+    std::string body;
+    std::string expected;
+};
+
+TEST(CodingHistoryTest, AppendsOneLineAfterTheText) {
+    const std::string line = "A=PCM,F=8000,W=16,M=stereo,T=x";
+    const std::vector<HistoryCase> cases = {
+        {"history ending in CR LF", Bext("A=PCM\r\n"), Bext("A=PCM\r\n" + line + "\r\n")},
+        {"history without a line end", Bext("A=PCM"), Bext("A=PCM\r\n" + line + "\r\n")},
+        {"history padded with NULs", Bext(std::string("A=PCM\r\n\0\0\0", 10)),
+         Bext("A=PCM\r\n" + line + "\r\n")},
+        {"no history", Bext(""), Bext(line + "\r\n")},
+        {"bext too short for its fixed fields", std::string(100, 'd'), std::string(100, 'd')},
+    };
+    for (const HistoryCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        CarriedChunks carried;
+        carried.afterData.push_back({{'b', 'e', 'x', 't'}, {c.body.begin(), c.body.end()}});
+        carried.afterData.push_back({{'L', 'I', 'S', 'T'}, {c.body.begin(), c.body.end()}});
+        AppendCodingHistory(carried, QByteArray::fromStdString(line));
+        const auto &chunks = carried.afterData;
+        EXPECT_EQ(std::string(chunks[0].body.begin(), chunks[0].body.end()), c.expected);
+        EXPECT_EQ(std::string(chunks[1].body.begin(), chunks[1].body.end()), c.body);
+    }
+}
+
+// A stopped pass leaves a file whose sizes describe what it holds: the values
+// written, then the chunks that followed the input's data.
+TEST_F(KeepChunksTest, StoppedOutputKeepsATruthfulHeader) {
+    testwav::Layout l;
+    l.chunksBeforeData = {{"bext", Bext(kHistory)}};
+    l.trailing = ChunkBytes("LIST", "INFOICMT\3\0\0\0ab\0"s);
+    testwav::WriteFile((folder + "in.wav").toStdString(), testwav::MakeWav(Signal(200000), l));
+    run.file() = {"in.wav", folder + "in.wav", folder + "out.wav"};
+    run.request().keepChunks = true;
+    port.onPump = [this](int pump) {
+        if (pump == 1)
+            stop.raise();
+    };
+    ASSERT_EQ(run.RemovePass(), Status::Abort);
+    const std::vector<Chunk> chunks = ChunksOf(testwav::ReadFile((folder + "out.wav").toStdString()));
+    EXPECT_EQ(IdsOf(chunks), (std::vector<std::string>{"fmt ", "bext", "data", "LIST"}));
+    EXPECT_EQ(BodyOf(chunks, "data").size(), size_t(kBlockValues) * 2);
+}
+
+} // namespace
