@@ -31,6 +31,8 @@ bool TakeFlag(BatchOptions &o, const QString &option) {
         o.noDetail = true;
     else if (option == QLatin1String("--overwrite"))
         o.overwrite = true;
+    else if (option == QLatin1String("--keep-chunks"))
+        o.keepChunks = true;
     else
         return false;
     return true;
@@ -98,6 +100,8 @@ ParseResult ParseBatchArguments(const QStringList &args) {
         return Usage(QStringLiteral("no files given"));
     if (const QString e = CheckOneFolder(o.files); !e.isEmpty())
         return Usage(e);
+    if (o.keepChunks && o.mode != BatchOptions::Mode::Remove)
+        return Usage(QStringLiteral("--keep-chunks is an option of remove"));
     if (o.name && o.name->isEmpty())
         return Usage(QStringLiteral("--name needs a non-empty name"));
     // An empty name is no file, and not a cancelled dialog either.
@@ -130,6 +134,12 @@ QString BatchUsageText() {
         "                    from the log folder)\n"
         "  --no-detail       keep no per-click detail log\n"
         "  --overwrite       replace existing output files (otherwise they are kept)\n"
+        "  --keep-chunks     (remove) copy the inputs' other chunks (bext, LIST, iXML,\n"
+        "                    cue ...) into the outputs, in order, before and after the\n"
+        "                    data as they stood; PEAK, levl and md5 chunks, which\n"
+        "                    describe the samples, are dropped; a bext coding history\n"
+        "                    gets a line for the repair. Without it an output holds only\n"
+        "                    the format and the data\n"
         "  --export PATH     write the tab-separated log export to PATH (- for stdout)\n"
         "  --help, --version\n"
         "\n"

@@ -17,6 +17,7 @@ struct BatchOptions {
     bool useDetection = false;
     bool noDetail = false;
     bool overwrite = false;
+    bool keepChunks = false; // outputs carry the inputs' other chunks
     std::optional<QString> exportPath; // "-" for standard output
 };
 

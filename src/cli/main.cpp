@@ -84,6 +84,7 @@ RunRequest RequestFor(const BatchOptions &o) {
     r.outputText = o.name.value_or(QString());
     r.makeDetail = !o.noDetail;
     r.useDetection = o.useDetection;
+    r.keepChunks = o.keepChunks;
     if (o.logDir)
         r.logFolder = FileSystem::ResolvedFolder(*o.logDir);
     return r;
