@@ -2,13 +2,12 @@
 // reader finds the tags and the coding history in the outputs, and their
 // samples are those of a run without the option.
 
+#include "support/ExternalTools.h"
 #include "support/TestWav.h"
 
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -16,36 +15,12 @@
 
 namespace {
 
-struct Ran {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-Ran RunProgram(const QString &program, const QStringList &args) {
-    QProcess p;
-    p.start(program, args);
-    Ran r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
 // The file's tags as ffprobe reads them (bext fields and coding history too).
 QJsonObject TagsOf(const QString &path) {
-    const Ran r = RunProgram("ffprobe", {"-v", "error", "-of", "json", "-show_entries",
+    const RunResult r = RunTool("ffprobe", {"-v", "error", "-of", "json", "-show_entries",
                                          "format_tags", path});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     return QJsonDocument::fromJson(r.out).object()["format"].toObject()["tags"].toObject();
-}
-
-// The interleaved samples as ffmpeg decodes them.
-QByteArray SamplesOf(const QString &path) {
-    const Ran r = RunProgram("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-"});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    return r.out;
 }
 
 // A tone at 48 kHz with clicks the repair takes out.
@@ -60,13 +35,8 @@ std::vector<int16_t> ClickedTone() {
 // The same file with its chunk named id moved to stand first, before the format.
 std::string WithChunkFirst(const std::string &file, const std::string &id) {
     std::string first, rest;
-    for (size_t pos = 12; pos + 8 <= file.size();) {
-        const uint32_t size = uint8_t(file[pos + 4]) | uint8_t(file[pos + 5]) << 8 |
-                              uint8_t(file[pos + 6]) << 16 | uint32_t(uint8_t(file[pos + 7])) << 24;
-        const size_t whole = 8 + size + (size & 1);
-        (file.compare(pos, 4, id) == 0 ? first : rest) += file.substr(pos, whole);
-        pos += whole;
-    }
+    for (const auto &[chunkId, body] : testwav::ChunksOf(file))
+        (chunkId == id ? first : rest) += testwav::ChunkBytes(chunkId, body);
     return file.substr(0, 12) + first + rest;
 }
 
@@ -76,7 +46,7 @@ class KeepChunksCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char *tool : {"ffmpeg", "ffprobe"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
+            if (!Have(tool))
                 GTEST_SKIP() << tool << " is not installed";
         ASSERT_TRUE(dir_.isValid());
         QDir(dir_.path()).mkpath("in");
@@ -87,17 +57,17 @@ protected:
     QString Path(const QString &name) const { return dir_.filePath(name); }
     // ffmpeg's copy of the clicked tone into in/name, with its output options.
     void Tag(const QString &name, const QStringList &options) {
-        const Ran r = RunProgram("ffmpeg", QStringList{"-v", "error", "-i", Path("clicks.wav"),
+        const RunResult r = RunTool("ffmpeg", QStringList{"-v", "error", "-i", Path("clicks.wav"),
                                                        "-c:a", "pcm_s16le"} +
                                                options + QStringList{Path("in/" + name)});
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     }
-    Ran Remove(const QStringList &options, const QStringList &names) {
+    RunResult Remove(const QStringList &options, const QStringList &names) {
         QStringList args{"remove"};
         args << options;
         for (const QString &n : names)
             args << Path("in/" + n);
-        return RunProgram(NORVATEL_BATCH_EXE, args);
+        return RunTool(NORVATEL_BATCH_EXE, args);
     }
     QTemporaryDir dir_;
 };
@@ -112,9 +82,9 @@ TEST_F(KeepChunksCommandTest, OutputsKeepTagsAndCodingHistory) {
     const QStringList names{"list.wav", "bext.wav", "bextfirst.wav"};
     QDir(dir_.path()).mkpath("kept");
     QDir(dir_.path()).mkpath("plain");
-    const Ran kept = Remove({"--keep-chunks", "--out-dir", Path("kept")}, names);
+    const RunResult kept = Remove({"--keep-chunks", "--out-dir", Path("kept")}, names);
     ASSERT_EQ(kept.exitCode, 0) << kept.err.toStdString();
-    const Ran plain = Remove({"--out-dir", Path("plain")}, names);
+    const RunResult plain = Remove({"--out-dir", Path("plain")}, names);
     ASSERT_EQ(plain.exitCode, 0) << plain.err.toStdString();
     EXPECT_TRUE(kept.out.contains("Noise Delete at bextfirst_won.wav")) << kept.out.toStdString();
 
@@ -133,15 +103,15 @@ TEST_F(KeepChunksCommandTest, OutputsKeepTagsAndCodingHistory) {
         const QString output = QString(name).replace(".wav", "_won.wav");
         SCOPED_TRACE(output.toStdString());
         EXPECT_TRUE(TagsOf(Path("plain/" + output)).isEmpty());
-        const QByteArray samples = SamplesOf(Path("plain/" + output));
-        EXPECT_EQ(samples.size(), qsizetype(ClickedTone().size() * 2));
-        EXPECT_EQ(SamplesOf(Path("kept/" + output)), samples);
+        const std::vector<int16_t> samples = DecodedByFfmpeg(Path("plain/" + output));
+        EXPECT_EQ(samples.size(), ClickedTone().size());
+        EXPECT_EQ(DecodedByFfmpeg(Path("kept/" + output)), samples);
     }
 }
 
 TEST_F(KeepChunksCommandTest, IsAnOptionOfRemovalOnly) {
     Tag("list.wav", {});
-    const Ran r = RunProgram(NORVATEL_BATCH_EXE, {"detect", "--keep-chunks", Path("in/list.wav")});
+    const RunResult r = RunTool(NORVATEL_BATCH_EXE, {"detect", "--keep-chunks", Path("in/list.wav")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.out.isEmpty());
 }

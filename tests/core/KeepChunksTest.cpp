@@ -17,41 +17,31 @@ using namespace std::string_literals;
 using testwav::ChunkBytes;
 using testwav::Layout;
 
-struct Chunk {
-    std::string id;
-    std::string body;
-    bool operator==(const Chunk &) const = default;
-};
+using Chunk = std::pair<std::string, std::string>; // id and body
 
-uint32_t Le32At(const std::string &bytes, size_t offset) {
-    return ReadLe32(reinterpret_cast<const uint8_t *>(bytes.data() + offset));
-}
-
-// The chunks of a file this program wrote, which must add up to its RIFF size.
+// The chunks of a file this program wrote, which must make up the file and
+// its RIFF size.
 std::vector<Chunk> ChunksOf(const std::string &file) {
-    EXPECT_EQ(Le32At(file, 4), file.size() - 8);
-    std::vector<Chunk> chunks;
-    size_t pos = 12;
-    while (pos + 8 <= file.size()) {
-        const uint32_t size = Le32At(file, pos + 4);
-        chunks.push_back({file.substr(pos, 4), file.substr(pos + 8, size)});
-        pos += 8 + size + (size & 1);
-    }
-    EXPECT_EQ(pos, file.size());
+    const std::vector<Chunk> chunks = testwav::ChunksOf(file);
+    std::string whole = file.substr(0, 12);
+    for (const auto &[id, body] : chunks)
+        whole += ChunkBytes(id, body);
+    EXPECT_EQ(whole, file);
+    EXPECT_EQ(ReadLe32(reinterpret_cast<const uint8_t *>(file.data() + 4)), file.size() - 8);
     return chunks;
 }
 
 std::vector<std::string> IdsOf(const std::vector<Chunk> &chunks) {
     std::vector<std::string> ids;
     for (const Chunk &c : chunks)
-        ids.push_back(c.id);
+        ids.push_back(c.first);
     return ids;
 }
 
 std::string BodyOf(const std::vector<Chunk> &chunks, const std::string &id) {
     for (const Chunk &c : chunks)
-        if (c.id == id)
-            return c.body;
+        if (c.first == id)
+            return c.second;
     return {};
 }
 
@@ -77,24 +67,15 @@ std::vector<int16_t> Signal(int32_t frames) {
     return values;
 }
 
-class KeepChunksTest : public RunnerFixture {
+class KeepChunksTest : public PassFixture {
 protected:
-    void SetUp() override {
-        RunnerFixture::SetUp();
-        settings.ckOverW = false;
-        run.request().inputFolder = folder;
-        run.last().outputFolder = folder;
-        run.last().logFolder = folder;
-    }
-    // The output of a removal pass over bytes, with or without the input's chunks.
+    // The output of a removal pass over bytes, with or without the input's
+    // chunks; each pass its own output, as the run's outputs are never replaced.
     std::string Remove(const std::string &bytes, bool keepChunks) {
-        // Each pass its own output: the run's outputs are never replaced.
-        const QString output = folder + QStringLiteral("out%1.wav").arg(++outputs_);
-        testwav::WriteFile((folder + "in.wav").toStdString(), bytes);
-        run.file() = {"in.wav", folder + "in.wav", output};
+        UseInput("in.wav", bytes, QStringLiteral("out%1.wav").arg(++outputs_));
         run.request().keepChunks = keepChunks;
         EXPECT_EQ(run.RemovePass(), Status::OK);
-        return testwav::ReadFile(run.file().outputPath.toStdString());
+        return Output();
     }
 
 private:
@@ -163,12 +144,12 @@ TEST_F(KeepChunksTest, CarriesTheInputsChunksInOrder) {
         EXPECT_EQ(plain.size(), 44 + Signal(5000).size() * 2);
         EXPECT_EQ(BodyOf(chunks, "data"), plain.substr(44));
         EXPECT_EQ(BodyOf(chunks, "fmt "), plain.substr(20, 16));
-        for (const Chunk &chunk : chunks) {
-            if (chunk.id == "bext") {
-                EXPECT_EQ(chunk.body, Bext(kHistory + kRepairLine));
-            } else if (chunk.id != "data" && chunk.id != "fmt ") {
-                EXPECT_NE(input.find(ChunkBytes(chunk.id, chunk.body)), std::string::npos)
-                    << chunk.id << " is not the input's";
+        for (const auto &[id, body] : chunks) {
+            if (id == "bext") {
+                EXPECT_EQ(body, Bext(kHistory + kRepairLine));
+            } else if (id != "data" && id != "fmt ") {
+                EXPECT_NE(input.find(ChunkBytes(id, body)), std::string::npos)
+                    << id << " is not the input's";
             }
         }
     }
@@ -220,15 +201,14 @@ TEST_F(KeepChunksTest, StoppedOutputKeepsATruthfulHeader) {
     testwav::Layout l;
     l.chunksBeforeData = {{"bext", Bext(kHistory)}};
     l.trailing = ChunkBytes("LIST", "INFOICMT\3\0\0\0ab\0"s);
-    testwav::WriteFile((folder + "in.wav").toStdString(), testwav::MakeWav(Signal(200000), l));
-    run.file() = {"in.wav", folder + "in.wav", folder + "out.wav"};
+    UseInput("in.wav", testwav::MakeWav(Signal(200000), l));
     run.request().keepChunks = true;
     port.onPump = [this](int pump) {
         if (pump == 1)
             stop.raise();
     };
     ASSERT_EQ(run.RemovePass(), Status::Abort);
-    const std::vector<Chunk> chunks = ChunksOf(testwav::ReadFile((folder + "out.wav").toStdString()));
+    const std::vector<Chunk> chunks = ChunksOf(Output());
     EXPECT_EQ(IdsOf(chunks), (std::vector<std::string>{"fmt ", "bext", "data", "LIST"}));
     EXPECT_EQ(BodyOf(chunks, "data").size(), size_t(kBlockValues) * 2);
 }

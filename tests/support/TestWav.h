@@ -75,6 +75,22 @@ inline std::string MakeWavBytes(const std::string &dataBytes, const Layout &l = 
     return out + body;
 }
 
+// A RIFF file's chunks after the form type, in order: id and body (without
+// the pad byte). Stops at a chunk that runs past the end.
+inline std::vector<std::pair<std::string, std::string>> ChunksOf(const std::string &file) {
+    std::vector<std::pair<std::string, std::string>> chunks;
+    for (size_t pos = 12; pos + 8 <= file.size();) {
+        uint32_t size = 0;
+        for (int i = 3; i >= 0; --i)
+            size = size << 8 | uint8_t(file[pos + 4 + size_t(i)]);
+        if (pos + 8 + size > file.size())
+            break;
+        chunks.emplace_back(file.substr(pos, 4), file.substr(pos + 8, size));
+        pos += 8 + size + (size & 1);
+    }
+    return chunks;
+}
+
 inline std::string SampleBytes(const std::vector<int16_t> &samples) {
     std::string out;
     for (int16_t s : samples)
