@@ -182,8 +182,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     CheckMeasurements(wave);
     std::vector<int16_t> values(4096, 0);
     const int32_t start = wave.sampleCount > 8 ? int32_t(size % 8) : 0;
-    const int32_t got =
-        ReadSamplesOrTell(wave, start, int32_t(values.size()), PathOf(inFd), values.data(), messages);
+    const int32_t got = ReadSamplesOrTell(wave, start, int32_t(values.size()), PathOf(inFd),
+                                          values.data(), messages);
     Check(got >= 0 && got <= int32_t(values.size()));
     Check(got == std::min<int32_t>(int32_t(values.size()), std::max(0, wave.sampleCount - start)));
     values.resize(size_t(got));

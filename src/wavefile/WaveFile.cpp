@@ -48,11 +48,10 @@ bool FirstChunkIsFormat(const FileHandle &file, const WaveHeader &h) {
 // A format chunk behind another first chunk (a broadcast wave's bext, the
 // JUNK that reserves room for an RF64 header), before the data.
 std::optional<DataChunkLocation> FindLaterFormat(const FileHandle &file, int64_t fileSize) {
-    const auto chunk = WalkChunks(file, fileSize, kRiffHeaderBytes - kChunkHeaderBytes,
-                                  [](const DataChunkLocation &c) {
-                                      return IdIs(c.header.data(), "FMT ") ||
-                                             IdIs(c.header.data(), "DATA");
-                                  });
+    const auto chunk = WalkChunks(
+        file, fileSize, kRiffHeaderBytes - kChunkHeaderBytes, [](const DataChunkLocation &c) {
+            return IdIs(c.header.data(), "FMT ") || IdIs(c.header.data(), "DATA");
+        });
     if (chunk && IdIs(chunk->header.data(), "FMT "))
         return chunk;
     return std::nullopt;
@@ -127,10 +126,9 @@ std::optional<DataChunkLocation> FindDataChunk(const FileHandle &file, int64_t f
     if (fileSize < 0 || fmtSize < 0)
         return std::nullopt;
     const int64_t formatEnd = formatBodyOffset + fmtSize;
-    if (auto chunk = WalkChunks(file, fileSize, formatEnd + (fmtSize & 1),
-                                [](const DataChunkLocation &c) {
-                                    return IdIs(c.header.data(), "DATA");
-                                }))
+    if (auto chunk =
+            WalkChunks(file, fileSize, formatEnd + (fmtSize & 1),
+                       [](const DataChunkLocation &c) { return IdIs(c.header.data(), "DATA"); }))
         return chunk;
     return ScanForDataId(file, fileSize, formatEnd);
 }
@@ -155,8 +153,8 @@ std::optional<ParsedWave> ParseWave(const FileHandle &file) {
     const std::optional<int64_t> formatOffset = ReadFormat(file, size, w.header);
     if (!formatOffset)
         return std::nullopt;
-    const auto data = FindDataChunk(file, size, *formatOffset + kChunkHeaderBytes,
-                                    w.header.fmtSize());
+    const auto data =
+        FindDataChunk(file, size, *formatOffset + kChunkHeaderBytes, w.header.fmtSize());
     if (!data)
         return std::nullopt;
     const int32_t declared = data->size();

@@ -17,8 +17,8 @@ namespace {
 
 // The file's tags as ffprobe reads them (bext fields and coding history too).
 QJsonObject TagsOf(const QString &path) {
-    const RunResult r = RunTool("ffprobe", {"-v", "error", "-of", "json", "-show_entries",
-                                         "format_tags", path});
+    const RunResult r =
+        RunTool("ffprobe", {"-v", "error", "-of", "json", "-show_entries", "format_tags", path});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     return QJsonDocument::fromJson(r.out).object()["format"].toObject()["tags"].toObject();
 }
@@ -57,9 +57,9 @@ protected:
     QString Path(const QString &name) const { return dir_.filePath(name); }
     // ffmpeg's copy of the clicked tone into in/name, with its output options.
     void Tag(const QString &name, const QStringList &options) {
-        const RunResult r = RunTool("ffmpeg", QStringList{"-v", "error", "-i", Path("clicks.wav"),
-                                                       "-c:a", "pcm_s16le"} +
-                                               options + QStringList{Path("in/" + name)});
+        const RunResult r = RunTool(
+            "ffmpeg", QStringList{"-v", "error", "-i", Path("clicks.wav"), "-c:a", "pcm_s16le"} +
+                          options + QStringList{Path("in/" + name)});
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     }
     RunResult Remove(const QStringList &options, const QStringList &names) {
@@ -74,11 +74,13 @@ protected:
 
 TEST_F(KeepChunksCommandTest, OutputsKeepTagsAndCodingHistory) {
     Tag("list.wav", {"-metadata", "title=Take One", "-metadata", "artist=Ensemble"});
-    const QStringList bext{"-write_bext", "1", "-metadata", "coding_history=" + kHistory,
-                           "-metadata", "description=Reel 7"};
+    const QStringList bext{"-write_bext", "1",
+                           "-metadata",   "coding_history=" + kHistory,
+                           "-metadata",   "description=Reel 7"};
     Tag("bext.wav", bext);
-    testwav::WriteFile(Path("in/bextfirst.wav").toStdString(),
-                       WithChunkFirst(testwav::ReadFile(Path("in/bext.wav").toStdString()), "bext"));
+    testwav::WriteFile(
+        Path("in/bextfirst.wav").toStdString(),
+        WithChunkFirst(testwav::ReadFile(Path("in/bext.wav").toStdString()), "bext"));
     const QStringList names{"list.wav", "bext.wav", "bextfirst.wav"};
     QDir(dir_.path()).mkpath("kept");
     QDir(dir_.path()).mkpath("plain");
@@ -88,8 +90,8 @@ TEST_F(KeepChunksCommandTest, OutputsKeepTagsAndCodingHistory) {
     ASSERT_EQ(plain.exitCode, 0) << plain.err.toStdString();
     EXPECT_TRUE(kept.out.contains("Noise Delete at bextfirst_won.wav")) << kept.out.toStdString();
 
-    const QString repair = QStringLiteral("A=PCM,F=48000,W=16,M=stereo,T=Norvatel " NORVATEL_PROJECT_VERSION
-                                          " click removal\r\n");
+    const QString repair = QStringLiteral(
+        "A=PCM,F=48000,W=16,M=stereo,T=Norvatel " NORVATEL_PROJECT_VERSION " click removal\r\n");
     const QJsonObject list = TagsOf(Path("kept/list_won.wav"));
     EXPECT_EQ(list["title"].toString(), "Take One");
     EXPECT_EQ(list["artist"].toString(), "Ensemble");
@@ -111,7 +113,8 @@ TEST_F(KeepChunksCommandTest, OutputsKeepTagsAndCodingHistory) {
 
 TEST_F(KeepChunksCommandTest, IsAnOptionOfRemovalOnly) {
     Tag("list.wav", {});
-    const RunResult r = RunTool(NORVATEL_BATCH_EXE, {"detect", "--keep-chunks", Path("in/list.wav")});
+    const RunResult r =
+        RunTool(NORVATEL_BATCH_EXE, {"detect", "--keep-chunks", Path("in/list.wav")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.out.isEmpty());
 }

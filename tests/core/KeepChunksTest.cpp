@@ -53,8 +53,8 @@ std::string Bext(const std::string &history) {
 }
 
 const std::string kHistory = "A=ANALOGUE,M=stereo,T=Studer A80\r\nA=PCM,F=44100,W=16,M=stereo\r\n";
-const std::string kRepairLine = std::string("A=PCM,F=44100,W=16,M=stereo,T=Norvatel ") +
-                                kProgramVersion + " click removal\r\n";
+const std::string kRepairLine =
+    std::string("A=PCM,F=44100,W=16,M=stereo,T=Norvatel ") + kProgramVersion + " click removal\r\n";
 
 // A quiet tone with two clicks, so the repair changes some samples.
 std::vector<int16_t> Signal(int32_t frames) {
@@ -97,28 +97,39 @@ std::string WithLayout(const std::function<void(Layout &)> &edit) {
 std::vector<CarryCase> CarryCases() {
     return {
         {"bext and LIST between format and data",
-         [] { return WithLayout([](Layout &l) {
-                  l.chunksBeforeData = {{"bext", Bext(kHistory)}, {"LIST", "INFOINAM\4\0\0\0Take"s}};
-              }); },
+         [] {
+             return WithLayout([](Layout &l) {
+                 l.chunksBeforeData = {{"bext", Bext(kHistory)}, {"LIST", "INFOINAM\4\0\0\0Take"s}};
+             });
+         },
          {"fmt ", "bext", "LIST", "data"}},
         {"bext before the format chunk goes after it",
-         [] { return WithLayout([](Layout &l) {
-                  l.chunksBeforeFormat = {{"bext", Bext(kHistory)}};
-                  l.chunksBeforeData = {{"LIST", "INFOINAM\4\0\0\0Take"s}};
-              }); },
+         [] {
+             return WithLayout([](Layout &l) {
+                 l.chunksBeforeFormat = {{"bext", Bext(kHistory)}};
+                 l.chunksBeforeData = {{"LIST", "INFOINAM\4\0\0\0Take"s}};
+             });
+         },
          {"fmt ", "bext", "LIST", "data"}},
         {"chunks describing the samples stay behind",
-         [] { return WithLayout([](Layout &l) {
-                  l.chunksBeforeData = {{"PEAK", std::string(24, 'p')}, {"iXML", "<BWFXML/>"},
-                                        {"levl", std::string(40, 'l')}, {"md5 ", std::string(16, 'm')},
-                                        {"cue ", std::string(28, 'c')}};
-              }); },
+         [] {
+             return WithLayout([](Layout &l) {
+                 l.chunksBeforeData = {{"PEAK", std::string(24, 'p')},
+                                       {"iXML", "<BWFXML/>"},
+                                       {"levl", std::string(40, 'l')},
+                                       {"md5 ", std::string(16, 'm')},
+                                       {"cue ", std::string(28, 'c')}};
+             });
+         },
          {"fmt ", "iXML", "cue ", "data"}},
         {"chunks after the data follow the samples, odd ones padded",
-         [] { return WithLayout([](Layout &l) {
-                  l.chunksBeforeData = {{"JUNK", std::string(28, '\0')}};
-                  l.trailing = ChunkBytes("id3 ", "ID3 tag") + ChunkBytes("LIST", "INFOICMT\3\0\0\0ab\0"s);
-              }); },
+         [] {
+             return WithLayout([](Layout &l) {
+                 l.chunksBeforeData = {{"JUNK", std::string(28, '\0')}};
+                 l.trailing =
+                     ChunkBytes("id3 ", "ID3 tag") + ChunkBytes("LIST", "INFOICMT\3\0\0\0ab\0"s);
+             });
+         },
          {"fmt ", "JUNK", "data", "id3 ", "LIST"}},
         {"where the sizes stop adding up, only the chunks before are carried",
          [] {
