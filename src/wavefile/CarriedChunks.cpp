@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int64_t kFirstChunkOffset = 12; // after RIFF id, RIFF size and WAVE
-constexpr int64_t kChunkHeaderBytes = 8;
 // A bext chunk's description, originator, dates, time reference, version,
 // UMID, loudness values and reserved bytes; the coding history follows.
 constexpr size_t kBextFixedBytes = 602;

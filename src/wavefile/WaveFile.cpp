@@ -8,7 +8,6 @@
 namespace {
 
 constexpr int64_t kRiffHeaderBytes = 20; // RIFF id, RIFF size, WAVE, fmt id, fmtSize
-constexpr int64_t kChunkHeaderBytes = 8; // id and size
 constexpr int32_t kMinFormatBytes = 16;  // tag through bits per sample
 constexpr int64_t kFallbackScanBytes = 512;
 // The per-file fields are signed 32-bit, so a larger file cannot be described.
@@ -49,7 +48,7 @@ bool FirstChunkIsFormat(const FileHandle &file, const WaveHeader &h) {
 // JUNK that reserves room for an RF64 header), before the data.
 std::optional<DataChunkLocation> FindLaterFormat(const FileHandle &file, int64_t fileSize) {
     const auto chunk = WalkChunks(
-        file, fileSize, kRiffHeaderBytes - kChunkHeaderBytes, [](const DataChunkLocation &c) {
+        file, fileSize, kFirstChunkOffset, [](const DataChunkLocation &c) {
             return IdIs(c.header.data(), "FMT ") || IdIs(c.header.data(), "DATA");
         });
     if (chunk && IdIs(chunk->header.data(), "FMT "))
@@ -64,7 +63,7 @@ std::optional<int64_t> ReadFormat(const FileHandle &file, int64_t fileSize, Wave
         return std::nullopt;
     if (!IdIs(h.riff.data(), "RIFF") || !IdIs(h.riff.data() + 8, "WAVE"))
         return std::nullopt;
-    int64_t formatOffset = kRiffHeaderBytes - kChunkHeaderBytes;
+    int64_t formatOffset = kFirstChunkOffset;
     if (!FirstChunkIsFormat(file, h)) {
         if (const auto later = FindLaterFormat(file, fileSize)) {
             formatOffset = later->headerOffset;

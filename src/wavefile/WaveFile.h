@@ -17,6 +17,11 @@
 #include <optional>
 #include <vector>
 
+// A RIFF file's layout: its first chunk's header follows the RIFF id, the
+// RIFF size and the form type; a chunk header is its id and body size.
+inline constexpr int64_t kFirstChunkOffset = 12;
+inline constexpr int64_t kChunkHeaderBytes = 8;
+
 // The header of the current input as read, kept for writing the output header.
 struct WaveHeader {
     std::array<uint8_t, 20> riff{};       // RIFF id, RIFF size, WAVE, fmt id, fmtSize
