@@ -5,10 +5,12 @@
 // reader and the log reader as files of theirs.
 
 #include "batch/BatchRunner.h"
+#include "batch/FileMessages.h"
 #include "batch/LogLines.h"
 #include "engine/ClickEngine.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
+#include "wavefile/ByteOrder.h"
 #include "wavefile/WaveFile.h"
 
 #include <QString>
@@ -53,29 +55,49 @@ void Check(bool condition) {
 
 // The measurements must describe bytes that exist in the file.
 void CheckMeasurements(const WaveFile &wave) {
-    Check(wave.dataOffset >= 28 + wave.header.fmtSize());
+    Check(wave.formatOffset >= 12);
+    Check(wave.dataOffset >= wave.formatOffset + 16 + wave.header.fmtSize());
     Check(wave.dataBytes >= 0);
     Check(int64_t(wave.dataOffset) + wave.dataBytes <= wave.fileSize);
     Check(wave.sampleCount == wave.dataBytes / 2);
     Check(wave.channelCount == 2 && wave.bytesPerSample == 2);
 }
 
-// Header plus the whole values of the input's data: must read back alike.
-void CheckRoundTrip(const WaveFile &wave, const uint8_t *data, SilentMessages &messages) {
+// Header, the whole values of the input's data and the carried chunks: must
+// read back alike, the RIFF size counting every byte after it.
+void CheckRoundTrip(const WaveFile &wave, const uint8_t *data, const CarriedChunks &carried,
+                    SilentMessages &messages) {
     static const QString outPath = QStringLiteral("/tmp/fuzz_wave_out_%1.wav").arg(getpid());
     const int64_t bytes = int64_t(wave.sampleCount) * 2;
+    const std::vector<uint8_t> trailer = TrailerBytes(carried, bytes);
     {
-        AtomicFile out = CreateOutputFile(outPath, false, messages);
+        AtomicFile out = CreateOutputFileAsking(outPath, false, messages);
         Check(out.isOpen());
-        Check(wave.WriteWaveHeader(out.file(), bytes));
+        Check(wave.WriteWaveHeader(out.file(), bytes, carried));
         Check(out.file().write(data + wave.dataOffset, bytes));
+        Check(out.file().write(trailer.data(), int64_t(trailer.size())));
         Check(out.commit());
     }
     WaveFile again;
-    Check(again.ReadWaveHeader(outPath, messages));
+    Check(ReadWaveHeaderOrTell(again, outPath, messages));
     Check(again.sampleCount == wave.sampleCount);
-    Check(again.fileSize == again.dataOffset + bytes);
+    Check(again.fileSize == again.dataOffset + bytes + int64_t(trailer.size()));
     Check(again.header.formatBody == wave.header.formatBody);
+    const FileHandle file = FileHandle::OpenRead(outPath);
+    uint8_t riffSize[4] = {};
+    Check(file.readAt(4, riffSize, 4) == 4 && ReadLe32(riffSize) == uint32_t(again.fileSize - 8));
+    const std::optional<CarriedChunks> read = ReadCarriedChunks(file, again);
+    Check(read && ChunkBytes(read->beforeData) == ChunkBytes(carried.beforeData) &&
+          ChunkBytes(read->afterData) == ChunkBytes(carried.afterData));
+}
+
+// The chunks an output of the input would carry, with a repair's history line.
+CarriedChunks CarriedFrom(const QString &path, const WaveFile &wave) {
+    const FileHandle file = FileHandle::OpenRead(path);
+    std::optional<CarriedChunks> carried = ReadCarriedChunks(file, wave);
+    Check(carried.has_value());
+    AppendCodingHistory(*carried, QByteArrayLiteral("A=PCM,F=44100,W=16,M=stereo,T=fuzz"));
+    return *carried;
 }
 
 // Thresholds across their whole ranges, chosen by the input's last bytes.
@@ -155,17 +177,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     CheckLogReader(PathOf(inFd), size);
     SilentMessages messages;
     WaveFile wave;
-    if (!wave.ReadWaveHeader(PathOf(inFd), messages))
+    if (!ReadWaveHeaderOrTell(wave, PathOf(inFd), messages))
         return 0;
     CheckMeasurements(wave);
     std::vector<int16_t> values(4096, 0);
     const int32_t start = wave.sampleCount > 8 ? int32_t(size % 8) : 0;
-    const int32_t got =
-        wave.ReadSamples(start, int32_t(values.size()), PathOf(inFd), values.data(), messages);
+    const int32_t got = ReadSamplesOrTell(wave, start, int32_t(values.size()), PathOf(inFd),
+                                          values.data(), messages);
     Check(got >= 0 && got <= int32_t(values.size()));
     Check(got == std::min<int32_t>(int32_t(values.size()), std::max(0, wave.sampleCount - start)));
     values.resize(size_t(got));
     DetectInTwoBlocks(values, ThresholdsFrom(data, size));
-    CheckRoundTrip(wave, data, messages);
+    CheckRoundTrip(wave, data, CarriedChunks{}, messages);
+    CheckRoundTrip(wave, data, CarriedFrom(PathOf(inFd), wave), messages);
     return 0;
 }

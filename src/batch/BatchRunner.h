@@ -116,6 +116,9 @@ private:
     RunStatus RemoveBlocks(FileHandle &in, FileHandle &out, PassBlocks &blocks,
                            int32_t &valuesWritten);
     RunStatus WriteFailure(int error);
+    // Reads the chunks the current output carries (none unless asked for);
+    // false (the user told) when the input could not be read.
+    bool ReadCarriedChunksOrTell(const FileHandle &in);
     void ShowProgress(int32_t min, int32_t max, int32_t position);
     void ShowClickCount();
 
@@ -146,6 +149,7 @@ private:
     // that uses the detection result starts).
     QStringList previouslyClean_;
     WaveFile wave_;         // the current file's header and measurements
+    CarriedChunks carried_; // what the current output carries of its input
     Thresholds thresholds_; // loaded once per pass
     int32_t progressMax_ = 100; // pbRate's maximum as last set
     FileLock logLock_;

@@ -1,6 +1,7 @@
 // The per-file passes: stream a file block by block through the click engine,
 // counting and logging clicks (detection) or writing the repaired copy (removal).
 
+#include "ProgramVersion.h"
 #include "batch/BatchRunner.h"
 #include "batch/FileMessages.h"
 #include "engine/Thresholds.h"
@@ -21,13 +22,24 @@ const QString kReadFailedSuffix = QStringLiteral("の読み込みに失敗しま
 const QString kNoDriveSpaceMessage = QStringLiteral("ドライブの空き容量が不足しています。");
 const QString kNoOutputFolder = QStringLiteral("出力ファイルパスが設定されていません。");
 
-// Cuts the output back to its header plus the values written so far and
-// rewrites the header to say so, so a partial output stays a valid file.
-bool FinishPartialOutput(FileHandle &out, const WaveFile &wave, int64_t headerBytes,
-                         int32_t valuesWritten) {
+// Cuts the output back to its header plus the values written so far, puts
+// the carried chunks that follow the data behind them and rewrites the header
+// to say so, so a partial output stays a valid file.
+bool FinishPartialOutput(FileHandle &out, const WaveFile &wave, const CarriedChunks &carried,
+                         int64_t headerBytes, int32_t valuesWritten) {
     const int64_t dataBytes = int64_t{valuesWritten} * kValueBytes;
-    return ::ftruncate(out.fd(), off_t(headerBytes + dataBytes)) == 0 && out.seek(0) &&
-           wave.WriteWaveHeader(out, dataBytes);
+    const std::vector<uint8_t> trailer = TrailerBytes(carried, dataBytes);
+    return ::ftruncate(out.fd(), off_t(headerBytes + dataBytes)) == 0 &&
+           (trailer.empty() || (out.seek(headerBytes + dataBytes) &&
+                                out.write(trailer.data(), int64_t(trailer.size())))) &&
+           out.seek(0) && wave.WriteWaveHeader(out, dataBytes, carried);
+}
+
+// The line a repair adds to a broadcast wave's coding history, in the form
+// EBU R 98 gives such lines. The engine takes 16-bit stereo PCM only.
+QByteArray RepairHistoryLine(const WaveHeader &header) {
+    return QByteArrayLiteral("A=PCM,F=") + QByteArray::number(header.sampleRate()) +
+           ",W=16,M=stereo,T=" + kProgramName + ' ' + kProgramVersion + " click removal";
 }
 
 } // namespace
@@ -99,8 +111,25 @@ RunStatus BatchRunner::RemoveBlocks(FileHandle &in, FileHandle &out, PassBlocks 
         if (PumpAndTestStop())
             return Status::Abort;
     }
+    const std::vector<uint8_t> trailer = TrailerBytes(carried_, int64_t{pos} * kValueBytes);
+    if (!trailer.empty() && !out.write(trailer.data(), int64_t(trailer.size())))
+        return WriteFailure(errno);
     ShowProgress(0, 0, sampleCount);
     return Status::OK;
+}
+
+bool BatchRunner::ReadCarriedChunksOrTell(const FileHandle &in) {
+    carried_ = CarriedChunks{};
+    if (!request_.keepChunks)
+        return true;
+    std::optional<CarriedChunks> read = ReadCarriedChunks(in, wave_);
+    if (!read) {
+        port_.ShowMsg(DisplayFileName(file_.inputName) + kReadFailedSuffix);
+        return false;
+    }
+    carried_ = std::move(*read);
+    AppendCodingHistory(carried_, RepairHistoryLine(wave_.header));
+    return true;
 }
 
 void BatchRunner::ShowProgress(int32_t min, int32_t max, int32_t position) {
@@ -162,6 +191,8 @@ RunStatus BatchRunner::RemovePass() {
         port_.ShowMsg(DisplayFileName(file_.inputName) + kCannotProcessSuffix);
         return Status::WaveFileFormatError;
     }
+    if (!ReadCarriedChunksOrTell(in))
+        return Status::InputFileOpenError;
     // An empty folder setting is not taken as the current folder.
     if (last_.outputFolder.isEmpty()) {
         port_.ShowMsg(kNoOutputFolder);
@@ -181,7 +212,7 @@ RunStatus BatchRunner::RemovePass() {
         port_.ShowMsg(kNoDriveSpaceMessage);
         return Status::NoDriveSpace;
     }
-    if (!wave_.WriteWaveHeader(out.file(), int64_t{wave_.sampleCount} * kValueBytes)) {
+    if (!wave_.WriteWaveHeader(out.file(), int64_t{wave_.sampleCount} * kValueBytes, carried_)) {
         const int error = errno;
         out.abandon();
         return WriteFailure(error);
@@ -199,7 +230,7 @@ RunStatus BatchRunner::RemovePass() {
             out.abandon();
             return status;
         }
-        if (!FinishPartialOutput(out.file(), wave_, headerBytes, valuesWritten)) {
+        if (!FinishPartialOutput(out.file(), wave_, carried_, headerBytes, valuesWritten)) {
             const int error = errno;
             out.abandon();
             return status == Status::Abort ? WriteFailure(error) : status;

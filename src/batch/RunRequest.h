@@ -36,6 +36,8 @@ struct RunRequest {
     // "Pass Exists at " + the output's name, count 0. A shorter one (a part)
     // is processed again as any existing output would be.
     bool skipFinishedOutputs = false;
+    // A removal run's outputs carry the input's other chunks (bext, LIST, ...).
+    bool keepChunks = false;
 
     QString LogFolder() const { return logFolder.isEmpty() ? inputFolder : logFolder; }
 };

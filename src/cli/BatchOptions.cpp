@@ -38,6 +38,8 @@ bool TakeFlag(BatchOptions &o, const QString &option) {
         o.keepPartial = true;
     else if (option == QLatin1String("--skip-existing"))
         o.skipExisting = true;
+    else if (option == QLatin1String("--keep-chunks"))
+        o.keepChunks = true;
     else
         return false;
     return true;
@@ -118,6 +120,8 @@ ParseResult ParseBatchArguments(const QStringList &args) {
         return Usage(QStringLiteral("no files given"));
     if (const QString e = CheckOneFolder(o.files); !e.isEmpty())
         return Usage(e);
+    if (o.keepChunks && o.mode != BatchOptions::Mode::Remove)
+        return Usage(QStringLiteral("--keep-chunks is an option of remove"));
     if (o.name && o.name->isEmpty())
         return Usage(QStringLiteral("--name needs a non-empty name"));
     // An empty name is no file, and not a cancelled dialog either.
@@ -159,6 +163,12 @@ QString BatchUsageText() {
         "                    output name, with a header that says how much it holds\n"
         "                    (otherwise the part is removed)\n"
         "  --format FORMAT   results as tsv (the default) or jsonl\n"
+        "  --keep-chunks     (remove) copy every other chunk of each input (bext, LIST,\n"
+        "                    iXML, cue ...) into its output with its bytes, in order:\n"
+        "                    those before the data after the format chunk, those after\n"
+        "                    the data after the samples. PEAK, levl and md5, which\n"
+        "                    describe the old samples, are dropped; a bext coding\n"
+        "                    history gets a line for the repair\n"
         "  --export PATH     write the tab-separated log export to PATH (- for stdout)\n"
         "  --help, --version\n"
         "\n"

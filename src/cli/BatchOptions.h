@@ -17,6 +17,7 @@ struct BatchOptions {
     bool useDetection = false;
     bool noDetail = false;
     bool overwrite = false;
+    bool keepChunks = false; // outputs carry the inputs' other chunks
     std::optional<QString> exportPath; // "-" for standard output
     bool keepPartial = false;  // a stopped or failed file's part keeps the output's name
     bool skipExisting = false; // files whose output is finished are skipped

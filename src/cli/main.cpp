@@ -88,6 +88,7 @@ RunRequest RequestFor(const BatchOptions &o) {
     r.useDetection = o.useDetection;
     r.keepPartialOutput = o.keepPartial;
     r.skipFinishedOutputs = o.skipExisting;
+    r.keepChunks = o.keepChunks;
     if (o.logDir)
         r.logFolder = FileSystem::ResolvedFolder(*o.logDir);
     return r;

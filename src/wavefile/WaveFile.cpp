@@ -8,7 +8,6 @@
 namespace {
 
 constexpr int64_t kRiffHeaderBytes = 20; // RIFF id, RIFF size, WAVE, fmt id, fmtSize
-constexpr int64_t kChunkHeaderBytes = 8; // id and size
 constexpr int32_t kMinFormatBytes = 16;  // tag through bits per sample
 constexpr int64_t kFallbackScanBytes = 512;
 // The per-file fields are signed 32-bit, so a larger file cannot be described.
@@ -24,56 +23,71 @@ std::optional<DataChunkLocation> ReadChunkHeader(const FileHandle &file, int64_t
     return chunk;
 }
 
-// The RIFF way: every chunk is an 8-byte header and a body padded to an even
-// length. Stops at the first data chunk, or when the next header would not fit
-// in the file.
-std::optional<DataChunkLocation> WalkChunks(const FileHandle &file, int64_t fileSize,
-                                            int32_t fmtSize) {
-    int64_t pos = kRiffHeaderBytes + fmtSize + (fmtSize & 1);
-    while (pos + kChunkHeaderBytes <= fileSize) {
-        auto chunk = ReadChunkHeader(file, pos);
-        if (!chunk)
-            return std::nullopt;
-        if (IdIs(chunk->header.data(), "DATA"))
-            return chunk;
-        const int64_t body = ReadLe32(chunk->header.data() + 4);
-        pos += kChunkHeaderBytes + body + (body & 1);
-    }
-    return std::nullopt;
-}
-
 // For files whose chunk sizes do not add up: look for the id every 4 bytes
 // within the first 512 bytes after the format body.
 std::optional<DataChunkLocation> ScanForDataId(const FileHandle &file, int64_t fileSize,
-                                               int32_t fmtSize) {
-    const int64_t start = kRiffHeaderBytes + fmtSize;
-    const int64_t limit = std::min(fileSize - start, kFallbackScanBytes);
+                                               int64_t formatEnd) {
+    const int64_t limit = std::min(fileSize - formatEnd, kFallbackScanBytes);
     for (int64_t offset = 0; offset < limit; offset += 4) {
-        auto chunk = ReadChunkHeader(file, start + offset);
+        auto chunk = ReadChunkHeader(file, formatEnd + offset);
         if (chunk && IdIs(chunk->header.data(), "DATA"))
             return chunk;
     }
     return std::nullopt;
 }
 
-// Reads the RIFF header and the format body. fmtSize is bounded by the file
-// before anything is allocated for it.
-bool ReadFormat(const FileHandle &file, int64_t fileSize, WaveHeader &h) {
+// The first chunk is the format chunk when it says so, or when its body starts
+// with the PCM tag whatever its id: such files have always been read.
+bool FirstChunkIsFormat(const FileHandle &file, const WaveHeader &h) {
+    uint8_t tag[2] = {};
+    return IdIs(h.riff.data() + 12, "FMT ") ||
+           (file.readAt(kRiffHeaderBytes, tag, 2) == 2 && ReadLe16(tag) == 1);
+}
+
+// A format chunk behind another first chunk (a broadcast wave's bext, the
+// JUNK that reserves room for an RF64 header), before the data.
+std::optional<DataChunkLocation> FindLaterFormat(const FileHandle &file, int64_t fileSize) {
+    const auto chunk = WalkChunks(
+        file, fileSize, kFirstChunkOffset, [](const DataChunkLocation &c) {
+            return IdIs(c.header.data(), "FMT ") || IdIs(c.header.data(), "DATA");
+        });
+    if (chunk && IdIs(chunk->header.data(), "FMT "))
+        return chunk;
+    return std::nullopt;
+}
+
+// Reads the RIFF header and the format body; gives the format chunk's offset.
+// fmtSize is bounded by the file before anything is allocated for it.
+std::optional<int64_t> ReadFormat(const FileHandle &file, int64_t fileSize, WaveHeader &h) {
     if (file.readAt(0, h.riff.data(), kRiffHeaderBytes) != kRiffHeaderBytes)
-        return false;
+        return std::nullopt;
     if (!IdIs(h.riff.data(), "RIFF") || !IdIs(h.riff.data() + 8, "WAVE"))
-        return false;
+        return std::nullopt;
+    int64_t formatOffset = kFirstChunkOffset;
+    if (!FirstChunkIsFormat(file, h)) {
+        if (const auto later = FindLaterFormat(file, fileSize)) {
+            formatOffset = later->headerOffset;
+            std::copy(later->header.begin(), later->header.end(), h.riff.begin() + 12);
+        }
+    }
+    const int64_t bodyOffset = formatOffset + kChunkHeaderBytes;
     const int32_t fmtSize = h.fmtSize();
-    if (fmtSize < kMinFormatBytes || fmtSize > fileSize - kRiffHeaderBytes)
-        return false;
+    if (fmtSize < kMinFormatBytes || fmtSize > fileSize - bodyOffset)
+        return std::nullopt;
     h.formatBody.resize(size_t(fmtSize));
-    return file.readAt(kRiffHeaderBytes, h.formatBody.data(), fmtSize) == fmtSize;
+    if (file.readAt(bodyOffset, h.formatBody.data(), fmtSize) != fmtSize)
+        return std::nullopt;
+    return formatOffset;
 }
 
 } // namespace
 
 int32_t WaveHeader::fmtSize() const {
     return int32_t(ReadLe32(riff.data() + 16));
+}
+
+uint32_t WaveHeader::sampleRate() const {
+    return formatBody.size() >= 8 ? ReadLe32(formatBody.data() + 4) : 0;
 }
 
 int32_t WaveHeader::dataSize() const {
@@ -92,13 +106,30 @@ int32_t DataChunkLocation::size() const {
     return int32_t(ReadLe32(header.data() + 4));
 }
 
+std::optional<DataChunkLocation> WalkChunks(const FileHandle &file, int64_t fileSize, int64_t pos,
+                                            const ChunkVisitor &stopAt) {
+    while (pos >= 0 && pos + kChunkHeaderBytes <= fileSize) {
+        auto chunk = ReadChunkHeader(file, pos);
+        if (!chunk)
+            return std::nullopt;
+        if (stopAt(*chunk))
+            return chunk;
+        const int64_t body = ReadLe32(chunk->header.data() + 4);
+        pos += kChunkHeaderBytes + body + (body & 1);
+    }
+    return std::nullopt;
+}
+
 std::optional<DataChunkLocation> FindDataChunk(const FileHandle &file, int64_t fileSize,
-                                               int32_t fmtSize) {
+                                               int64_t formatBodyOffset, int32_t fmtSize) {
     if (fileSize < 0 || fmtSize < 0)
         return std::nullopt;
-    if (auto chunk = WalkChunks(file, fileSize, fmtSize))
+    const int64_t formatEnd = formatBodyOffset + fmtSize;
+    if (auto chunk =
+            WalkChunks(file, fileSize, formatEnd + (fmtSize & 1),
+                       [](const DataChunkLocation &c) { return IdIs(c.header.data(), "DATA"); }))
         return chunk;
-    return ScanForDataId(file, fileSize, fmtSize);
+    return ScanForDataId(file, fileSize, formatEnd);
 }
 
 uint16_t ParsedWave::formatTag() const {
@@ -118,9 +149,11 @@ std::optional<ParsedWave> ParseWave(const FileHandle &file) {
     if (size < 0 || size > kMaxFileSize)
         return std::nullopt;
     ParsedWave w;
-    if (!ReadFormat(file, size, w.header))
+    const std::optional<int64_t> formatOffset = ReadFormat(file, size, w.header);
+    if (!formatOffset)
         return std::nullopt;
-    const auto data = FindDataChunk(file, size, w.header.fmtSize());
+    const auto data =
+        FindDataChunk(file, size, *formatOffset + kChunkHeaderBytes, w.header.fmtSize());
     if (!data)
         return std::nullopt;
     const int32_t declared = data->size();
@@ -130,6 +163,7 @@ std::optional<ParsedWave> ParseWave(const FileHandle &file) {
         return std::nullopt;
     w.header.dataHeader = data->header;
     w.fileSize = int32_t(size);
+    w.formatOffset = int32_t(*formatOffset);
     w.dataOffset = int32_t(offset);
     w.dataBytes = declared;
     return w;
@@ -144,6 +178,7 @@ bool WaveFile::ReadWaveHeader(const FileHandle &file) {
     channelCount = w->channels();
     header = std::move(w->header);
     fileSize = w->fileSize;
+    formatOffset = w->formatOffset;
     dataOffset = w->dataOffset;
     dataBytes = w->dataBytes;
     sampleCount = dataBytes / bytesPerSample;
@@ -175,16 +210,21 @@ SamplesRead WaveFile::ReadSamples(int32_t start, int32_t count, const QString &p
     return SamplesRead{int32_t(done)};
 }
 
-std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataBytesWritten) {
+std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataBytesWritten,
+                                       const CarriedChunks &carried) {
     const int32_t fmtSize = header.fmtSize();
     if (fmtSize < kMinFormatBytes || header.formatBody.size() != size_t(fmtSize) ||
         dataBytesWritten < 0 || dataBytesWritten > std::numeric_limits<int32_t>::max())
         return {};
-    // Only the format and data chunks are written, so the RIFF size counts
-    // just those two (with the format body's pad byte).
+    const std::vector<uint8_t> before = ChunkBytes(carried.beforeData);
+    // The RIFF size counts the chunks written: the format chunk (with its
+    // body's pad byte), the carried ones and the data with what follows it.
     const int64_t pad = fmtSize & 1;
-    const int64_t riffSize =
-        4 + kChunkHeaderBytes + fmtSize + pad + kChunkHeaderBytes + dataBytesWritten;
+    const int64_t riffSize = 4 + kChunkHeaderBytes + fmtSize + pad + int64_t(before.size()) +
+                             kChunkHeaderBytes + dataBytesWritten +
+                             int64_t(TrailerBytes(carried, dataBytesWritten).size());
+    if (riffSize > std::numeric_limits<uint32_t>::max())
+        return {};
     WaveHeader h = header;
     // The input may spell its ids in lower case or name its format chunk
     // oddly; the output is our file, and other programs only read the
@@ -198,12 +238,23 @@ std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataByt
     bytes.insert(bytes.end(), h.formatBody.begin(), h.formatBody.end());
     if (pad)
         bytes.push_back(0);
+    bytes.insert(bytes.end(), before.begin(), before.end());
     bytes.insert(bytes.end(), h.dataHeader.begin(), h.dataHeader.end());
     return bytes;
 }
 
-bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const {
-    const std::vector<uint8_t> bytes = OutputHeaderBytes(header, dataBytesWritten);
+std::vector<uint8_t> TrailerBytes(const CarriedChunks &carried, int64_t dataBytesWritten) {
+    if (carried.afterData.empty())
+        return {};
+    std::vector<uint8_t> bytes = ChunkBytes(carried.afterData);
+    if (dataBytesWritten & 1)
+        bytes.insert(bytes.begin(), 0);
+    return bytes;
+}
+
+bool WaveFile::WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten,
+                               const CarriedChunks &carried) const {
+    const std::vector<uint8_t> bytes = OutputHeaderBytes(header, dataBytesWritten, carried);
     return !bytes.empty() && out.write(bytes.data(), int64_t(bytes.size()));
 }
 

@@ -8,12 +8,19 @@
 // one left and one right value.
 
 #include "filesystem/FileHandle.h"
+#include "wavefile/CarriedChunks.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
+
+// A RIFF file's layout: its first chunk's header follows the RIFF id, the
+// RIFF size and the form type; a chunk header is its id and body size.
+inline constexpr int64_t kFirstChunkOffset = 12;
+inline constexpr int64_t kChunkHeaderBytes = 8;
 
 // The header of the current input as read, kept for writing the output header.
 struct WaveHeader {
@@ -22,6 +29,7 @@ struct WaveHeader {
     std::array<uint8_t, 8> dataHeader{};   // data id and data size, as read
 
     int32_t fmtSize() const;
+    uint32_t sampleRate() const; // frames per second, from the format body
     int32_t dataSize() const;
     void setDataSize(int32_t bytes);
     void setRiffSize(uint32_t bytes);
@@ -33,8 +41,9 @@ struct WaveHeader {
 struct ParsedWave {
     WaveHeader header;
     int32_t fileSize = 0;
-    int32_t dataOffset = 0; // byte offset of the first sample
-    int32_t dataBytes = 0;  // data size from the data header
+    int32_t formatOffset = 0; // byte offset of the format chunk's header
+    int32_t dataOffset = 0;   // byte offset of the first sample
+    int32_t dataBytes = 0;    // data size from the data header
 
     uint16_t formatTag() const;
     uint16_t channels() const;
@@ -44,23 +53,33 @@ struct ParsedWave {
 // Reads the RIFF and WAVE ids (case ignored), a format chunk of at least 16
 // bytes and a data chunk lying wholly inside the file, of at most 2^31 - 1
 // bytes. Every size is checked against the file's length before it is used.
+// The format chunk is the first chunk, whatever its id, unless that chunk is
+// neither named "fmt " nor starts with the PCM tag and a chunk named "fmt "
+// follows it before the data: then that one.
 std::optional<ParsedWave> ParseWave(const FileHandle &file);
 
-// Where a data chunk was found: the byte offset of its 8-byte header and the
-// header's bytes.
+// Where a chunk (the data chunk, mostly) was found: the byte offset of its
+// 8-byte header and the header's bytes.
 struct DataChunkLocation {
     int64_t headerOffset = 0;
     std::array<uint8_t, 8> header{};
     int32_t size() const; // the declared size, signed 32-bit
 };
 
+// Walks a RIFF file's chunks from the header at byte pos on, each an 8-byte
+// header and a body padded to an even length: gives the first chunk for which
+// stopAt is true, or none when the next header would not fit in fileSize bytes.
+using ChunkVisitor = std::function<bool(const DataChunkLocation &)>;
+std::optional<DataChunkLocation> WalkChunks(const FileHandle &file, int64_t fileSize, int64_t pos,
+                                            const ChunkVisitor &stopAt);
+
 // Finds the data chunk of a RIFF WAVE file whose format chunk body starts at
-// byte 20 and is fmtSize bytes long: walks the chunks from the end of the format
-// chunk (pad bytes after odd sizes, every step bounded by fileSize) and takes the
-// first whose id reads "DATA" upper-cased; only when the walk finds none, falls
-// back to a 4-byte-step search for "DATA" within 512 bytes.
+// formatBodyOffset and is fmtSize bytes long: walks the chunks from the end of
+// the format chunk and takes the first whose id reads "DATA" upper-cased; only
+// when the walk finds none, falls back to a 4-byte-step search for "DATA"
+// within 512 bytes.
 std::optional<DataChunkLocation> FindDataChunk(const FileHandle &file, int64_t fileSize,
-                                               int32_t fmtSize);
+                                               int64_t formatBodyOffset, int32_t fmtSize);
 
 // What a run of samples read by name gave: the values read, or, when the
 // file could not be opened, why (values 0 then).
@@ -75,6 +94,7 @@ class WaveFile {
 public:
     WaveHeader header;
     int32_t fileSize = 0;
+    int32_t formatOffset = 0;   // byte offset of the format chunk's header (mostly 12)
     int32_t dataOffset = 0;     // byte offset of the first sample
     int32_t dataBytes = 0;      // data size from the data header
     int32_t bytesPerSample = 0; // 2
@@ -94,15 +114,22 @@ public:
                             int16_t *dest) const;
 
     // Writes the output header at out's current position: the 20 RIFF bytes,
-    // the format body and the data header, with the RIFF and data sizes
-    // rewritten to describe dataBytesWritten bytes of samples (chunks that stood
-    // between the format and the data are not written). False if the write failed.
-    bool WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten) const;
+    // the format body, the carried chunks that stood before the data (none
+    // unless asked for) and the data header, with the RIFF and data sizes
+    // rewritten to describe dataBytesWritten bytes of samples followed by
+    // TrailerBytes. False if the write failed.
+    bool WriteWaveHeader(FileHandle &out, int64_t dataBytesWritten,
+                         const CarriedChunks &carried = {}) const;
 };
 
 // The bytes WriteWaveHeader writes for header and dataBytesWritten bytes of
 // samples; empty when header has no whole format chunk or the size does not fit.
-std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataBytesWritten);
+std::vector<uint8_t> OutputHeaderBytes(const WaveHeader &header, int64_t dataBytesWritten,
+                                       const CarriedChunks &carried = {});
+
+// What follows dataBytesWritten bytes of samples: the carried chunks that
+// stood after the input's data, behind the data's pad byte; nothing without them.
+std::vector<uint8_t> TrailerBytes(const CarriedChunks &carried, int64_t dataBytesWritten);
 
 // True when the text from the path's last "." on, cut to four characters and
 // lower-cased, is ".wav".

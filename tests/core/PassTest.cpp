@@ -42,24 +42,7 @@ int32_t DataSizeField(const std::string &bytes) {
                    uint8_t(bytes[43]) << 24);
 }
 
-class PassTest : public RunnerFixture {
-protected:
-    void SetUp() override {
-        RunnerFixture::SetUp();
-        settings.ckOverW = false;
-        run.request().inputFolder = folder;
-        run.last().outputFolder = folder;
-        run.last().logFolder = folder;
-    }
-    // Writes name into the folder and makes it the pass's input, output out.wav.
-    void UseInput(const QString &name, const std::string &bytes) {
-        testwav::WriteFile((folder + name).toStdString(), bytes);
-        run.file().inputName = name;
-        run.file().inputPath = folder + name;
-        run.file().outputPath = folder + "out.wav";
-    }
-    std::string Output() { return testwav::ReadFile(run.file().outputPath.toStdString()); }
-};
+class PassTest : public PassFixture {};
 
 TEST_F(PassTest, DetectionFindsClicksAcrossBlockBoundaries) {
     const std::vector<int32_t> spikes{1000, 131070, 131075, 200001};

@@ -50,8 +50,30 @@ struct HeaderCase {
     int32_t sampleCount = 0;
 };
 
+// A broadcast wave's bext body: the fixed fields (a description only), then
+// a coding history of odd length.
+std::string Bext() {
+    std::string body = "Reel 7";
+    body.resize(602, '\0');
+    return body + "A=PCM,F=44100,W=16,M=stereo,T=Tape transfer\r\n";
+}
+const int32_t kBextChunkBytes = 8 + 602 + 45 + 1;
+
+std::string StereoFormatBody() {
+    return MakeWavBytes("").substr(20, 16);
+}
+
+std::string MonoFormatBody() {
+    Layout mono;
+    mono.channels = 1;
+    return MakeWavBytes("", mono).substr(20, 16);
+}
+
 std::vector<HeaderCase> HeaderCases() {
     auto std44 = [] { return WithLayout([](Layout &) {}); };
+    auto first = [](std::string id, std::string body) {
+        return [id, body](Layout &l) { l.chunksBeforeFormat = {{id, body}}; };
+    };
     auto chunk = [](std::string id, size_t body) {
         return [id, body](Layout &l) { l.chunksBeforeData = {{id, std::string(body, 'x')}}; };
     };
@@ -108,6 +130,44 @@ std::vector<HeaderCase> HeaderCases() {
              });
          },
          false},
+        {"bext chunk before the format chunk", [=] { return WithLayout(first("bext", Bext())); },
+         true, 12 + kBextChunkBytes + 24 + 8, 10},
+        {"JUNK before the format chunk, as an RF64-ready writer leaves it",
+         [=] { return WithLayout(first("JUNK", std::string(28, '\0'))); }, true, 12 + 36 + 24 + 8,
+         10},
+        {"odd chunk with pad byte before the format chunk",
+         [=] { return WithLayout(first("LIST", std::string(33, 'i'))); }, true, 12 + 42 + 24 + 8,
+         10},
+        {"upper-case FMT id after another chunk",
+         [=] { return Patched(WithLayout(first("JUNK", "1234")), 24, "FMT "); }, true, 56, 10},
+        // Such a file has always been read from its first chunk.
+        {"first chunk with the PCM tag under another id, a mono fmt chunk after it",
+         [] {
+             return Patched(WithLayout([](Layout &l) {
+                                l.chunksBeforeData = {{"fmt ", MonoFormatBody()}};
+                            }),
+                            12, "abcd");
+         },
+         true, 12 + 24 + 24 + 8, 10},
+        {"bext before a mono format chunk",
+         [=] {
+             return WithLayout([=](Layout &l) {
+                 first("bext", Bext())(l);
+                 l.channels = 1;
+             });
+         },
+         false},
+        {"bext first and no fmt chunk",
+         [=] { return Patched(WithLayout(first("bext", Bext())), 12 + kBextChunkBytes, "abcd"); },
+         false},
+        {"bext first and the fmt chunk after the data",
+         [] {
+             const std::string chunks = testwav::ChunkBytes("bext", Bext()) +
+                                        testwav::ChunkBytes("data", kTwentyBytes) +
+                                        testwav::ChunkBytes("fmt ", StereoFormatBody());
+             return "RIFF" + LE32(uint32_t(4 + chunks.size())) + "WAVE" + chunks;
+         },
+         false},
         {"not RIFF", [=] { return Patched(std44(), 0, "RIFX"); }, false},
         {"not WAVE", [=] { return Patched(std44(), 8, "AVI "); }, false},
         {"format size below 16", [=] { return Patched(std44(), 16, LE32(14)); }, false},
@@ -155,7 +215,7 @@ TEST_F(WaveHeaderTest, AcceptsAndRejectsLikeTheTable) {
         EXPECT_EQ(w.channelCount, 2);
         EXPECT_EQ(w.header.formatBody.size(), size_t(w.header.fmtSize()));
         EXPECT_EQ(std::string(w.header.formatBody.begin(), w.header.formatBody.end()),
-                  bytes.substr(20, size_t(w.header.fmtSize())));
+                  bytes.substr(size_t(w.formatOffset) + 8, size_t(w.header.fmtSize())));
         EXPECT_EQ(w.header.dataSize(), w.dataBytes);
     }
     EXPECT_TRUE(messages.notices.isEmpty());
@@ -206,12 +266,12 @@ TEST_F(WaveHeaderTest, FindDataChunkReportsTheHeaderItFound) {
     }));
     FileHandle file = FileHandle::OpenRead(path);
     ASSERT_TRUE(file.isOpen());
-    const auto found = FindDataChunk(file, file.size(), 16);
+    const auto found = FindDataChunk(file, file.size(), 20, 16);
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->headerOffset, 70);
     EXPECT_EQ(std::string(found->header.begin(), found->header.begin() + 4), "data");
     EXPECT_EQ(found->size(), 20);
-    EXPECT_FALSE(FindDataChunk(file, 40, 16).has_value()); // bounded by the size given
+    EXPECT_FALSE(FindDataChunk(file, 40, 20, 16).has_value()); // bounded by the size given
 }
 
 } // namespace

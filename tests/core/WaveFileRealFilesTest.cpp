@@ -2,54 +2,22 @@
 // accepted with the samples where the tools put them, and the output headers
 // this program writes must read back in those tools.
 
+#include "support/ExternalTools.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestWav.h"
 #include "batch/FileMessages.h"
 #include "wavefile/WaveFile.h"
 
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct RunResult {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-RunResult RunTool(const QString &program, const QStringList &args) {
-    QProcess p;
-    p.start(program, args);
-    RunResult r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-bool Have(const char *tool) {
-    return !QStandardPaths::findExecutable(tool).isEmpty();
-}
 
 // Skips the test when the tool is missing; the rest of the test needs it.
 #define REQUIRE_TOOL(tool)                                                                         \
     if (Have(tool)) {                                                                              \
     } else                                                                                         \
         GTEST_SKIP() << tool << " is not installed"
-
-// The interleaved 16-bit values as ffmpeg decodes them.
-std::vector<int16_t> DecodedByFfmpeg(const QString &path) {
-    const RunResult r = RunTool("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-"});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    std::vector<int16_t> values(size_t(r.out.size() / 2));
-    for (size_t i = 0; i < values.size(); ++i)
-        values[i] = int16_t(uint8_t(r.out[int(2 * i)]) | uint8_t(r.out[int(2 * i + 1)]) << 8);
-    return values;
-}
 
 class RealFilesTest : public ::testing::Test {
 protected:
@@ -123,6 +91,20 @@ TEST_F(RealFilesTest, FfmpegBroadcastWave) {
         const QString path = Generate("bext.wav", extra);
         ReadAllMatchingFfmpeg(path);
         EXPECT_GT(wave.dataOffset, 44 + 512);
+        EXPECT_EQ(wave.sampleCount, 2 * 22050);
+    }
+}
+
+// With -rf64 auto, ffmpeg keeps room for an RF64 header in a JUNK chunk that
+// stands before the format chunk.
+TEST_F(RealFilesTest, FfmpegFileReadyForRf64) {
+    REQUIRE_TOOL("ffmpeg");
+    for (const QStringList &extra :
+         {QStringList{"-rf64", "auto"}, QStringList{"-rf64", "auto", "-write_bext", "1"}}) {
+        SCOPED_TRACE(extra.join(' ').toStdString());
+        const QString path = Generate("rf64.wav", extra);
+        ReadAllMatchingFfmpeg(path);
+        EXPECT_EQ(wave.formatOffset, 12 + 8 + 28);
         EXPECT_EQ(wave.sampleCount, 2 * 22050);
     }
 }

@@ -19,6 +19,8 @@ struct Layout {
     uint16_t bits = 16;
     uint32_t fmtSize = 16;           // bytes of format body; extra bytes are zero
     bool lowerCaseIds = false;       // "riff", "wave", "data"
+    // Chunks written before the format chunk (a broadcast wave's bext), as below.
+    std::vector<std::pair<std::string, std::string>> chunksBeforeFormat;
     // Chunks written between the format chunk and the data chunk: id and body
     // (a pad byte follows an odd body).
     std::vector<std::pair<std::string, std::string>> chunksBeforeData;
@@ -31,11 +33,24 @@ inline void PutLE(std::string &out, uint64_t value, int bytes) {
         out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
 }
 
-// A whole file: RIFF header, format chunk, the extra chunks, the data chunk
-// holding the raw bytes given, then the trailing bytes.
+// A chunk: id, size, body and the pad byte after an odd body.
+inline std::string ChunkBytes(const std::string &id, const std::string &body) {
+    std::string out = id;
+    PutLE(out, body.size(), 4);
+    out += body;
+    if (body.size() % 2)
+        out.push_back('\0');
+    return out;
+}
+
+// A whole file: RIFF header, the chunks before the format, the format chunk,
+// the extra chunks, the data chunk holding the raw bytes given, then the
+// trailing bytes.
 inline std::string MakeWavBytes(const std::string &dataBytes, const Layout &l = {}) {
     std::string body;
     body += l.lowerCaseIds ? "wave" : "WAVE";
+    for (const auto &[id, chunk] : l.chunksBeforeFormat)
+        body += ChunkBytes(id, chunk);
     body += "fmt ";
     PutLE(body, l.fmtSize, 4);
     std::string fmt;
@@ -49,13 +64,8 @@ inline std::string MakeWavBytes(const std::string &dataBytes, const Layout &l = 
     body += fmt;
     if (l.fmtSize % 2)
         body.push_back('\0');
-    for (const auto &[id, chunk] : l.chunksBeforeData) {
-        body += id;
-        PutLE(body, chunk.size(), 4);
-        body += chunk;
-        if (chunk.size() % 2)
-            body.push_back('\0');
-    }
+    for (const auto &[id, chunk] : l.chunksBeforeData)
+        body += ChunkBytes(id, chunk);
     body += "data"; // upper-case ids other than RIFF and WAVE are not expected
     PutLE(body, uint32_t(l.declaredDataSize.value_or(int32_t(dataBytes.size()))), 4);
     body += dataBytes;
@@ -63,6 +73,22 @@ inline std::string MakeWavBytes(const std::string &dataBytes, const Layout &l = 
     std::string out = l.lowerCaseIds ? "riff" : "RIFF";
     PutLE(out, body.size(), 4);
     return out + body;
+}
+
+// A RIFF file's chunks after the form type, in order: id and body (without
+// the pad byte). Stops at a chunk that runs past the end.
+inline std::vector<std::pair<std::string, std::string>> ChunksOf(const std::string &file) {
+    std::vector<std::pair<std::string, std::string>> chunks;
+    for (size_t pos = 12; pos + 8 <= file.size();) {
+        uint32_t size = 0;
+        for (int i = 3; i >= 0; --i)
+            size = size << 8 | uint8_t(file[pos + 4 + size_t(i)]);
+        if (pos + 8 + size > file.size())
+            break;
+        chunks.emplace_back(file.substr(pos, 4), file.substr(pos + 8, size));
+        pos += 8 + size + (size & 1);
+    }
+    return chunks;
 }
 
 inline std::string SampleBytes(const std::vector<int16_t> &samples) {
