@@ -2,7 +2,8 @@
 
 #include "filesystem/FileSystem.h"
 
-const char *const kOpenFailedMessage = QT_TRANSLATE_NOOP("Messages", "ファイルのオープンに失敗しました。");
+const char *const kOpenFailedMessage =
+    QT_TRANSLATE_NOOP("Messages", "ファイルのオープンに失敗しました。");
 
 namespace {
 

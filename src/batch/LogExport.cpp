@@ -10,8 +10,8 @@
 namespace {
 
 const QString kNoLog = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "ログがありません。"));
-const QString kIncompleteLog =
-    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "ログが不完全です。完全なレコードのみをエクスポートしました。"));
+const QString kIncompleteLog = QStringLiteral(
+    QT_TRANSLATE_NOOP("Messages", "ログが不完全です。完全なレコードのみをエクスポートしました。"));
 const QString kSummaryHeader =
     QStringLiteral("Summary of Noise Check\r\nID\tFileName\tNoise Count\tStatus\r\n");
 const QString kDetailHeader =

@@ -15,11 +15,16 @@ namespace {
 
 constexpr int64_t kValueBytes = 2;
 
-const QString kNotWaveSuffix = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "はWaveファイルではありません。"));
-const QString kCannotProcessSuffix = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "はこのプログラムで処理できません。"));
-const QString kReadFailedSuffix = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "の読み込みに失敗しました。"));
-const QString kNoDriveSpaceMessage = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "ドライブの空き容量が不足しています。"));
-const QString kNoOutputFolder = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "出力ファイルパスが設定されていません。"));
+const QString kNotWaveSuffix =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "はWaveファイルではありません。"));
+const QString kCannotProcessSuffix =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "はこのプログラムで処理できません。"));
+const QString kReadFailedSuffix =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "の読み込みに失敗しました。"));
+const QString kNoDriveSpaceMessage =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "ドライブの空き容量が不足しています。"));
+const QString kNoOutputFolder =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "出力ファイルパスが設定されていません。"));
 
 // Cuts the output back to its header plus the values written so far and
 // rewrites the header to say so, so a partial output stays a valid file.
@@ -73,7 +78,7 @@ RunStatus BatchRunner::WriteFailure(int error) {
         return Status::NoDriveSpace;
     }
     port_.ShowMsg(DisplayFileName(file_.outputPath) + MessageText(kWriteFailedSuffix) +
-                        QStringLiteral("\r\n") + FileSystem::ErrorText(error));
+                  QStringLiteral("\r\n") + FileSystem::ErrorText(error));
     return Status::WriteFileOpenError;
 }
 

@@ -13,15 +13,18 @@ BatchRunner::BatchRunner(const Settings &settings, WindowPort &port, StopRequest
 
 namespace {
 
-const QString kNothingSelected = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "ファイルが選択されていません。"));
-const QString kNoOutputName = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "出力ファイル名を指定してください"));
+const QString kNothingSelected =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "ファイルが選択されていません。"));
+const QString kNoOutputName =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "出力ファイル名を指定してください"));
 const QString kRemovalFinished = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "終了しました。"));
 const QString kWavSuffix = QStringLiteral(".wav");
-const QString kUnusableLock = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "\r\nはロックファイルとして使用できません。"));
+const QString kUnusableLock =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "\r\nはロックファイルとして使用できません。"));
 const char *const kProblemFileCount =
     QT_TRANSLATE_NOOP("Messages", "問題ファイル数：  %1\r\n\r\n終了します。");
-const QString kLogFolderBusy =
-    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "他の処理がこのフォルダのログを使用中です。終了してから実行してください。"));
+const QString kLogFolderBusy = QStringLiteral(QT_TRANSLATE_NOOP(
+    "Messages", "他の処理がこのフォルダのログを使用中です。終了してから実行してください。"));
 
 // Marks the run in progress for as long as it lives, on every way out.
 class RunningScope {

@@ -231,8 +231,9 @@ QString SettingsFileLocation(const QString &startFolder) {
 
 QString UnusableSettingsMessage(const QString &iniPath) {
     // Shown to the user: a message of the program's, in its language.
-    return iniPath + QCoreApplication::translate(
-                         "Messages", "\r\nは設定ファイルとして読み込めません。標準の設定を使います。");
+    return iniPath +
+           QCoreApplication::translate(
+               "Messages", "\r\nは設定ファイルとして読み込めません。標準の設定を使います。");
 }
 
 int32_t IniTextToInt(const QString &text, int32_t defaultValue) {
