@@ -102,8 +102,7 @@ void TForm1::BuildInputArea(QWidget *area) {
     edFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Bevel3 = Make<QFrame>(area, "Bevel3", 6, 259, 272, 24);
     Bevel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Label7 =
-        MakeLabel(Bevel3, "Label7", tr("選択ファイル数"), {8, 3, 110, kLabelHeight});
+    Label7 = MakeLabel(Bevel3, "Label7", tr("選択ファイル数"), {8, 3, 110, kLabelHeight});
     lbFNum = MakeLabel(Bevel3, "lbFNum", QStringLiteral("0"), {124, 3, 80, kLabelHeight});
     FillDriveBox();
 }
@@ -145,8 +144,7 @@ void TForm1::BuildRunArea(QWidget *area) {
 }
 
 void TForm1::BuildResultArea(QWidget *area) {
-    Label2 =
-        MakeLabel(area, "Label2", tr("検出/修正データ"), {8, 292, 110, kLabelHeight});
+    Label2 = MakeLabel(area, "Label2", tr("検出/修正データ"), {8, 292, 110, kLabelHeight});
     ckMakeFile = Make<QCheckBox>(area, "ckMakeFile", 130, 291, 230, 20);
     ckMakeFile->setText(tr("検出データをファイルに出力"));
     ckMakeFile->setChecked(true);

@@ -59,10 +59,8 @@ void TForm2::cdViewClick() {
     shownFileName = afterRemoval ? run.OutputNameFor(row.value(0).toInt(), inputName,
                                                      host_.CurrentSettings().ckAuto)
                                  : inputName;
-    SetStatusText((afterRemoval ? tr("OutPut File Name: ")
-                                : tr("InPut File Name: ")) +
-                  DisplayFileName(shownFileName) + tr("      Noise Count: ") +
-                  row.value(2));
+    SetStatusText((afterRemoval ? tr("OutPut File Name: ") : tr("InPut File Name: ")) +
+                  DisplayFileName(shownFileName) + tr("      Noise Count: ") + row.value(2));
     // The header describes the input from here on (the preview plays it); an
     // input that has gone leaves no play time to show.
     const bool inputRead = ReadWaveHeaderOrTell(wave, run.logFolder + inputName, messages_);
@@ -225,9 +223,8 @@ void TForm2::ShowClick() {
 }
 
 void TForm2::NumericData1Click() {
-    const QString path = host_.AskSaveFileName(
-        tr("エクスポートするファイル名を指定ください。"),
-        tr("Text File(.txt)|*.txt"), QStringLiteral("txt"));
+    const QString path = host_.AskSaveFileName(tr("エクスポートするファイル名を指定ください。"),
+                                               tr("Text File(.txt)|*.txt"), QStringLiteral("txt"));
     TakeFocusBack();
     if (path.isEmpty())
         return;
