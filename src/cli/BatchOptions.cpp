@@ -4,6 +4,7 @@
 #include "batch/NoiseLog.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
+#include "language/ProgramLanguage.h"
 
 namespace {
 
@@ -19,6 +20,8 @@ bool TakeValue(BatchOptions &o, const QString &option, const QString &value) {
         o.exportPath = value;
     else if (option == QLatin1String("--log-dir"))
         o.logDir = value;
+    else if (option == QLatin1String("--language"))
+        o.language = value;
     else
         return false;
     return true;
@@ -103,6 +106,8 @@ ParseResult ParseBatchArguments(const QStringList &args) {
     // An empty name is no file, and not a cancelled dialog either.
     if (o.exportPath && o.exportPath->isEmpty())
         return Usage(QStringLiteral("--export needs a file name (- for standard output)"));
+    if (!o.language.isEmpty() && !LanguageNamed(o.language))
+        return Usage(QStringLiteral("--language takes ja or en"));
     r.kind = ParseResult::Kind::Run;
     return r;
 }
@@ -131,6 +136,10 @@ QString BatchUsageText() {
         "  --no-detail       keep no per-click detail log\n"
         "  --overwrite       replace existing output files (otherwise they are kept)\n"
         "  --export PATH     write the tab-separated log export to PATH (- for stdout)\n"
+        "  --language LANG   messages in LANG: ja (Japanese) or en (English); without\n"
+        "                    it, the locale's (LANGUAGE, LC_ALL, LC_MESSAGES, LANG):\n"
+        "                    Japanese for ja and the C locale, English for any other.\n"
+        "                    The result rows are the same in every language\n"
         "  --help, --version\n"
         "\n"
         "Each file's result goes to standard output as: ordinal, file name, click count,\n"

@@ -18,6 +18,7 @@ struct BatchOptions {
     bool noDetail = false;
     bool overwrite = false;
     std::optional<QString> exportPath; // "-" for standard output
+    QString language;                  // "ja" or "en"; empty: the locale's
 };
 
 struct ParseResult {

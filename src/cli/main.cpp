@@ -7,7 +7,9 @@
 #include "settings/Settings.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
+#include "language/ProgramLanguage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <cerrno>
 #include <cstdio>
@@ -168,5 +170,12 @@ int main(int argc, char **argv) {
     case ParseResult::Kind::Run:
         break;
     }
+    // The run's messages come from the core, in the chosen language (which
+    // needs the application object); the command's own texts are English.
+    const QCoreApplication app(argc, argv);
+    const QString &language = parsed.options.language;
+    if (!UseLanguage(language.isEmpty() ? SystemLanguage() : *LanguageNamed(language)))
+        PrintErr(QStringLiteral("norvatel-batch: the English messages are missing; "
+                                "messages are in Japanese"));
     return Run(parsed.options);
 }

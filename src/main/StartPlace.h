@@ -17,12 +17,17 @@ struct StartRequest {
     // given; the first is the one with the focus.
     QStringList files;
     QString error; // the unknown option, for UsageError
+    // The --language option's value ("ja" or "en"); empty without one (the
+    // locale's language).
+    QString language;
 };
 
 // args without the program's name. A FOLDER shows that folder; FILEs show the
 // first file's folder with those of the files that lie in it selected.
 // Relative paths are taken from currentFolder; "--" ends the options.
 // --help or --version anywhere before "--" wins over everything else.
+// "--language ja|en" (or --language=ja|en) chooses the language; any other
+// value is a usage error named "--language".
 StartRequest ParseStartArguments(const QStringList &args, const QString &currentFolder,
                                  const std::function<bool(const QString &)> &isFolder);
 

@@ -4,6 +4,7 @@
 #include "ProgramVersion.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
+#include "language/ProgramLanguage.h"
 #include "main/StartPlace.h"
 #include "main/TAboutBox.h"
 #include "main/TForm1.h"
@@ -87,6 +88,10 @@ int main(int argc, char **argv) {
     Application app(argc, argv);
     // The toolkit has taken its own options out of argv by now.
     const StartRequest request = ParseArguments(argc, argv);
+    if (request.kind == StartRequest::Kind::UsageError && request.error == "--language") {
+        std::fputs("norvatel: --language takes ja or en\ntry 'norvatel --help'\n", stderr);
+        return 2;
+    }
     if (request.kind == StartRequest::Kind::UsageError) {
         std::fprintf(stderr, "norvatel: unknown option %s\ntry 'norvatel --help'\n",
                      DisplayFileName(request.error).toLocal8Bit().constData());
@@ -98,6 +103,12 @@ int main(int argc, char **argv) {
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(NORVATEL_APP_ID));
     QApplication::setFont(ProgramFont(12));
+    // Qt's own texts (the buttons of the boxes, the save dialog) stay Qt's
+    // English: no translation of Qt is loaded, in any language.
+    if (!UseLanguage(request.language.isEmpty() ? SystemLanguage()
+                                                : *LanguageNamed(request.language)))
+        std::fputs("norvatel: the English texts are missing; the window speaks Japanese\n",
+                   stderr);
     try {
         return RunProgram(app, request);
     } catch (const std::exception &error) {
