@@ -373,7 +373,7 @@ could not be written: the settings were not saved.</translation>
     </message>
     <message>
         <source>MID</source>
-        <translation>Medium</translation>
+        <translation>Mid</translation>
     </message>
     <message>
         <source>HIGH</source>
@@ -385,7 +385,7 @@ could not be written: the settings were not saved.</translation>
     </message>
     <message>
         <source>中</source>
-        <translation>Medium</translation>
+        <translation>Mid</translation>
     </message>
     <message>
         <source>広</source>
