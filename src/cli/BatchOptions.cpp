@@ -106,8 +106,9 @@ ParseResult ParseBatchArguments(const QStringList &args) {
     // An empty name is no file, and not a cancelled dialog either.
     if (o.exportPath && o.exportPath->isEmpty())
         return Usage(QStringLiteral("--export needs a file name (- for standard output)"));
-    if (!o.language.isEmpty() && !LanguageNamed(o.language))
-        return Usage(QStringLiteral("--language takes ja or en"));
+    if (!o.language.isEmpty() && !AvailableLanguages().contains(o.language))
+        return Usage(QStringLiteral("--language takes one of: %1")
+                         .arg(AvailableLanguages().join(QStringLiteral(", "))));
     r.kind = ParseResult::Kind::Run;
     return r;
 }

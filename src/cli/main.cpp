@@ -174,8 +174,8 @@ int main(int argc, char **argv) {
     // needs the application object); the command's own texts are English.
     const QCoreApplication app(argc, argv);
     const QString &language = parsed.options.language;
-    if (!UseLanguage(language.isEmpty() ? SystemLanguage() : *LanguageNamed(language)))
-        PrintErr(QStringLiteral("norvatel-batch: the English messages are missing; "
+    if (!UseLanguage(language.isEmpty() ? SystemLanguage() : language))
+        PrintErr(QStringLiteral("norvatel-batch: the translation is missing; "
                                 "messages are in Japanese"));
     return Run(parsed.options);
 }

@@ -1,6 +1,7 @@
 #include "language/ProgramLanguage.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLocale>
 #include <QTranslator>
 #include <memory>
@@ -8,7 +9,13 @@
 namespace {
 
 // Where the build puts the compiled translations among the resources.
-const QString kEnglishCatalogue = QStringLiteral(":/translations/norvatel_en.qm");
+const QString kCatalogueFolder = QStringLiteral(":/translations");
+const QString kCataloguePrefix = QStringLiteral("norvatel_");
+const QString kCatalogueSuffix = QStringLiteral(".qm");
+
+QString CataloguePath(const QString &language) {
+    return kCatalogueFolder + QLatin1Char('/') + kCataloguePrefix + language + kCatalogueSuffix;
+}
 
 // The one translation installed, for as long as the program runs.
 std::unique_ptr<QTranslator> &InstalledTranslator() {
@@ -18,43 +25,42 @@ std::unique_ptr<QTranslator> &InstalledTranslator() {
 
 } // namespace
 
-std::optional<ProgramLanguage> LanguageNamed(const QString &name) {
-    if (name == QLatin1String("ja"))
-        return ProgramLanguage::Japanese;
-    if (name == QLatin1String("en"))
-        return ProgramLanguage::English;
-    return std::nullopt;
+QStringList AvailableLanguages() {
+    QStringList languages{kJapanese};
+    const QStringList catalogues =
+        QDir(kCatalogueFolder).entryList({kCataloguePrefix + QLatin1Char('*') + kCatalogueSuffix});
+    for (const QString &file : catalogues)
+        languages << file.mid(kCataloguePrefix.size()).chopped(kCatalogueSuffix.size());
+    languages.sort();
+    return languages;
 }
 
-ProgramLanguage LanguageForLocale(const QStringList &uiLanguages) {
-    if (uiLanguages.isEmpty())
-        return ProgramLanguage::Japanese;
+QString LanguageForLocale(const QStringList &uiLanguages) {
     // "ja", "ja-JP", "ja_JP.UTF-8"; "C", "C.UTF-8", "POSIX".
-    const QString first = uiLanguages.first();
+    const QString first = uiLanguages.value(0);
     const QString language = first.section(QLatin1Char('.'), 0, 0)
                                  .section(QLatin1Char('@'), 0, 0)
                                  .section(QLatin1Char('_'), 0, 0)
                                  .section(QLatin1Char('-'), 0, 0);
-    if (language.isEmpty() || language == QLatin1String("ja") || language == QLatin1String("C") ||
-        language == QLatin1String("POSIX"))
-        return ProgramLanguage::Japanese;
-    return ProgramLanguage::English;
+    if (language.isEmpty() || language == QLatin1String("C") || language == QLatin1String("POSIX"))
+        return kJapanese;
+    return AvailableLanguages().contains(language) ? language : kEnglish;
 }
 
-ProgramLanguage SystemLanguage() {
+QString SystemLanguage() {
     return LanguageForLocale(QLocale::system().uiLanguages());
 }
 
-bool UseLanguage(ProgramLanguage language) {
+bool UseLanguage(const QString &language) {
     std::unique_ptr<QTranslator> &installed = InstalledTranslator();
     if (installed) {
         QCoreApplication::removeTranslator(installed.get());
         installed.reset();
     }
-    if (language == ProgramLanguage::Japanese)
+    if (language == kJapanese)
         return true;
     auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(kEnglishCatalogue) ||
+    if (!AvailableLanguages().contains(language) || !translator->load(CataloguePath(language)) ||
         !QCoreApplication::installTranslator(translator.get()))
         return false;
     installed = std::move(translator);

@@ -1,26 +1,28 @@
 #pragma once
-// The language the programs speak: Japanese, the language their texts are
-// written in, or a translation compiled into the program (English).
+// The language the programs speak, named by its ISO 639 code: "ja", the
+// language their texts are written in, or one whose translation the build
+// compiled into the program from translations/norvatel_CODE.ts ("en").
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 
-enum class ProgramLanguage { Japanese, English };
+inline const QString kJapanese = QStringLiteral("ja");
+inline const QString kEnglish = QStringLiteral("en");
 
-// The language a --language option names ("ja" or "en"); nothing for any other.
-std::optional<ProgramLanguage> LanguageNamed(const QString &name);
+// "ja" and the codes of the translations compiled in, sorted.
+QStringList AvailableLanguages();
 
 // The language for a user's preferred languages, as QLocale::uiLanguages
 // lists them, the first preferred: Japanese for Japanese and for the C and
-// POSIX locales (scripts and machines without a language), English for any other.
-ProgramLanguage LanguageForLocale(const QStringList &uiLanguages);
+// POSIX locales (scripts and machines without a language); a language the
+// program has a translation for; English for any other.
+QString LanguageForLocale(const QStringList &uiLanguages);
 
 // LanguageForLocale of the user's locale (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).
-ProgramLanguage SystemLanguage();
+QString SystemLanguage();
 
-// Makes the application's texts, from here on, those of language: installs
-// its translation, or takes it away again for Japanese. False when the
-// translation cannot be loaded (the texts then stay Japanese). Needs the
-// QCoreApplication.
-bool UseLanguage(ProgramLanguage language);
+// Makes the application's texts, from here on, those of language (one of
+// AvailableLanguages): installs its translation, or takes it away again for
+// Japanese. False when there is no such translation (the texts then stay
+// Japanese). Needs the QCoreApplication.
+bool UseLanguage(const QString &language);

@@ -29,7 +29,7 @@ StartRequest ParseStartArguments(const QStringList &args, const QString &current
         if (options && (arg == languageOption || arg.startsWith(languageOption + QLatin1Char('=')))) {
             const QString value = arg == languageOption ? args.value(++i)
                                                           : arg.mid(languageOption.size() + 1);
-            if (LanguageNamed(value))
+            if (AvailableLanguages().contains(value))
                 request.language = value;
             else if (request.error.isEmpty())
                 request.error = languageOption;

@@ -17,7 +17,7 @@ struct StartRequest {
     // given; the first is the one with the focus.
     QStringList files;
     QString error; // the unknown option, for UsageError
-    // The --language option's value ("ja" or "en"); empty without one (the
+    // The --language option's value ("ja", "en"); empty without one (the
     // locale's language).
     QString language;
 };
@@ -26,8 +26,8 @@ struct StartRequest {
 // first file's folder with those of the files that lie in it selected.
 // Relative paths are taken from currentFolder; "--" ends the options.
 // --help or --version anywhere before "--" wins over everything else.
-// "--language ja|en" (or --language=ja|en) chooses the language; any other
-// value is a usage error named "--language".
+// "--language CODE" (or --language=CODE) chooses the language; a code not
+// among AvailableLanguages is a usage error named "--language".
 StartRequest ParseStartArguments(const QStringList &args, const QString &currentFolder,
                                  const std::function<bool(const QString &)> &isFolder);
 

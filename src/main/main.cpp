@@ -83,15 +83,18 @@ int RunProgram(QApplication &app, const StartRequest &request) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (AnswerWithoutWindow(ParseArguments(argc, argv)))
+    const StartRequest beforeToolkit = ParseArguments(argc, argv);
+    if (AnswerWithoutWindow(beforeToolkit))
         return 0;
+    // No toolkit option is called --language: a wrong one is told without a display.
+    if (beforeToolkit.error == QLatin1String("--language")) {
+        std::fprintf(stderr, "norvatel: --language takes one of: %s\ntry 'norvatel --help'\n",
+                     AvailableLanguages().join(QStringLiteral(", ")).toLocal8Bit().constData());
+        return 2;
+    }
     Application app(argc, argv);
     // The toolkit has taken its own options out of argv by now.
     const StartRequest request = ParseArguments(argc, argv);
-    if (request.kind == StartRequest::Kind::UsageError && request.error == "--language") {
-        std::fputs("norvatel: --language takes ja or en\ntry 'norvatel --help'\n", stderr);
-        return 2;
-    }
     if (request.kind == StartRequest::Kind::UsageError) {
         std::fprintf(stderr, "norvatel: unknown option %s\ntry 'norvatel --help'\n",
                      DisplayFileName(request.error).toLocal8Bit().constData());
@@ -105,10 +108,8 @@ int main(int argc, char **argv) {
     QApplication::setFont(ProgramFont(12));
     // Qt's own texts (the buttons of the boxes, the save dialog) stay Qt's
     // English: no translation of Qt is loaded, in any language.
-    if (!UseLanguage(request.language.isEmpty() ? SystemLanguage()
-                                                : *LanguageNamed(request.language)))
-        std::fputs("norvatel: the English texts are missing; the window speaks Japanese\n",
-                   stderr);
+    if (!UseLanguage(request.language.isEmpty() ? SystemLanguage() : request.language))
+        std::fputs("norvatel: the translation is missing; the window speaks Japanese\n", stderr);
     try {
         return RunProgram(app, request);
     } catch (const std::exception &error) {

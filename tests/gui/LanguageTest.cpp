@@ -156,7 +156,7 @@ QStringList CutOff(QWidget *window) {
 // The four windows, built in one language.
 class WindowsFixture : public TForm1Fixture {
 protected:
-    void Build(ProgramLanguage language) {
+    void Build(const QString &language) {
         ASSERT_TRUE(UseLanguage(language));
         StartIn();
         wave = std::make_unique<TForm2>(*form);
@@ -168,7 +168,7 @@ protected:
         settingsDialog.reset();
         wave.reset();
         TForm1Fixture::TearDown();
-        UseLanguage(ProgramLanguage::Japanese);
+        UseLanguage(kJapanese);
     }
     std::vector<QWidget *> Windows() {
         return {form.get(), wave.get(), settingsDialog.get(), about.get()};
@@ -180,7 +180,7 @@ protected:
 };
 
 class LanguageTest : public WindowsFixture,
-                     public ::testing::WithParamInterface<ProgramLanguage> {
+                     public ::testing::WithParamInterface<QString> {
 protected:
     void SetUp() override {
         WindowsFixture::SetUp();
@@ -201,18 +201,15 @@ TEST_P(LanguageTest, ItemsShownTogetherHaveDistinctKeys) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LanguageTest,
-                         ::testing::Values(ProgramLanguage::Japanese, ProgramLanguage::English),
-                         [](const auto &info) {
-                             return info.param == ProgramLanguage::English ? "English"
-                                                                           : "Japanese";
-                         });
+                         ::testing::ValuesIn(AvailableLanguages()),
+                         [](const auto &info) { return info.param.toStdString(); });
 
 // One smoke test per window: built in English, it shows no Japanese.
 class EnglishWindowTest : public WindowsFixture, public ::testing::WithParamInterface<int> {
 protected:
     void SetUp() override {
         WindowsFixture::SetUp();
-        Build(ProgramLanguage::English);
+        Build(kEnglish);
     }
 };
 
@@ -231,26 +228,33 @@ INSTANTIATE_TEST_SUITE_P(Windows, EnglishWindowTest, ::testing::Range(0, 4),
 
 // The runs' messages come from the core, in the window's language.
 TEST_F(WindowsFixture, RunMessagesAreInTheWindowsLanguage) {
-    Build(ProgramLanguage::English);
+    Build(kEnglish);
     form->cdCheck->click();
     EXPECT_EQ(messages, QStringList{QStringLiteral("No file is selected.")});
 }
 
 TEST(ProgramLanguageTest, FollowsTheLocaleJapaneseForJapaneseAndC) {
-    const std::vector<std::pair<QStringList, ProgramLanguage>> cases = {
-        {{"ja-JP", "ja"}, ProgramLanguage::Japanese},
-        {{"ja"}, ProgramLanguage::Japanese},
-        {{"C"}, ProgramLanguage::Japanese},
-        {{"C.UTF-8"}, ProgramLanguage::Japanese},
-        {{"POSIX"}, ProgramLanguage::Japanese},
-        {{}, ProgramLanguage::Japanese},
-        {{"en-US", "en"}, ProgramLanguage::English},
-        {{"de-DE", "ja-JP"}, ProgramLanguage::English},
-        {{"en_GB.UTF-8"}, ProgramLanguage::English},
-        {{"jv-ID"}, ProgramLanguage::English}, // Javanese is not Japanese
+    const std::vector<std::pair<QStringList, QString>> cases = {
+        {{"ja-JP", "ja"}, kJapanese},
+        {{"ja"}, kJapanese},
+        {{"C"}, kJapanese},
+        {{"C.UTF-8"}, kJapanese},
+        {{"POSIX"}, kJapanese},
+        {{}, kJapanese},
+        {{"en-US", "en"}, kEnglish},
+        {{"de-DE", "ja-JP"}, kEnglish},
+        {{"en_GB.UTF-8"}, kEnglish},
+        {{"jv-ID"}, kEnglish}, // Javanese is not Japanese
     };
     for (const auto &[languages, expected] : cases)
         EXPECT_EQ(LanguageForLocale(languages), expected) << languages.join(',').toStdString();
+}
+
+TEST(ProgramLanguageTest, EnglishIsCompiledIn) {
+    EXPECT_EQ(AvailableLanguages(), (QStringList{kEnglish, kJapanese}));
+    EXPECT_FALSE(UseLanguage(QStringLiteral("xx")));
+    EXPECT_EQ(QCoreApplication::translate("Messages", "終了しました。"),
+              QStringLiteral("終了しました。"));
 }
 
 TEST(ProgramLanguageTest, StartArgumentsChooseTheLanguage) {
