@@ -14,7 +14,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 # Debian packages the build, the program and the tests need.
 packages=(cmake ninja-build g++ clang pkg-config
-          qt6-base-dev libgl-dev
+          qt6-base-dev libgl-dev qt6-tools-dev qt6-l10n-tools
           libgtest-dev libgmock-dev libbenchmark-dev
           portaudio19-dev libasound2-plugins
           fonts-noto-cjk sox ffmpeg xvfb xauth xdotool openbox

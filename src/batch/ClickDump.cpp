@@ -64,6 +64,6 @@ bool WriteClickDump(const QString &dumpPath, const QString &samplePath, const Cl
         WriteValues(out.file(), readable ? &wave : nullptr, samplePath, dump, messages) &&
         out.commit();
     if (!written)
-        messages.ShowMsg(DisplayFileName(dumpPath) + kWriteFailedSuffix);
+        messages.ShowMsg(DisplayFileName(dumpPath) + MessageText(kWriteFailedSuffix));
     return written;
 }

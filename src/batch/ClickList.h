@@ -11,9 +11,10 @@
 // The wave window lists at most this many clicks of a file.
 inline constexpr int32_t kMaxListedClicks = 5001;
 
-inline const QString kNoDataToCheck = QStringLiteral("確認するデータがありません。");
-inline const QString kLogOverLimit =
-    QStringLiteral("ログの最大記録行数を超えましたのでデータがありません。");
+inline const QString kNoDataToCheck =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "確認するデータがありません。"));
+inline const QString kLogOverLimit = QStringLiteral(
+    QT_TRANSLATE_NOOP("Messages", "ログの最大記録行数を超えましたのでデータがありません。"));
 
 struct ClickList {
     // Each row: the lines of a record after its file name (kDetailIdLine to

@@ -2,11 +2,13 @@
 
 #include "filesystem/FileSystem.h"
 
-const char *const kOpenFailedMessage = "ファイルのオープンに失敗しました。";
+const char *const kOpenFailedMessage =
+    QT_TRANSLATE_NOOP("Messages", "ファイルのオープンに失敗しました。");
 
 namespace {
 
-const char *const kOverwriteQuestion = "書き込みファイルが既に存在します。オーバーライトしますか？";
+const char *const kOverwriteQuestion =
+    QT_TRANSLATE_NOOP("Messages", "書き込みファイルが既に存在します。オーバーライトしますか？");
 
 AtomicFile TellIfClosed(AtomicFile file, MessageSink &messages) {
     if (!file.isOpen())
@@ -17,7 +19,7 @@ AtomicFile TellIfClosed(AtomicFile file, MessageSink &messages) {
 } // namespace
 
 void ShowOpenFailed(MessageSink &messages) {
-    messages.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
+    messages.ShowMsg(MessageText(kOpenFailedMessage));
 }
 
 FileHandle OpenForReadOrTell(const QString &path, MessageSink &messages) {
@@ -52,7 +54,7 @@ std::vector<int16_t> ReadFrameWindowOrTell(const WaveFile *wave, const QString &
 AtomicFile CreateOutputFileAsking(const QString &path, bool confirm, MessageSink &messages,
                                   const ProtectedFiles &kept) {
     if (confirm && FileSystem::EntryExists(path) &&
-        messages.ShowMsg(QString::fromUtf8(kOverwriteQuestion), true) == MsgAnswer::No)
+        messages.ShowMsg(MessageText(kOverwriteQuestion), true) == MsgAnswer::No)
         return AtomicFile();
     return TellIfClosed(CreateOutputFile(path, kept), messages);
 }

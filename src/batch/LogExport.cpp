@@ -9,9 +9,9 @@
 
 namespace {
 
-const QString kNoLog = QStringLiteral("ログがありません。");
-const QString kIncompleteLog =
-    QStringLiteral("ログが不完全です。完全なレコードのみをエクスポートしました。");
+const QString kNoLog = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "ログがありません。"));
+const QString kIncompleteLog = QStringLiteral(
+    QT_TRANSLATE_NOOP("Messages", "ログが不完全です。完全なレコードのみをエクスポートしました。"));
 const QString kSummaryHeader =
     QStringLiteral("Summary of Noise Check\r\nID\tFileName\tNoise Count\tStatus\r\n");
 const QString kDetailHeader =
@@ -69,7 +69,7 @@ bool BatchRunner::HasLogToExport() {
     if (!last_.logFolder.isEmpty() && FileSystem::EntryExists(last_.logFolder + kSummaryLogName))
         return true;
     last_.writeFailed = true;
-    port_.ShowMsg(kNoLog);
+    port_.ShowMsg(MessageText(kNoLog));
     return false;
 }
 
@@ -94,11 +94,11 @@ bool BatchRunner::LockForExport(bool &lockedHere) {
 void BatchRunner::ReportExport(bool written, ExportResult result, const QString &path) {
     if (!written) {
         last_.writeFailed = true;
-        port_.ShowMsg(DisplayFileName(path) + kWriteFailedSuffix);
+        port_.ShowMsg(DisplayFileName(path) + MessageText(kWriteFailedSuffix));
         return;
     }
     if (result == ExportResult::Incomplete)
-        port_.ShowMsg(kIncompleteLog);
+        port_.ShowMsg(MessageText(kIncompleteLog));
 }
 
 void BatchRunner::ExportToFile(const QString &path) {
@@ -126,7 +126,7 @@ void BatchRunner::ExportTo(const QString &target, const ByteWriter &write) {
         return;
     if (ExportKept().Guards(target)) {
         last_.writeFailed = true;
-        port_.ShowMsg(QString::fromUtf8(kOpenFailedMessage));
+        port_.ShowMsg(MessageText(kOpenFailedMessage));
     } else {
         const ExportResult result = WriteLogExport(last_.logFolder, write);
         ReportExport(result != ExportResult::WriteFailed, result, target);

@@ -12,7 +12,8 @@
 #include <QStringList>
 
 // Told when a log or text file could not be written: its path + this.
-inline const QString kWriteFailedSuffix = QStringLiteral("の書き込みに失敗しました。");
+inline const QString kWriteFailedSuffix =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "の書き込みに失敗しました。"));
 
 // The bytes of text in the logs' code page (CP932), and back.
 QByteArray EncodeLogText(const QString &text);

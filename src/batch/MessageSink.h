@@ -2,7 +2,18 @@
 // The one way the program tells the user something or asks a yes/no question.
 // The main window shows a modal box; tests and the batch command script answers.
 
+#include <QCoreApplication>
 #include <QString>
+
+// The messages are written in Japanese, each marked for the translation files
+// with QT_TRANSLATE_NOOP("Messages", ...) where it is kept, and translated
+// when shown: a message's text as the user reads it, in the program's language.
+inline QString MessageText(const char *text) {
+    return QCoreApplication::translate("Messages", text);
+}
+inline QString MessageText(const QString &text) {
+    return MessageText(text.toUtf8().constData());
+}
 
 enum class MsgAnswer { Ok, Yes, No };
 

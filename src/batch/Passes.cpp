@@ -16,11 +16,16 @@ namespace {
 
 constexpr int64_t kValueBytes = 2;
 
-const QString kNotWaveSuffix = QStringLiteral("はWaveファイルではありません。");
-const QString kCannotProcessSuffix = QStringLiteral("はこのプログラムで処理できません。");
-const QString kReadFailedSuffix = QStringLiteral("の読み込みに失敗しました。");
-const QString kNoDriveSpaceMessage = QStringLiteral("ドライブの空き容量が不足しています。");
-const QString kNoOutputFolder = QStringLiteral("出力ファイルパスが設定されていません。");
+const QString kNotWaveSuffix =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "はWaveファイルではありません。"));
+const QString kCannotProcessSuffix =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "はこのプログラムで処理できません。"));
+const QString kReadFailedSuffix =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "の読み込みに失敗しました。"));
+const QString kNoDriveSpaceMessage =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "ドライブの空き容量が不足しています。"));
+const QString kNoOutputFolder =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "出力ファイルパスが設定されていません。"));
 
 // Cuts the output back to its header plus the values written so far, puts
 // the carried chunks that follow the data behind them and rewrites the header
@@ -59,7 +64,7 @@ RunStatus BatchRunner::DetectBlocks(FileHandle &in, PassBlocks &blocks) {
         const int32_t n =
             blocks.Clean(in, wave_, pos, thresholds_, clickCounter_, this);
         if (n < 0) {
-            port_.ShowMsg(DisplayFileName(file_.inputName) + kReadFailedSuffix);
+            port_.ShowMsg(DisplayFileName(file_.inputName) + MessageText(kReadFailedSuffix));
             return Status::FileOpenError;
         }
         pos += n;
@@ -81,11 +86,11 @@ RunStatus BatchRunner::DetectBlocks(FileHandle &in, PassBlocks &blocks) {
 // the run; any other reason is this file's own trouble, named with the file.
 RunStatus BatchRunner::WriteFailure(int error) {
     if (error == 0 || FileSystem::IsNoSpaceError(error)) {
-        port_.ShowMsg(kNoDriveSpaceMessage);
+        port_.ShowMsg(MessageText(kNoDriveSpaceMessage));
         return Status::NoDriveSpace;
     }
-    port_.ShowMsg(DisplayFileName(file_.outputPath) + kWriteFailedSuffix +
-                        QStringLiteral("\r\n") + FileSystem::ErrorText(error));
+    port_.ShowMsg(DisplayFileName(file_.outputPath) + MessageText(kWriteFailedSuffix) +
+                  QStringLiteral("\r\n") + FileSystem::ErrorText(error));
     return Status::WriteFileOpenError;
 }
 
@@ -100,7 +105,7 @@ RunStatus BatchRunner::RemoveBlocks(FileHandle &in, FileHandle &out, PassBlocks 
         const int32_t n =
             blocks.Clean(in, wave_, pos, thresholds_, clickCounter_, this);
         if (n < 0) {
-            port_.ShowMsg(DisplayFileName(file_.inputName) + kReadFailedSuffix);
+            port_.ShowMsg(DisplayFileName(file_.inputName) + MessageText(kReadFailedSuffix));
             return Status::InputFileOpenError;
         }
         if (!blocks.Store(out, n))
@@ -124,7 +129,7 @@ bool BatchRunner::ReadCarriedChunksOrTell(const FileHandle &in) {
         return true;
     std::optional<CarriedChunks> read = ReadCarriedChunks(in, wave_);
     if (!read) {
-        port_.ShowMsg(DisplayFileName(file_.inputName) + kReadFailedSuffix);
+        port_.ShowMsg(DisplayFileName(file_.inputName) + MessageText(kReadFailedSuffix));
         return false;
     }
     carried_ = std::move(*read);
@@ -152,7 +157,7 @@ bool BatchRunner::StartPass(bool removal) {
     ShowClickCount();
     if (HasWaveExtension(file_.inputPath))
         return true;
-    port_.ShowMsg(DisplayFileName(file_.inputName) + kNotWaveSuffix);
+    port_.ShowMsg(DisplayFileName(file_.inputName) + MessageText(kNotWaveSuffix));
     return false;
 }
 
@@ -188,14 +193,14 @@ RunStatus BatchRunner::RemovePass() {
         return Status::NotWaveFile;
     FileHandle in = OpenForReadOrTell(file_.inputPath, port_);
     if (!in.isOpen() || !wave_.ReadWaveHeader(in)) {
-        port_.ShowMsg(DisplayFileName(file_.inputName) + kCannotProcessSuffix);
+        port_.ShowMsg(DisplayFileName(file_.inputName) + MessageText(kCannotProcessSuffix));
         return Status::WaveFileFormatError;
     }
     if (!ReadCarriedChunksOrTell(in))
         return Status::InputFileOpenError;
     // An empty folder setting is not taken as the current folder.
     if (last_.outputFolder.isEmpty()) {
-        port_.ShowMsg(kNoOutputFolder);
+        port_.ShowMsg(MessageText(kNoOutputFolder));
         return Status::WriteFileOpenError;
     }
     // An output naming any file of the run (this input too, whoever set the
@@ -209,7 +214,7 @@ RunStatus BatchRunner::RemovePass() {
     // or headless .wav would only trouble the next program that opens it.
     if (!HasDriveSpace(file_.inputPath, last_.outputFolder)) {
         out.abandon();
-        port_.ShowMsg(kNoDriveSpaceMessage);
+        port_.ShowMsg(MessageText(kNoDriveSpaceMessage));
         return Status::NoDriveSpace;
     }
     if (!wave_.WriteWaveHeader(out.file(), int64_t{wave_.sampleCount} * kValueBytes, carried_)) {

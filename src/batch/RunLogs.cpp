@@ -53,7 +53,7 @@ void BatchRunner::LogSaved(const QString &path, bool saved) {
         return;
     }
     last_.writeFailed = true;
-    port_.ShowMsg(DisplayFileName(path) + kWriteFailedSuffix);
+    port_.ShowMsg(DisplayFileName(path) + MessageText(kWriteFailedSuffix));
 }
 
 void BatchRunner::SaveLogs() {

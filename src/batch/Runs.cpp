@@ -13,13 +13,18 @@ BatchRunner::BatchRunner(const Settings &settings, WindowPort &port, StopRequest
 
 namespace {
 
-const QString kNothingSelected = QStringLiteral("ファイルが選択されていません。");
-const QString kNoOutputName = QStringLiteral("出力ファイル名を指定してください");
-const QString kRemovalFinished = QStringLiteral("終了しました。");
+const QString kNothingSelected =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "ファイルが選択されていません。"));
+const QString kNoOutputName =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "出力ファイル名を指定してください"));
+const QString kRemovalFinished = QStringLiteral(QT_TRANSLATE_NOOP("Messages", "終了しました。"));
 const QString kWavSuffix = QStringLiteral(".wav");
-const QString kUnusableLock = QStringLiteral("\r\nはロックファイルとして使用できません。");
-const QString kLogFolderBusy =
-    QStringLiteral("他の処理がこのフォルダのログを使用中です。終了してから実行してください。");
+const QString kUnusableLock =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "\r\nはロックファイルとして使用できません。"));
+const char *const kProblemFileCount =
+    QT_TRANSLATE_NOOP("Messages", "問題ファイル数：  %1\r\n\r\n終了します。");
+const QString kLogFolderBusy = QStringLiteral(QT_TRANSLATE_NOOP(
+    "Messages", "他の処理がこのフォルダのログを使用中です。終了してから実行してください。"));
 
 // Marks the run in progress for as long as it lives, on every way out.
 class RunningScope {
@@ -48,7 +53,7 @@ void BatchRunner::Run(const RunRequest &request) {
     const bool removal = request.kind == RunRequest::Kind::Remove;
     if (removal) {
         if (!settings_.ckAuto && request.outputText.isEmpty()) {
-            port_.ShowMsg(kNoOutputName);
+            port_.ShowMsg(MessageText(kNoOutputName));
             return;
         }
         if (settings_.ckSameDir) {
@@ -88,7 +93,7 @@ bool BatchRunner::ShouldProcess(const QString &name) const {
 bool BatchRunner::StartRun(const QString &kind) {
     AddFileRow(0, 0, RunStatus(), QString());
     if (request_.files.isEmpty()) {
-        port_.ShowMsg(kNothingSelected);
+        port_.ShowMsg(MessageText(kNothingSelected));
         return false;
     }
     last_.lockUnusable = false;
@@ -124,11 +129,11 @@ bool BatchRunner::LockLogFolder(const QString &folder) {
     // lock would mix the logs of runs that share the folder.
     if (result == FileLock::Result::Unusable) {
         last_.lockUnusable = true;
-        port_.ShowMsg(DisplayFileName(lockPath) + kUnusableLock);
+        port_.ShowMsg(DisplayFileName(lockPath) + MessageText(kUnusableLock));
         return false;
     }
     if (!stop_.raised())
-        port_.ShowMsg(kLogFolderBusy);
+        port_.ShowMsg(MessageText(kLogFolderBusy));
     return false;
 }
 
@@ -156,8 +161,7 @@ void BatchRunner::DetectRun() {
     }
     SaveLogs();
     if (showEndMessage_)
-        port_.ShowMsg(QStringLiteral("問題ファイル数：  ") + QString::number(last_.problemFileCount) +
-                     QStringLiteral("\r\n\r\n終了します。"));
+        port_.ShowMsg(MessageText(kProblemFileCount).arg(last_.problemFileCount));
 }
 
 RunStatus BatchRunner::RemoveOneFile(const QString &name) {
@@ -204,5 +208,5 @@ void BatchRunner::RemoveRun() {
     previouslyClean_.clear();
     SaveLogs();
     if (showEndMessage_)
-        port_.ShowMsg(kRemovalFinished);
+        port_.ShowMsg(MessageText(kRemovalFinished));
 }

@@ -50,6 +50,6 @@ bool WritePreviewFile(const int16_t *block, int32_t frames, const QString &path,
         }
     }
     out.abandon();
-    messages.ShowMsg(DisplayFileName(path) + kWriteFailedSuffix);
+    messages.ShowMsg(DisplayFileName(path) + MessageText(kWriteFailedSuffix));
     return false;
 }

@@ -4,6 +4,7 @@
 #include "batch/NoiseLog.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
+#include "language/ProgramLanguage.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ bool TakeValue(BatchOptions &o, const QString &option, const QString &value,
         o.exportPath = value;
     else if (option == QLatin1String("--log-dir"))
         o.logDir = value;
+    else if (option == QLatin1String("--language"))
+        o.language = value;
     else
         return false;
     return true;
@@ -129,6 +132,9 @@ ParseResult ParseBatchArguments(const QStringList &args) {
         return Usage(QStringLiteral("--export needs a file name (- for standard output)"));
     if (const QString e = CheckRunOptions(o, format); !e.isEmpty())
         return Usage(e);
+    if (!o.language.isEmpty() && !AvailableLanguages().contains(o.language))
+        return Usage(QStringLiteral("--language takes one of: %1")
+                         .arg(AvailableLanguages().join(QStringLiteral(", "))));
     r.kind = ParseResult::Kind::Run;
     return r;
 }
@@ -170,6 +176,10 @@ QString BatchUsageText() {
         "                    describe the old samples, are dropped; a bext coding\n"
         "                    history gets a line for the repair\n"
         "  --export PATH     write the tab-separated log export to PATH (- for stdout)\n"
+        "  --language LANG   messages in LANG: ja (Japanese) or en (English); without\n"
+        "                    it, the locale's (LANGUAGE, LC_ALL, LC_MESSAGES, LANG):\n"
+        "                    Japanese for ja and the C locale, English for any other.\n"
+        "                    The result rows are the same in every language\n"
         "  --help, --version\n"
         "\n"
         "Each file's result goes to standard output as: ordinal, file name, click count,\n"

@@ -7,7 +7,9 @@
 #include "settings/Settings.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
+#include "language/ProgramLanguage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <cerrno>
 #include <cstdio>
@@ -175,6 +177,13 @@ int main(int argc, char **argv) {
     case ParseResult::Kind::Run:
         break;
     }
+    // The run's messages come from the core, in the chosen language (which
+    // needs the application object); the command's own texts are English.
+    const QCoreApplication app(argc, argv);
+    const QString &language = parsed.options.language;
+    if (!UseLanguage(language.isEmpty() ? SystemLanguage() : language))
+        PrintErr(QStringLiteral("norvatel-batch: the translation is missing; "
+                                "messages are in Japanese"));
     const int status = Run(parsed.options);
     // After everything is saved and closed: a stop by signal ends as that signal.
     ConsolePort::DieByStopSignal();

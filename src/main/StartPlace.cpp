@@ -2,6 +2,7 @@
 
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
+#include "language/ProgramLanguage.h"
 
 #include <QCoreApplication>
 
@@ -22,8 +23,17 @@ StartRequest ParseStartArguments(const QStringList &args, const QString &current
     StartRequest request;
     bool help = false, version = false, options = true;
     QStringList paths;
-    for (const QString &arg : args) {
-        if (options && arg == QLatin1String("--"))
+    const QString languageOption = QStringLiteral("--language");
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (options && (arg == languageOption || arg.startsWith(languageOption + QLatin1Char('=')))) {
+            const QString value = arg == languageOption ? args.value(++i)
+                                                          : arg.mid(languageOption.size() + 1);
+            if (AvailableLanguages().contains(value))
+                request.language = value;
+            else if (request.error.isEmpty())
+                request.error = languageOption;
+        } else if (options && arg == QLatin1String("--"))
             options = false;
         else if (options && (arg == QLatin1String("--help") || arg == QLatin1String("-h")))
             help = true;
@@ -70,6 +80,10 @@ QString StartUsageText() {
         "options:\n"
         "  --help      show this text and exit\n"
         "  --version   show the version and exit\n"
+        "  --language LANG\n"
+        "              speak LANG: ja (Japanese) or en (English); without it, the\n"
+        "              locale's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG):\n"
+        "              Japanese for ja and the C locale, English for any other\n"
         "  --          the arguments after it are files or folders\n"
         "The toolkit's own options (-platform, -style, ...) are taken as well.\n"
         "\n"

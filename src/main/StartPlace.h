@@ -17,12 +17,17 @@ struct StartRequest {
     // given; the first is the one with the focus.
     QStringList files;
     QString error; // the unknown option, for UsageError
+    // The --language option's value ("ja", "en"); empty without one (the
+    // locale's language).
+    QString language;
 };
 
 // args without the program's name. A FOLDER shows that folder; FILEs show the
 // first file's folder with those of the files that lie in it selected.
 // Relative paths are taken from currentFolder; "--" ends the options.
 // --help or --version anywhere before "--" wins over everything else.
+// "--language CODE" (or --language=CODE) chooses the language; a code not
+// among AvailableLanguages is a usage error named "--language".
 StartRequest ParseStartArguments(const QStringList &args, const QString &currentFolder,
                                  const std::function<bool(const QString &)> &isFolder);
 

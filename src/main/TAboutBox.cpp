@@ -12,7 +12,7 @@
 
 TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
     setFont(ProgramFont(12));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -27,10 +27,10 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent) {
     ProductName = new QLabel(QStringLiteral("RizivozeR"), panel);
     ProductName->setObjectName(QStringLiteral("ProductName"));
     ProductName->setGeometry(72, 16, 190, 20);
-    Version = new QLabel(QStringLiteral("Version ") + QLatin1String(kProgramVersion), panel);
+    Version = new QLabel(tr("Version %1").arg(QLatin1String(kProgramVersion)), panel);
     Version->setObjectName(QStringLiteral("Version"));
     Version->setGeometry(72, 44, 190, 20);
-    OKButton = new QPushButton(QStringLiteral("閉じる"), this);
+    OKButton = new QPushButton(tr("閉じる"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(111, 130, 76, 26);
     OKButton->setDefault(true);

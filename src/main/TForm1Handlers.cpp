@@ -71,7 +71,7 @@ void TForm1::Help1Click() {
     const QString page = HelpPageLocation(startFolder, InstalledDataFolder());
     // The desktop's viewer reports nothing itself when the page is missing.
     if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
-        ShowMsg(page + QStringLiteral("\r\nを開けませんでした。"));
+        ShowMsg(page + tr("\r\nを開けませんでした。"));
 }
 
 void TForm1::cdEndClick() {
@@ -115,8 +115,7 @@ void TForm1::FormClose() {
 void TForm1::RunExitSteps() {
     if (settingsFileUsable_ &&
         !SaveSettingsFile(settingsFile, settings, cbDrive1->currentText(), shownFolder_))
-        ShowMsg(settingsFile +
-                QStringLiteral("\r\nに設定を保存できませんでした。"));
+        ShowMsg(settingsFile + tr("\r\nに設定を保存できませんでした。"));
     // An empty logFolder means the folder shown, which is the current directory.
     // The preview's files go wherever they were written (file mode too), but
     // only those this program wrote.
@@ -149,9 +148,8 @@ void TForm1::cdStopClick() {
 void TForm1::mExportClick() {
     if (!runner.HasLogToExport())
         return;
-    const QString path =
-        AskSaveFileName(QStringLiteral("ログをエクスポートするファイル名を指定ください。"),
-                        QStringLiteral("Text File(.txt)|*.txt"), QStringLiteral("txt"));
+    const QString path = AskSaveFileName(tr("ログをエクスポートするファイル名を指定ください。"),
+                                         tr("Text File(.txt)|*.txt"), QStringLiteral("txt"));
     if (!path.isEmpty())
         runner.ExportToFile(path);
 }

@@ -76,52 +76,51 @@ TForm1::~TForm1() {
 void TForm1::BuildMenus() {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    mFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    mFile = bar->addMenu(tr("ファイル(&F)"));
     mFile->setObjectName(QStringLiteral("mFile"));
-    mExport = MakeAction(this, "mExport", QStringLiteral("ログのExport(&E)"));
-    m_End = MakeAction(this, "m_End", QStringLiteral("終了(&X)"));
+    mExport = MakeAction(this, "mExport", tr("ログのExport(&E)"));
+    m_End = MakeAction(this, "m_End", tr("終了(&X)"));
     mFile->addAction(mExport);
     mFile->addAction(m_End);
-    WaveFormW1 = MakeAction(this, "WaveFormW1", QStringLiteral("WaveWindow(&W)"));
-    S1 = MakeAction(this, "S1", QStringLiteral("設定(&S)"));
+    WaveFormW1 = MakeAction(this, "WaveFormW1", tr("WaveWindow(&W)"));
+    S1 = MakeAction(this, "S1", tr("設定(&S)"));
     bar->addAction(WaveFormW1);
     bar->addAction(S1);
-    m_HELP = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    m_HELP = bar->addMenu(tr("ヘルプ(&H)"));
     m_HELP->setObjectName(QStringLiteral("m_HELP"));
-    Help1 = MakeAction(this, "Help1", QStringLiteral("ヘルプ(&H)"));
-    N1 = MakeAction(this, "N1", QStringLiteral("バージョン(&V)"));
+    Help1 = MakeAction(this, "Help1", tr("ヘルプ(&H)"));
+    N1 = MakeAction(this, "N1", tr("バージョン(&V)"));
     m_HELP->addAction(Help1);
     m_HELP->addAction(N1);
 }
 
 void TForm1::BuildInputArea(QWidget *area) {
     Bevel1 = MakeRaisedBevel(area, "Bevel1", 6, 6, 272, 22);
-    Label1 = MakeLabel(Bevel1, "Label1", QStringLiteral("Input File"), {8, 2, 200, kLabelHeight});
+    Label1 = MakeLabel(Bevel1, "Label1", tr("Input File"), {8, 2, 200, kLabelHeight});
     cbDrive1 = Make<QComboBox>(area, "cbDrive1", 6, 32, 272, 22);
     edFolder = Make<QListWidget>(area, "edFolder", 6, 57, 272, 100);
     edFile = Make<QListWidget>(area, "edFile", 6, 160, 272, 96);
     edFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Bevel3 = Make<QFrame>(area, "Bevel3", 6, 259, 272, 24);
     Bevel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Label7 =
-        MakeLabel(Bevel3, "Label7", QStringLiteral("選択ファイル数"), {8, 3, 110, kLabelHeight});
+    Label7 = MakeLabel(Bevel3, "Label7", tr("選択ファイル数"), {8, 3, 110, kLabelHeight});
     lbFNum = MakeLabel(Bevel3, "lbFNum", QStringLiteral("0"), {124, 3, 80, kLabelHeight});
     FillDriveBox();
 }
 
 void TForm1::BuildOutputArea(QWidget *area) {
     Bevel2 = MakeRaisedBevel(area, "Bevel2", 288, 6, 274, 22);
-    Label4 = MakeLabel(Bevel2, "Label4", QStringLiteral("Output File"), {8, 2, 200, kLabelHeight});
+    Label4 = MakeLabel(Bevel2, "Label4", tr("Output File"), {8, 2, 200, kLabelHeight});
     edOutFile = Make<QLineEdit>(area, "edOutFile", 288, 32, 274, 22);
 }
 
 void TForm1::BuildRunArea(QWidget *area) {
-    cdCheck = MakeButton(area, "cdCheck", QStringLiteral("検出 (&C)"), 288, 62);
-    cdDel = MakeButton(area, "cdDel", QStringLiteral("除去 (&D)"), 382, 62);
-    cdStop = MakeButton(area, "cdStop", QStringLiteral("中止 (&A)"), 476, 62);
+    cdCheck = MakeButton(area, "cdCheck", tr("検出 (&C)"), 288, 62);
+    cdDel = MakeButton(area, "cdDel", tr("除去 (&D)"), 382, 62);
+    cdStop = MakeButton(area, "cdStop", tr("中止 (&A)"), 476, 62);
     ckBYCheck = Make<QCheckBox>(area, "ckBYCheck", 382, 92, 180, 20);
-    ckBYCheck->setText(QStringLiteral("検出結果を使用"));
-    Label3 = MakeLabel(area, "Label3", QStringLiteral("実行率"), {288, 123, 56, kLabelHeight});
+    ckBYCheck->setText(tr("検出結果を使用"));
+    Label3 = MakeLabel(area, "Label3", tr("実行率"), {288, 123, 56, kLabelHeight});
     pbRate = Make<QProgressBar>(area, "pbRate", 346, 122, 140, 20);
     pbRate->setRange(0, 100);
     pbRate->setValue(0);
@@ -129,8 +128,8 @@ void TForm1::BuildRunArea(QWidget *area) {
     edRate = Make<QLineEdit>(area, "edRate", 492, 121, 70, 22);
     edRate->setReadOnly(true);
     edRate->setAlignment(Qt::AlignRight);
-    lbCHECK = MakeLabel(area, "lbCHECK", QStringLiteral("検出数"), {288, 153, 56, kLabelHeight});
-    lbDEL = MakeLabel(area, "lbDEL", QStringLiteral("修正数"), {288, 153, 56, kLabelHeight});
+    lbCHECK = MakeLabel(area, "lbCHECK", tr("検出数"), {288, 153, 56, kLabelHeight});
+    lbDEL = MakeLabel(area, "lbDEL", tr("修正数"), {288, 153, 56, kLabelHeight});
     lbDEL->hide();
     edNum = Make<QLineEdit>(area, "edNum", 346, 151, 100, 22);
     edNum->setReadOnly(true);
@@ -142,20 +141,19 @@ void TForm1::BuildRunArea(QWidget *area) {
     QPalette red = edNum->palette();
     red.setColor(QPalette::Text, Qt::red);
     edNum->setPalette(red);
-    cdEnd = MakeButton(area, "cdEnd", QStringLiteral("終了  (&X)"), 476, 257);
+    cdEnd = MakeButton(area, "cdEnd", tr("終了  (&X)"), 476, 257);
 }
 
 void TForm1::BuildResultArea(QWidget *area) {
-    Label2 =
-        MakeLabel(area, "Label2", QStringLiteral("検出/修正データ"), {8, 292, 110, kLabelHeight});
+    Label2 = MakeLabel(area, "Label2", tr("検出/修正データ"), {8, 292, 110, kLabelHeight});
     ckMakeFile = Make<QCheckBox>(area, "ckMakeFile", 130, 291, 230, 20);
-    ckMakeFile->setText(QStringLiteral("検出データをファイルに出力"));
+    ckMakeFile->setText(tr("検出データをファイルに出力"));
     ckMakeFile->setChecked(true);
-    cdView = MakeButton(area, "cdView", QStringLiteral("確認(&K)"), 476, 288, 86, 24);
-    Label5 = MakeLabel(area, "Label5", QStringLiteral("ID"), {20, 315, 30, 16});
-    Label6 = MakeLabel(area, "Label6", QStringLiteral("File Name"), {50, 315, 120, 16});
-    Count = MakeLabel(area, "Count", QStringLiteral("Noise Count"), {236, 315, 70, 16});
-    Label8 = MakeLabel(area, "Label8", QStringLiteral("Status"), {320, 315, 80, 16});
+    cdView = MakeButton(area, "cdView", tr("確認(&K)"), 476, 288, 86, 24);
+    Label5 = MakeLabel(area, "Label5", tr("ID"), {20, 315, 30, 16});
+    Label6 = MakeLabel(area, "Label6", tr("File Name"), {50, 315, 120, 16});
+    Count = MakeLabel(area, "Count", tr("Noise Count"), {236, 315, 70, 16});
+    Label8 = MakeLabel(area, "Label8", tr("Status"), {320, 315, 80, 16});
     StringGrid1 = Make<QTableWidget>(area, "StringGrid1", 6, 332, 556, 99);
     SetUpStringGrid(StringGrid1, {40, 197, 45, 245, 69}, kGridRowHeight);
     ResetResultGrid();

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <algorithm>
 
 namespace {
 
@@ -68,18 +69,29 @@ QCheckBox *MakeCheck(QWidget *parent, const char *name, const QString &text, int
     return check;
 }
 
+// A mark under the end of a track bar, at x as designed for a one-character
+// mark; a wider one (a translation's word) ends where that mark would end.
+QLabel *MakeEndMark(QWidget *parent, const char *name, const QString &text, int x, int y) {
+    constexpr int kMarkWidth = 14;
+    QLabel *label = MakeLabel(parent, name, text, x, y);
+    label->move(std::min(x, x + kMarkWidth - label->width()), y);
+    return label;
+}
+
 QLineEdit *MakeEdit(QWidget *parent, const char *name, const QRect &geometry) {
     auto *edit = Named(new QLineEdit(parent), name);
     edit->setGeometry(geometry);
     return edit;
 }
 
-const QString kLevel = QStringLiteral("レベル感度");
-const QString kTime = QStringLiteral("時間感度");
-const std::array<QString, 3> kLevelCaptions{QStringLiteral("LOW"), QStringLiteral("MID"),
-                                            QStringLiteral("HIGH")};
-const std::array<QString, 3> kTimeCaptions{QStringLiteral("狭"), QStringLiteral("中"),
-                                           QStringLiteral("広")};
+const char *const kLevel = QT_TRANSLATE_NOOP("TForm3", "レベル感度");
+const char *const kTime = QT_TRANSLATE_NOOP("TForm3", "時間感度");
+const std::array<const char *, 3> kLevelCaptions{QT_TRANSLATE_NOOP("TForm3", "LOW"),
+                                                 QT_TRANSLATE_NOOP("TForm3", "MID"),
+                                                 QT_TRANSLATE_NOOP("TForm3", "HIGH")};
+const std::array<const char *, 3> kTimeCaptions{QT_TRANSLATE_NOOP("TForm3", "狭"),
+                                                QT_TRANSLATE_NOOP("TForm3", "中"),
+                                                QT_TRANSLATE_NOOP("TForm3", "広")};
 
 // Where one sensitivity group stands and what it is called.
 struct PresetGroupPlan {
@@ -116,7 +128,7 @@ constexpr std::array<PresetGroupPlan, 4> kPresetGroupPlans{{
 TForm3::TForm3(Settings &settings, QWidget *edOutFile, QWidget *parent)
     : QDialog(parent), settings_(settings), edOutFile_(edOutFile) {
     setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("設定"));
+    setWindowTitle(tr("設定"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
     setModal(false);
     setFont(ProgramFont(12));
@@ -132,9 +144,9 @@ TForm3::TForm3(Settings &settings, QWidget *edOutFile, QWidget *parent)
 }
 
 void TForm3::BuildSensitivityArea() {
-    Label1 = MakeLabel(this, "Label1", QStringLiteral("検出時感度"), kLeftX, 6, 19);
-    Label2 = MakeLabel(this, "Label2", QStringLiteral("除去時感度"), kRightX, 6, 19);
-    const QString defaultSet = QStringLiteral("Default Set");
+    Label1 = MakeLabel(this, "Label1", tr("検出時感度"), kLeftX, 6, 19);
+    Label2 = MakeLabel(this, "Label2", tr("除去時感度"), kRightX, 6, 19);
+    const QString defaultSet = tr("Default Set");
     cdDefaultC = MakeButton(this, "cdDefaultC", defaultSet, {kLeftX + kColumnW - 84, 6, 84, 24});
     cdDefaultW = MakeButton(this, "cdDefaultW", defaultSet, {kRightX + kColumnW - 84, 6, 84, 24});
     // Keys without a mnemonic in the caption: C for detection and D for
@@ -152,10 +164,10 @@ void TForm3::BuildSensitivityArea() {
         group.values = plan.values;
         // The default preset checked and its track value set.
         const int32_t preset = d.*group.preset;
-        group.box = Named(new QGroupBox(plan.level ? kLevel : kTime, this), plan.boxName);
+        group.box = Named(new QGroupBox(tr(plan.level ? kLevel : kTime), this), plan.boxName);
         group.box->setGeometry(plan.x, plan.y, kColumnW, 66);
         for (int b = 0; b < 3; ++b) {
-            const QString &caption = (plan.level ? kLevelCaptions : kTimeCaptions)[size_t(b)];
+            const QString caption = tr((plan.level ? kLevelCaptions : kTimeCaptions)[size_t(b)]);
             auto *button = Named(new QRadioButton(caption, group.box), plan.buttonNames[size_t(b)]);
             button->setGeometry(10 + 70 * b, 18, 64, 18);
             button->setChecked(b + kPresetRange.min == preset);
@@ -176,12 +188,12 @@ void TForm3::BuildSensitivityArea() {
 }
 
 void TForm3::BuildOutputArea() {
-    Label3 = MakeLabel(this, "Label3", QStringLiteral("出力ファイル設定"), kLeftX, kLowerY, 13);
+    Label3 = MakeLabel(this, "Label3", tr("出力ファイル設定"), kLeftX, kLowerY, 13);
     ckSameDir =
-        MakeCheck(this, "ckSameDir", QStringLiteral("Inputと同じフォルダに出力"), kLowerY + 18);
-    ckAuto = MakeCheck(this, "ckAuto", QStringLiteral("自動で出力ファイル名を設定"), kLowerY + 36);
-    ckOverW = MakeCheck(this, "ckOverW", QStringLiteral("上書き確認"), kLowerY + 54);
-    Label4 = MakeLabel(this, "Label4", QStringLiteral("出力ファイルパス"), kLeftX, kLowerY + 76);
+        MakeCheck(this, "ckSameDir", tr("Inputと同じフォルダに出力"), kLowerY + 18);
+    ckAuto = MakeCheck(this, "ckAuto", tr("自動で出力ファイル名を設定"), kLowerY + 36);
+    ckOverW = MakeCheck(this, "ckOverW", tr("上書き確認"), kLowerY + 54);
+    Label4 = MakeLabel(this, "Label4", tr("出力ファイルパス"), kLeftX, kLowerY + 76);
     edOutDir = MakeEdit(this, "edOutDir", {kLeftX, kLowerY + 92, kColumnW, 22});
     edOutDir->setEnabled(false); // output goes to the input folder by default
     Label4->setBuddy(edOutDir);
@@ -190,12 +202,12 @@ void TForm3::BuildOutputArea() {
 void TForm3::BuildNumberArea() {
     constexpr int top = kLowerY + 120;
     constexpr int step = 24;
-    Label8 = MakeLabel(this, "Label8", QStringLiteral("修正再生時間(秒）"), kLeftX, top + 4);
+    Label8 = MakeLabel(this, "Label8", tr("修正再生時間(秒）"), kLeftX, top + 4);
     edCPT = MakeEdit(this, "edCPT", {kEditX, top, kLeftX + kColumnW - kEditX, 22});
-    Label5 = MakeLabel(this, "Label5", QStringLiteral("ノイズデータのダンプテキスト長"), kLeftX,
+    Label5 = MakeLabel(this, "Label5", tr("ノイズデータのダンプテキスト長"), kLeftX,
                        top + step + 4);
     edDLen = MakeEdit(this, "edDLen", {kEditX, top + step, kLeftX + kColumnW - kEditX, 22});
-    Label6 = MakeLabel(this, "Label6", QStringLiteral("ログの最大行数（千行）"), kLeftX,
+    Label6 = MakeLabel(this, "Label6", tr("ログの最大行数（千行）"), kLeftX,
                        top + 2 * step + 4);
     edLogMax = MakeEdit(this, "edLogMax", {kEditX, top + 2 * step, kLeftX + kColumnW - kEditX, 22});
     Label8->setBuddy(edCPT);
@@ -208,35 +220,35 @@ void TForm3::BuildTrackArea() {
     constexpr int step = 56; // label, track bar, end labels
     const int right = kRightX + kColumnW;
     int y = kLowerY;
-    Label7 = MakeLabel(this, "Label7", QStringLiteral("再生バッファの深さ"), kRightX, y);
+    Label7 = MakeLabel(this, "Label7", tr("再生バッファの深さ"), kRightX, y);
     tbBuffDipth = MakeTrack(this, "tbBuffDipth", kBuffDipthRange, d.BuffDipth,
                             {kRightX, y + 14, kColumnW, kTrackH});
-    Label10 = MakeLabel(this, "Label10", QStringLiteral("浅"), kRightX + 2, y + 38);
-    Label11 = MakeLabel(this, "Label11", QStringLiteral("深"), right - 14, y + 38);
+    Label10 = MakeLabel(this, "Label10", tr("浅"), kRightX + 2, y + 38);
+    Label11 = MakeEndMark(this, "Label11", tr("深"), right - 14, y + 38);
 
     y += step;
-    Label9 = MakeLabel(this, "Label9", QStringLiteral("波形表示粗さ"), kRightX, y);
+    Label9 = MakeLabel(this, "Label9", tr("波形表示粗さ"), kRightX, y);
     tbArasa =
         MakeTrack(this, "tbArasa", kArasaRange, d.Arasa, {kRightX, y + 14, kColumnW, kTrackH});
-    Label13 = MakeLabel(this, "Label13", QStringLiteral("精"), kRightX + 2, y + 38);
+    Label13 = MakeLabel(this, "Label13", tr("精"), kRightX + 2, y + 38);
     // Above 30 the waveform is not drawn at all: "荒" sits at 30, "無" at the end.
-    Label12 = MakeLabel(this, "Label12", QStringLiteral("荒"), right - 34, y + 38);
-    Label14 = MakeLabel(this, "Label14", QStringLiteral("無"), right - 14, y + 38);
+    Label12 = MakeEndMark(this, "Label12", tr("荒"), right - 34, y + 38);
+    Label14 = MakeEndMark(this, "Label14", tr("無"), right - 14, y + 38);
     Label14->setStyleSheet(QStringLiteral("color: red;"));
 
     y += step;
-    Label15 = MakeLabel(this, "Label15", QStringLiteral("波形表示時間"), kRightX, y);
+    Label15 = MakeLabel(this, "Label15", tr("波形表示時間"), kRightX, y);
     tbWinTime = MakeTrack(this, "tbWinTime", kWinTimeRange, d.WinTime,
                           {kRightX, y + 14, kColumnW, kTrackH});
-    Label16 = MakeLabel(this, "Label16", QStringLiteral("10ms"), kRightX + 2, y + 38);
-    Label17 = MakeLabel(this, "Label17", QStringLiteral("500ｍＳ"), 0, y + 38);
+    Label16 = MakeLabel(this, "Label16", tr("10ms"), kRightX + 2, y + 38);
+    Label17 = MakeLabel(this, "Label17", tr("500ｍＳ"), 0, y + 38);
     Label17->move(right - Label17->width(), y + 38);
 
     Label7->setBuddy(tbBuffDipth);
     Label9->setBuddy(tbArasa);
     Label15->setBuddy(tbWinTime);
 
-    cdClose = MakeButton(this, "cdClose", QStringLiteral("閉じる"), {right - 80, 342, 80, 24});
+    cdClose = MakeButton(this, "cdClose", tr("閉じる"), {right - 80, 342, 80, 24});
     cdClose->setShortcut(QKeySequence(Qt::Key_Escape));
 }
 

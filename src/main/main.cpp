@@ -4,6 +4,7 @@
 #include "ProgramVersion.h"
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
+#include "language/ProgramLanguage.h"
 #include "main/StartPlace.h"
 #include "main/TAboutBox.h"
 #include "main/TForm1.h"
@@ -82,8 +83,15 @@ int RunProgram(QApplication &app, const StartRequest &request) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (AnswerWithoutWindow(ParseArguments(argc, argv)))
+    const StartRequest beforeToolkit = ParseArguments(argc, argv);
+    if (AnswerWithoutWindow(beforeToolkit))
         return 0;
+    // No toolkit option is called --language: a wrong one is told without a display.
+    if (beforeToolkit.error == QLatin1String("--language")) {
+        std::fprintf(stderr, "norvatel: --language takes one of: %s\ntry 'norvatel --help'\n",
+                     AvailableLanguages().join(QStringLiteral(", ")).toLocal8Bit().constData());
+        return 2;
+    }
     Application app(argc, argv);
     // The toolkit has taken its own options out of argv by now.
     const StartRequest request = ParseArguments(argc, argv);
@@ -98,6 +106,10 @@ int main(int argc, char **argv) {
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(NORVATEL_APP_ID));
     QApplication::setFont(ProgramFont(12));
+    // Qt's own texts (the buttons of the boxes, the save dialog) stay Qt's
+    // English: no translation of Qt is loaded, in any language.
+    if (!UseLanguage(request.language.isEmpty() ? SystemLanguage() : request.language))
+        std::fputs("norvatel: the translation is missing; the window speaks Japanese\n", stderr);
     try {
         return RunProgram(app, request);
     } catch (const std::exception &error) {

@@ -83,7 +83,7 @@ void PreviewPlayback::PlayFrom(int32_t startFrame, bool liveRepair, const Thresh
     if (player_.OpenDevice(s.block.data(), s.blockFrames) != kSoundOk) {
         player_.CloseDevice(false); // only releases the ring
         player_.CloseFile();
-        messages_.ShowMsg(kNoDeviceMessage);
+        messages_.ShowMsg(MessageText(kNoDeviceMessage));
         return;
     }
     const bool makeFile = view_.MakeFileChecked();

@@ -83,4 +83,5 @@ private:
 };
 
 // Said when the sound device cannot be opened.
-inline const QString kNoDeviceMessage = QStringLiteral("サウンドデバイスを開けませんでした。");
+inline const QString kNoDeviceMessage =
+    QStringLiteral(QT_TRANSLATE_NOOP("Messages", "サウンドデバイスを開けませんでした。"));

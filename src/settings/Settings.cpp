@@ -4,6 +4,7 @@
 #include "filesystem/FileSystem.h"
 #include "filesystem/PathBytes.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStorageInfo>
 #include <cerrno>
@@ -229,7 +230,10 @@ QString SettingsFileLocation(const QString &startFolder) {
 }
 
 QString UnusableSettingsMessage(const QString &iniPath) {
-    return iniPath + QStringLiteral("\r\nは設定ファイルとして読み込めません。標準の設定を使います。");
+    // Shown to the user: a message of the program's, in its language.
+    return iniPath +
+           QCoreApplication::translate(
+               "Messages", "\r\nは設定ファイルとして読み込めません。標準の設定を使います。");
 }
 
 int32_t IniTextToInt(const QString &text, int32_t defaultValue) {

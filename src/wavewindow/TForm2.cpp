@@ -29,7 +29,7 @@ constexpr int kSideColumn = 1;
 constexpr int kPositionColumn = 2;
 constexpr int kValueColumn = 4;
 constexpr int32_t kViewFrames = 128; // frames of the click view, the click at frame 64
-const QString kNoNextData = QStringLiteral("次のデータはありません。");
+const char *const kNoNextData = QT_TRANSLATE_NOOP("TForm2", "次のデータはありません。");
 
 QString PlayTime(const WaveFile &wave) {
     return FormatClickTime(wave.dataBytes / 4);
@@ -46,23 +46,21 @@ void TForm2::cdViewClick() {
     const QStringList row = host_.CurrentResultRow();
     inputName = row.value(1);
     if (inputName.isEmpty()) {
-        messages_.ShowMsg(kNoDataToCheck);
+        messages_.ShowMsg(MessageText(kNoDataToCheck));
         return;
     }
     if (!ListClicks(inputName))
         return;
     const bool afterRemoval = !run.isDetection();
     ApplyMenuSet(afterRemoval ? MenuSet::AfterRemoval : MenuSet::AfterCheck);
-    setWindowTitle(afterRemoval ? QStringLiteral("Wave Window   After Delete")
-                                : QStringLiteral("Wave Window   After Check"));
+    setWindowTitle(afterRemoval ? tr("Wave Window   After Delete")
+                                : tr("Wave Window   After Check"));
     ShowOpened();
     shownFileName = afterRemoval ? run.OutputNameFor(row.value(0).toInt(), inputName,
                                                      host_.CurrentSettings().ckAuto)
                                  : inputName;
-    SetStatusText((afterRemoval ? QStringLiteral("OutPut File Name: ")
-                                : QStringLiteral("InPut File Name: ")) +
-                  DisplayFileName(shownFileName) + QStringLiteral("      Noise Count: ") +
-                  row.value(2));
+    SetStatusText((afterRemoval ? tr("OutPut File Name: ") : tr("InPut File Name: ")) +
+                  DisplayFileName(shownFileName) + tr("      Noise Count: ") + row.value(2));
     // The header describes the input from here on (the preview plays it); an
     // input that has gone leaves no play time to show.
     const bool inputRead = ReadWaveHeaderOrTell(wave, run.logFolder + inputName, messages_);
@@ -74,14 +72,14 @@ void TForm2::cdViewClick() {
     TakeRow(0);
     ShowClick();
     if (inputRead)
-        SetStatusText(statusText() + QStringLiteral("      PlayTime:") + PlayTime(wave));
+        SetStatusText(statusText() + tr("      PlayTime:") + PlayTime(wave));
 }
 
 bool TForm2::ListClicks(const QString &fileName) {
     const ClickList list = ReadClickList(host_.LastRunRecord().logFolder + kDetailLogName,
                                          fileName, host_.CurrentSettings().LogMax);
     if (!list.message.isEmpty()) {
-        messages_.ShowMsg(list.message);
+        messages_.ShowMsg(MessageText(list.message));
         return false;
     }
     ClearList();
@@ -96,15 +94,15 @@ bool TForm2::ListClicks(const QString &fileName) {
 void TForm2::WaveFormW1Click() {
     const QString path = host_.CurrentListFile();
     if (path.isEmpty()) {
-        messages_.ShowMsg(QStringLiteral("ファイルが選択されていません。"));
+        messages_.ShowMsg(tr("ファイルが選択されていません。"));
         return;
     }
-    SetStatusText(QStringLiteral("InPut File Name: ") + DisplayFileName(path));
+    SetStatusText(tr("InPut File Name: ") + DisplayFileName(path));
     const qsizetype cut = path.lastIndexOf(QDir::separator()) + 1;
     shownFileName = path.mid(cut);
     if (!ReadWaveHeaderOrTell(wave, path, messages_)) {
         wave = WaveFile();
-        messages_.ShowMsg(QStringLiteral("Waveファイルフォーマットではありません。"));
+        messages_.ShowMsg(tr("Waveファイルフォーマットではありません。"));
         return;
     }
     channelCount = wave.channelCount;
@@ -115,8 +113,8 @@ void TForm2::WaveFormW1Click() {
     DescribePicture(PictureShows::Nothing);
     ShowOpened();
     ApplyMenuSet(MenuSet::FileMode);
-    setWindowTitle(QStringLiteral("Wave Window"));
-    SetStatusText(statusText() + QStringLiteral("   PlayTime:") + PlayTime(wave));
+    setWindowTitle(tr("Wave Window"));
+    SetStatusText(statusText() + tr("   PlayTime:") + PlayTime(wave));
 }
 
 void TForm2::ShowOpened() {
@@ -179,7 +177,7 @@ void TForm2::StepTo(int row) {
 
 void TForm2::NoNextData() {
     // The box is modal, so this window takes no input while it shows.
-    messages_.ShowMsg(kNoNextData);
+    messages_.ShowMsg(tr(kNoNextData));
 }
 
 bool TForm2::ShowListedClick(int row) {
@@ -244,9 +242,8 @@ void TForm2::DescribePicture(PictureShows shown) {
 }
 
 void TForm2::NumericData1Click() {
-    const QString path = host_.AskSaveFileName(
-        QStringLiteral("エクスポートするファイル名を指定ください。"),
-        QStringLiteral("Text File(.txt)|*.txt"), QStringLiteral("txt"));
+    const QString path = host_.AskSaveFileName(tr("エクスポートするファイル名を指定ください。"),
+                                               tr("Text File(.txt)|*.txt"), QStringLiteral("txt"));
     TakeFocusBack();
     if (path.isEmpty())
         return;

@@ -67,13 +67,13 @@ void TForm2::BuildControls(QWidget *area) {
     // The design places the title at y 5 in a font whose line is 11 pixels;
     // the program font's line is taller, so the label starts higher to keep
     // the text inside Bevel2.
-    Label2 = MakeLabel(area, "Label2", QStringLiteral("検出データ"), 520, 2);
-    Label5 = MakeLabel(area, "Label5", QStringLiteral("ID"), 384, 19);
-    Label6 = MakeLabel(area, "Label6", QStringLiteral("L/R"), 422, 19);
-    Count = MakeLabel(area, "Count", QStringLiteral("NoisePosition"), 456, 19);
-    Label7 = MakeLabel(area, "Label7", QStringLiteral("Time"), 568, 19);
-    Label8 = MakeLabel(area, "Label8", QStringLiteral("Value"), 662, 19);
-    Label1 = MakeLabel(area, "Label1", QStringLiteral("Width"), 713, 19);
+    Label2 = MakeLabel(area, "Label2", tr("検出データ"), 520, 2);
+    Label5 = MakeLabel(area, "Label5", tr("ID"), 384, 19);
+    Label6 = MakeLabel(area, "Label6", tr("L/R"), 422, 19);
+    Count = MakeLabel(area, "Count", tr("NoisePosition"), 456, 19);
+    Label7 = MakeLabel(area, "Label7", tr("Time"), 568, 19);
+    Label8 = MakeLabel(area, "Label8", tr("Value"), 662, 19);
+    Label1 = MakeLabel(area, "Label1", tr("Width"), 713, 19);
     stBar = Make<QStatusBar>(area, "stBar", 0, kPictureHeight, kClientWidth,
                              kClientHeight - kPictureHeight);
     stBar->setSizeGripEnabled(false);
@@ -101,24 +101,24 @@ QAction *TForm2::AddBarItem(const char *name, const QString &caption, bool visib
 
 void TForm2::BuildMenus() {
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
-    Exit1 = AddBarItem("Exit1", QStringLiteral("閉じる(&X)"), true);
-    NextN1 = AddBarItem("NextN1", QStringLiteral("Forward(&F)"), true);
-    BackB1 = AddBarItem("BackB1", QStringLiteral("Back(&B)"), true);
-    P1 = AddBarItem("P1", QStringLiteral("再生(&P)"), true);
-    S1 = AddBarItem("S1", QStringLiteral("停止(&S)"), false);
-    P2 = AddBarItem("P2", QStringLiteral("再生(&P)"), false);
-    S2 = AddBarItem("S2", QStringLiteral("停止(&S)"), false);
-    D1 = AddBarItem("D1", QStringLiteral("除去再生(&D)"), true);
-    S4 = AddBarItem("S4", QStringLiteral("停止(S&)"), false);
+    Exit1 = AddBarItem("Exit1", tr("閉じる(&X)"), true);
+    NextN1 = AddBarItem("NextN1", tr("Forward(&F)"), true);
+    BackB1 = AddBarItem("BackB1", tr("Back(&B)"), true);
+    P1 = AddBarItem("P1", tr("再生(&P)"), true);
+    S1 = AddBarItem("S1", tr("停止(&S)"), false);
+    P2 = AddBarItem("P2", tr("再生(&P)"), false);
+    S2 = AddBarItem("S2", tr("停止(&S)"), false);
+    D1 = AddBarItem("D1", tr("除去再生(&D)"), true);
+    S4 = AddBarItem("S4", tr("停止(S&)"), false);
     // Its caption's mnemonic is ")": it stops with Alt+S as the other stop items do.
     S4->setShortcut(QKeySequence(Qt::ALT | Qt::Key_S));
-    D2 = AddBarItem("D2", QStringLiteral("元再生(&D)"), false);
-    S3 = AddBarItem("S3", QStringLiteral("停止(&S)"), false);
-    Option1 = menuBar()->addMenu(QStringLiteral("Option(&O)"));
+    D2 = AddBarItem("D2", tr("元再生(&D)"), false);
+    S3 = AddBarItem("S3", tr("停止(&S)"), false);
+    Option1 = menuBar()->addMenu(tr("Option(&O)"));
     Option1->setObjectName(QStringLiteral("Option1"));
-    N1 = Option1->addAction(QStringLiteral("設定(&S)"));
+    N1 = Option1->addAction(tr("設定(&S)"));
     N1->setObjectName(QStringLiteral("N1"));
-    NumericData1 = Option1->addAction(QStringLiteral("DataDump(&D)"));
+    NumericData1 = Option1->addAction(tr("DataDump(&D)"));
     NumericData1->setObjectName(QStringLiteral("NumericData1"));
     for (QAction *item : barItems_)
         connect(item, &QAction::visibleChanged, this, &TForm2::KeepOnlyShownItemsInBar);

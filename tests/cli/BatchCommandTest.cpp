@@ -509,3 +509,47 @@ TEST_F(BatchCommandTest, NamesOfEveryKindAreRunAndShownReadably) {
 }
 
 } // namespace
+
+// The messages follow the language (the locale's, or --language); the result
+// rows are data for scripts and stay byte for byte the same.
+TEST_F(BatchCommandTest, MessagesFollowTheLanguageAndRowsStayTheSame) {
+    testwav::WriteFile(Path("notes.txt").toStdString(), "not audio");
+    const QStringList files{Path("clicks.wav"), Path("notes.txt"), Path("clean.wav")};
+    const auto run = [&](const QString &environment, const QStringList &options) {
+        QProcess p;
+        p.setWorkingDirectory(dir_.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!environment.isEmpty())
+            env.insert(environment.section('=', 0, 0), environment.section('=', 1));
+        p.setProcessEnvironment(env);
+        p.start(NORVATEL_BATCH_EXE, QStringList{"detect"} + options + files);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return std::pair{p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
+    };
+    const QString japaneseNotWave = QStringLiteral("notes.txtはWaveファイルではありません。");
+    const QString englishNotWave = QStringLiteral("notes.txt is not a WAV file.");
+    const auto [rows, japanese] = run({}, {});
+    EXPECT_TRUE(japanese.contains(japaneseNotWave)) << japanese.toStdString();
+    EXPECT_EQ(rows, QByteArray("1\tclicks.wav\t3\tNoise Detect\n2\tnotes.txt\t0\tNot Wave File\n"
+                               "3\tclean.wav\t0\tOK\n"));
+    struct Case {
+        const char *environment;
+        QStringList options;
+        bool english;
+    };
+    const Case cases[] = {{"LANGUAGE=en", {}, true},
+                          {"LANG=de_DE.UTF-8", {}, false}, // LC_ALL=C of the tests wins
+                          {"LC_ALL=de_DE.UTF-8", {}, true},
+                          {"LC_ALL=ja_JP.UTF-8", {}, false},
+                          {"", {"--language", "en"}, true},
+                          {"LANGUAGE=en", {"--language", "ja"}, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.environment + c.options.join(' ').toStdString());
+        const auto [caseRows, messages] = run(QString::fromLatin1(c.environment), c.options);
+        EXPECT_EQ(caseRows, rows);
+        EXPECT_TRUE(messages.contains(c.english ? englishNotWave : japaneseNotWave))
+            << messages.toStdString();
+        EXPECT_EQ(messages.contains(QStringLiteral("Files with problems:  2")), c.english);
+    }
+    EXPECT_EQ(Run({"detect", "--language", "fr", Path("clean.wav")}).exitCode, 2);
+}
