@@ -229,6 +229,14 @@ could not be written: the settings were not saved.</translation>
         <source>Status</source>
         <translation>Status</translation>
     </message>
+    <message>
+        <source>ドライブ</source>
+        <translation>Drive</translation>
+    </message>
+    <message>
+        <source>フォルダ</source>
+        <translation>Folder</translation>
+    </message>
 </context>
 <context>
     <name>TForm2</name>
@@ -356,6 +364,22 @@ could not be written: the settings were not saved.</translation>
         <source>DataDump(&amp;D)</source>
         <translation>&amp;Data Dump...</translation>
     </message>
+    <message>
+        <source>ノイズ位置 %1（%2チャンネル）、値 %3</source>
+        <translation>Click at position %1 (channel %2), value %3</translation>
+    </message>
+    <message>
+        <source>再生中の波形</source>
+        <translation>Waveform of the sound playing</translation>
+    </message>
+    <message>
+        <source>ノイズの表示なし</source>
+        <translation>No click shown</translation>
+    </message>
+    <message>
+        <source>波形</source>
+        <translation>Waveform</translation>
+    </message>
 </context>
 <context>
     <name>TForm3</name>
@@ -413,7 +437,7 @@ could not be written: the settings were not saved.</translation>
     </message>
     <message>
         <source>Inputと同じフォルダに出力</source>
-        <translation>Output to the input's folder</translation>
+        <translation>Output to the input&apos;s folder</translation>
     </message>
     <message>
         <source>自動で出力ファイル名を設定</source>
@@ -482,6 +506,30 @@ could not be written: the settings were not saved.</translation>
     <message>
         <source>閉じる</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>検出時のレベル感度</source>
+        <translation>Level sensitivity for detection</translation>
+    </message>
+    <message>
+        <source>検出時の時間感度</source>
+        <translation>Time sensitivity for detection</translation>
+    </message>
+    <message>
+        <source>除去時のレベル感度</source>
+        <translation>Level sensitivity for removal</translation>
+    </message>
+    <message>
+        <source>除去時の時間感度</source>
+        <translation>Time sensitivity for removal</translation>
+    </message>
+    <message>
+        <source>検出時感度を初期値に戻す</source>
+        <translation>Reset the detection sensitivities to their defaults</translation>
+    </message>
+    <message>
+        <source>除去時感度を初期値に戻す</source>
+        <translation>Reset the removal sensitivities to their defaults</translation>
     </message>
 </context>
 </TS>
