@@ -102,8 +102,10 @@ bool RepairShortClick(Samples s, int32_t spreadFloor, int32_t stepSize, LazyRing
         }
         if (signChanges < 1)
             continue;
+        if (signChanges > 3)
+            return false; // sign changes only grow: no later step can pass
         const int32_t spread = 10 * (rising - falling);
-        if (signChanges > 3 || spread <= spreadFloor)
+        if (spread <= spreadFloor)
             continue; // the cheap tests first: most candidates end here
         const int32_t balance = Abs(1000 * rising / falling);
         if (balance > 500 && balance < 2000 && Abs(e) < ReturnLimit(ringSum, i, stepSize)) {
@@ -129,8 +131,9 @@ bool RepairStep(Samples s, int32_t spreadFloor, int32_t stepSize) {
     const int32_t after1 = NonZero(10 * (s(1) - s(0)));
     const int32_t after2 = NonZero(s(2) - s(1));
     const int32_t before = NonZero(s(-1) - s(-2));
-    if (!(Abs(jump / after1) > 50 && Abs(jump / after2) > 500 && Abs(jump / before) > 500 &&
-          Abs(jump) > 10 * spreadFloor))
+    // The test without a division first: it rejects almost every candidate.
+    if (!(Abs(jump) > 10 * spreadFloor && Abs(jump / after1) > 50 && Abs(jump / after2) > 500 &&
+          Abs(jump / before) > 500))
         return false;
     const int32_t length = std::min(Abs(jump / (50 * stepSize)), 80);
     for (int32_t k = 0; k * kCh < length; ++k) {
