@@ -48,6 +48,8 @@ TEST(LogTextTest, FormatClickTime) {
         // Past the 32-bit product: the time must keep counting, not wrap.
         {214748365, "01H 21M 09S 577mS"},
         {int64_t{100} * 3600 * 44100, "100H 00M 00S 000mS"},
+        {int64_t{12345} * 3600 * 44100 + 44099, "12345H 00M 00S 999mS"},
+        {-44100, "00H 00M -1S 000mS"},
     };
     for (const auto &[frame, text] : cases)
         EXPECT_EQ(FormatClickTime(frame), QString::fromLatin1(text)) << frame;
