@@ -220,7 +220,6 @@ struct Pass {
     alignas(64) Row low{};  // running maxima of 2, then 8 differences
     alignas(64) Row mid{};  // of 4 differences
     alignas(64) Row w16{};  // largest of a(k), a(k - 2), ..., a(k - 30)
-    alignas(64) Row w32{};  // the same over 32 differences
     alignas(64) std::array<uint8_t, kMaxPass> trigger{};
     alignas(64) std::array<int32_t, kSpan + kCh> padded{}; // a short last pass's values
 };
@@ -255,16 +254,19 @@ template <int32_t positions>
     MaxWithEarlier<span, 4>(pass.low, pass.mid);
     MaxWithEarlier<span, 8>(pass.mid, pass.low);
     MaxWithEarlier<span, 16>(pass.low, pass.w16);
-    MaxWithEarlier<span, 32>(pass.w16, pass.w32);
+    // Three rows of 16 differences and one more make the window of 49: one
+    // load more per position instead of a 32-difference row over the span.
     // Window of j = j0 + p: a(j - 2..j - 64), a(j - 66..j - 96) and a(j - 98).
     for (size_t p = 0; p < positions; ++p) {
         const int32_t windowMax =
-            Max(Max(pass.w32[lead + p + 96], pass.w16[lead + p + 32]), pass.diff[lead + p]);
+            Max(Max(Max(pass.w16[lead + p + 96], pass.w16[lead + p + 64]), pass.w16[lead + p + 32]),
+                pass.diff[lead + p]);
         pass.trigger[p] = pass.diff[lead + p + kWindowReach] > levelThreshold + windowMax;
     }
     // A call's first 48 frames have one difference fewer in their window.
     for (size_t p = 0; static_cast<int32_t>(p) < kFirstFullWindow - j0 && p < positions; ++p) {
-        const int32_t windowMax = Max(pass.w32[lead + p + 96], pass.w16[lead + p + 32]);
+        const int32_t windowMax = Max(Max(pass.w16[lead + p + 96], pass.w16[lead + p + 64]),
+                                      pass.w16[lead + p + 32]);
         pass.trigger[p] = pass.diff[lead + p + kWindowReach] > levelThreshold + windowMax;
     }
 }
@@ -321,8 +323,9 @@ FindCandidatesTable ChooseFindCandidates() {
 
 int32_t WindowMax(const Pass &pass, int32_t j0, int32_t p) {
     const int32_t *diff = pass.diff.data() + kLead;
-    const int32_t m = std::max(pass.w32[static_cast<size_t>(kLead + p + 96)],
-                               pass.w16[static_cast<size_t>(kLead + p + 32)]);
+    const int32_t m = std::max({pass.w16[static_cast<size_t>(kLead + p + 96)],
+                                pass.w16[static_cast<size_t>(kLead + p + 64)],
+                                pass.w16[static_cast<size_t>(kLead + p + 32)]});
     return j0 + p >= kFirstFullWindow ? std::max(m, diff[p]) : m;
 }
 
