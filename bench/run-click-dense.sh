@@ -50,7 +50,7 @@ printf '[Settei]\r\nLogMax=100000000\r\n' > "$ini"
 cat "$file" > /dev/null
 
 out=$work/outputs
-mkdir -p "$out" "$work/logs-old" "$work/logs-new"
+mkdir -p "$out/old" "$out/new" "$work/logs-old" "$work/logs-new"
 # timed NAME COMMAND...: appends "wall cpu" (seconds; cpu = user + system) to $work/NAME.
 timed() {
     local name=$1; shift
@@ -58,7 +58,7 @@ timed() {
     awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$work/time.txt" >> "$work/$name"
 }
 # A write is timed from an empty output folder with nothing else dirty.
-before_write() { rm -f "$out"/*.wav; sync; }
+before_write() { rm -f "$out"/*.wav "$out"/*/*.wav; sync; }
 
 rm -f "$work"/{cat,dd,detect-old,detect-new,remove-old,remove-new}
 for _ in $(seq "$rounds"); do
@@ -67,39 +67,41 @@ for _ in $(seq "$rounds"); do
     timed detect-new "$new" detect --settings "$ini" --log-dir "$work/logs-new" "$file"
     before_write; timed dd dd if="$file" of="$out/copy.wav" bs=1M conv=fsync status=none
     before_write; timed remove-old "$old" remove --settings "$ini" --log-dir "$work/logs-old" \
-        --out-dir "$out" --name old.wav "$file"
+        --out-dir "$out/old" --name out.wav "$file"
     before_write; timed remove-new "$new" remove --settings "$ini" --log-dir "$work/logs-new" \
-        --out-dir "$out" --name new.wav "$file"
+        --out-dir "$out/new" --name out.wav "$file"
 done
 # The same bytes from both builds: the logs of the last removal, and its output.
 before_write
-must "$old" remove --settings "$ini" --log-dir "$work/logs-old" --out-dir "$out" --name old.wav "$file"
-must "$new" remove --settings "$ini" --log-dir "$work/logs-new" --out-dir "$out" --name new.wav "$file"
-must cmp "$out/old.wav" "$out/new.wav"
+must "$old" remove --settings "$ini" --log-dir "$work/logs-old" --out-dir "$out/old" --name out.wav "$file"
+must "$new" remove --settings "$ini" --log-dir "$work/logs-new" --out-dir "$out/new" --name out.wav "$file"
+must cmp "$out/old/out.wav" "$out/new/out.wav"
 for log in NoiseLog0.dat NoiseLog1.dat; do must cmp "$work/logs-old/$log" "$work/logs-new/$log"; done
 must "$old" detect --settings "$ini" --log-dir "$work/logs-old" "$file"
 must "$new" detect --settings "$ini" --log-dir "$work/logs-new" "$file"
 for log in NoiseLog0.dat NoiseLog1.dat; do must cmp "$work/logs-old/$log" "$work/logs-new/$log"; done
 detected=$(sed -n 3p "$work/logs-new/NoiseLog0.dat" | tr -d '\r')
-rm -f "$out"/*.wav
+before_write
 
 median() { # file column
     cut -d' ' -f"$2" "$1" | sort -g | sed -n "$(( (rounds + 1) / 2 ))p"
 }
-# The median over the rounds of each round's a/b (wall times).
-ratio_median() {
-    paste -d' ' "$work/$1" "$work/$2" | awk '{ printf "%.2f\n", $1 / $3 }' | sort -g |
-        sed -n "$(( (rounds + 1) / 2 ))p"
+# The median over the rounds of each round's a/b: wall times (column 1) or
+# processor times (column 2).
+ratio_median() { # a b column
+    paste -d' ' "$work/$1" "$work/$2" | awk -v c="$3" '{ printf "%.2f\n", $c / $(c + 2) }' |
+        sort -g | sed -n "$(( (rounds + 1) / 2 ))p"
 }
 row() { # label file base
-    echo "| $1 | $(median "$work/$2" 1) | $(median "$work/$2" 2) | $(ratio_median "$2" "$3")x |"
+    echo "| $1 | $(median "$work/$2" 1) | $(ratio_median "$2" "$3" 1)x |" \
+         "$(median "$work/$2" 2) | $(ratio_median "$2" "$3" 2)x |"
 }
 cat <<TXT
 ${size_mib} MiB click-dense file, ${detected} clicks found by a detection run, detail log on;
 medians of ${rounds} rounds, load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)
 
-| command | wall s | cpu s (user+sys) | wall ratio |
-|---|---|---|---|
+| command | wall s | wall ratio | cpu s (user+sys) | cpu ratio |
+|---|---|---|---|---|
 $(row "cat FILE > /dev/null" cat cat)
 $(row "detection, old" detect-old cat)
 $(row "detection, new" detect-new cat)
