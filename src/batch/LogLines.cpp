@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <array>
+
 namespace {
 
 const char *const kLogCodec = "CP932";
@@ -73,12 +75,80 @@ bool LogLineReader::NextLine(QByteArray &line) {
     }
 }
 
+namespace {
+
+// How the code page writes each ASCII character, and reads each byte below
+// 0x80, asked of the converter itself once, character by character (it is no
+// identity: a few control characters trade places). Most log lines are plain
+// ASCII (numbers, times, channel letters), and opening a converter for each of
+// millions of lines cost more than the scan that found their clicks.
+struct AsciiTable {
+    std::array<char, 0x80> byteOf{};        // the byte character c is written as
+    std::array<char16_t, 0x80> charOf{};    // the character byte b reads as
+    std::array<bool, 0x80> writes{};        // c is written as one byte
+    std::array<bool, 0x80> reads{};         // b reads as one character
+};
+
+const AsciiTable &Ascii() {
+    static const AsciiTable table = [] {
+        AsciiTable t;
+        for (char16_t c = 0; c < 0x80; ++c) {
+            QStringEncoder encoder(kLogCodec);
+            const QByteArray bytes = encoder.encode(QStringView(&c, 1));
+            t.writes[c] = encoder.isValid() && !encoder.hasError() && bytes.size() == 1;
+            t.byteOf[c] = t.writes[c] ? bytes[0] : '\0';
+            QStringDecoder decoder(kLogCodec);
+            const char byte = char(c);
+            const QString text = decoder.decode(QByteArrayView(&byte, 1));
+            t.reads[c] = decoder.isValid() && !decoder.hasError() && text.size() == 1;
+            t.charOf[c] = t.reads[c] ? text[0].unicode() : u'\0';
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Appends text to bytes through the table when every character of it is in
+// the table; false (bytes unchanged) otherwise.
+bool AppendAscii(QByteArray &bytes, QStringView text) {
+    const AsciiTable &table = Ascii();
+    const qsizetype old = bytes.size();
+    bytes.resize(old + text.size());
+    char *out = bytes.data() + old;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80 || !table.writes[c]) {
+            bytes.resize(old);
+            return false;
+        }
+        out[i] = table.byteOf[c];
+    }
+    return true;
+}
+
+} // namespace
+
 QString DecodeLogText(const QByteArray &bytes) {
+    const AsciiTable &table = Ascii();
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    qsizetype i = 0;
+    for (; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b >= 0x80 || !table.reads[b])
+            break;
+        out[i] = table.charOf[b];
+    }
+    if (i == bytes.size() && i > 0) // an empty line decodes as it always has
+        return text;
     QStringDecoder decoder(kLogCodec);
     return decoder.decode(bytes);
 }
 
 QByteArray EncodeLogText(const QString &text) {
+    QByteArray bytes;
+    if (AppendAscii(bytes, text))
+        return bytes;
     QStringEncoder encoder(kLogCodec);
     return encoder.encode(text);
 }
@@ -95,7 +165,8 @@ bool LogCodePageHolds(char32_t codePoint) {
 }
 
 void AppendLogLine(QByteArray &bytes, const QString &line) {
-    bytes += EncodeLogText(line);
+    if (!AppendAscii(bytes, line))
+        bytes += EncodeLogText(line);
     bytes += "\r\n";
 }
 

@@ -111,6 +111,12 @@ RunStatus BatchRunner::RemoveBlocks(FileHandle &in, FileHandle &out, PassBlocks 
         if (!blocks.Store(out, n))
             return WriteFailure(errno);
         pos += n;
+        // The output is synced before it takes its name; writing it out to
+        // the disk while the blocks are cleaned, instead of all in that sync,
+        // lets the disk and the engine work at the same time.
+        constexpr int32_t kWritebackValues = 16 * kBlockValues; // every 4 MiB
+        if (pos % kWritebackValues == 0)
+            out.startWriteback();
         ShowProgress(0, 0, pos);
         ShowClickCount();
         if (PumpAndTestStop())

@@ -102,8 +102,10 @@ bool RepairShortClick(Samples s, int32_t spreadFloor, int32_t stepSize, LazyRing
         }
         if (signChanges < 1)
             continue;
+        if (signChanges > 3)
+            return false; // sign changes only grow: no later step can pass
         const int32_t spread = 10 * (rising - falling);
-        if (signChanges > 3 || spread <= spreadFloor)
+        if (spread <= spreadFloor)
             continue; // the cheap tests first: most candidates end here
         const int32_t balance = Abs(1000 * rising / falling);
         if (balance > 500 && balance < 2000 && Abs(e) < ReturnLimit(ringSum, i, stepSize)) {
@@ -129,8 +131,9 @@ bool RepairStep(Samples s, int32_t spreadFloor, int32_t stepSize) {
     const int32_t after1 = NonZero(10 * (s(1) - s(0)));
     const int32_t after2 = NonZero(s(2) - s(1));
     const int32_t before = NonZero(s(-1) - s(-2));
-    if (!(Abs(jump / after1) > 50 && Abs(jump / after2) > 500 && Abs(jump / before) > 500 &&
-          Abs(jump) > 10 * spreadFloor))
+    // The test without a division first: it rejects almost every candidate.
+    if (!(Abs(jump) > 10 * spreadFloor && Abs(jump / after1) > 50 && Abs(jump / after2) > 500 &&
+          Abs(jump / before) > 500))
         return false;
     const int32_t length = std::min(Abs(jump / (50 * stepSize)), 80);
     for (int32_t k = 0; k * kCh < length; ++k) {
@@ -217,7 +220,6 @@ struct Pass {
     alignas(64) Row low{};  // running maxima of 2, then 8 differences
     alignas(64) Row mid{};  // of 4 differences
     alignas(64) Row w16{};  // largest of a(k), a(k - 2), ..., a(k - 30)
-    alignas(64) Row w32{};  // the same over 32 differences
     alignas(64) std::array<uint8_t, kMaxPass> trigger{};
     alignas(64) std::array<int32_t, kSpan + kCh> padded{}; // a short last pass's values
 };
@@ -252,16 +254,19 @@ template <int32_t positions>
     MaxWithEarlier<span, 4>(pass.low, pass.mid);
     MaxWithEarlier<span, 8>(pass.mid, pass.low);
     MaxWithEarlier<span, 16>(pass.low, pass.w16);
-    MaxWithEarlier<span, 32>(pass.w16, pass.w32);
+    // Three rows of 16 differences and one more make the window of 49: one
+    // load more per position instead of a 32-difference row over the span.
     // Window of j = j0 + p: a(j - 2..j - 64), a(j - 66..j - 96) and a(j - 98).
     for (size_t p = 0; p < positions; ++p) {
         const int32_t windowMax =
-            Max(Max(pass.w32[lead + p + 96], pass.w16[lead + p + 32]), pass.diff[lead + p]);
+            Max(Max(Max(pass.w16[lead + p + 96], pass.w16[lead + p + 64]), pass.w16[lead + p + 32]),
+                pass.diff[lead + p]);
         pass.trigger[p] = pass.diff[lead + p + kWindowReach] > levelThreshold + windowMax;
     }
     // A call's first 48 frames have one difference fewer in their window.
     for (size_t p = 0; static_cast<int32_t>(p) < kFirstFullWindow - j0 && p < positions; ++p) {
-        const int32_t windowMax = Max(pass.w32[lead + p + 96], pass.w16[lead + p + 32]);
+        const int32_t windowMax = Max(Max(pass.w16[lead + p + 96], pass.w16[lead + p + 64]),
+                                      pass.w16[lead + p + 32]);
         pass.trigger[p] = pass.diff[lead + p + kWindowReach] > levelThreshold + windowMax;
     }
 }
@@ -288,8 +293,21 @@ template <int32_t positions>
     FindCandidatesBody<positions>(src, j0, levelThreshold, pass);
 }
 
+// Sixteen lanes where the processor has them: the same integer operations,
+// twice as many per instruction.
+template <int32_t positions>
+[[gnu::target("avx512f,avx512bw,avx512vl")]] void
+FindCandidatesAvx512(const int32_t *__restrict src, int32_t j0, int32_t levelThreshold,
+                     Pass &pass) {
+    FindCandidatesBody<positions>(src, j0, levelThreshold, pass);
+}
+
 FindCandidatesTable ChooseFindCandidates() {
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl"))
+        return {FindCandidatesAvx512<kMinPass>, FindCandidatesAvx512<2 * kMinPass>,
+                FindCandidatesAvx512<4 * kMinPass>, FindCandidatesAvx512<kMaxPass>};
     if (__builtin_cpu_supports("avx2"))
         return {FindCandidatesAvx2<kMinPass>, FindCandidatesAvx2<2 * kMinPass>,
                 FindCandidatesAvx2<4 * kMinPass>, FindCandidatesAvx2<kMaxPass>};
@@ -305,8 +323,9 @@ FindCandidatesTable ChooseFindCandidates() {
 
 int32_t WindowMax(const Pass &pass, int32_t j0, int32_t p) {
     const int32_t *diff = pass.diff.data() + kLead;
-    const int32_t m = std::max(pass.w32[static_cast<size_t>(kLead + p + 96)],
-                               pass.w16[static_cast<size_t>(kLead + p + 32)]);
+    const int32_t m = std::max({pass.w16[static_cast<size_t>(kLead + p + 96)],
+                                pass.w16[static_cast<size_t>(kLead + p + 64)],
+                                pass.w16[static_cast<size_t>(kLead + p + 32)]});
     return j0 + p >= kFirstFullWindow ? std::max(m, diff[p]) : m;
 }
 

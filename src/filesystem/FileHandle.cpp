@@ -146,6 +146,14 @@ bool FileHandle::sync() {
     return fd_ >= 0 && ::fsync(fd_) == 0;
 }
 
+void FileHandle::startWriteback() {
+#ifdef SYNC_FILE_RANGE_WRITE
+    // Offset and length 0: the whole file. Pages already on their way are skipped.
+    if (fd_ >= 0)
+        (void)::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 WholeFile ReadWholeFile(const QString &path, int64_t maxBytes, QByteArray &bytes) {
     bytes.clear();
     FileHandle file = FileHandle::OpenRead(path);

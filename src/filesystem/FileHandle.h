@@ -51,6 +51,10 @@ public:
     bool isRegular() const;
     // Waits until the written bytes are on the disk; false if they could not be.
     bool sync();
+    // Asks the system to start writing the bytes written so far to the disk
+    // without waiting for them, so a later sync has less left to wait for.
+    // Only a hint: does nothing where the system has no such call.
+    void startWriteback();
 
     // Takes over an open descriptor.
     explicit FileHandle(int fd) : fd_(fd) {}

@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -46,9 +48,34 @@ TEST(LogTextTest, FormatClickTime) {
         // Past the 32-bit product: the time must keep counting, not wrap.
         {214748365, "01H 21M 09S 577mS"},
         {int64_t{100} * 3600 * 44100, "100H 00M 00S 000mS"},
+        {int64_t{12345} * 3600 * 44100 + 44099, "12345H 00M 00S 999mS"},
+        {-44100, "00H 00M -1S 000mS"},
     };
     for (const auto &[frame, text] : cases)
         EXPECT_EQ(FormatClickTime(frame), QString::fromLatin1(text)) << frame;
+}
+
+// Plain ASCII takes a shortcut past the converter; every text must still come
+// out as the converter itself writes and reads it, control characters (which
+// CP932 does not map to themselves) and mixed text included.
+TEST(LogTextTest, TextIsWrittenAndReadAsTheCodePageConverterDoes) {
+    QStringList texts = {QString(), "12345", "00H 00M 45S 351mS", "take1.wav",
+                         QString::fromUtf8("録音①～.wav"), QString::fromUtf8("a\x1a\x1c\x7f~\\b"),
+                         QString::fromUtf8("café 3")};
+    for (char16_t c = 0; c < 0x80; ++c)
+        texts << QString(QChar(c)) + QStringLiteral("x");
+    for (const QString &text : texts) {
+        QStringEncoder encoder("CP932");
+        const QByteArray bytes = encoder.encode(text);
+        EXPECT_EQ(EncodeLogText(text), bytes) << text.toStdString();
+        QByteArray line = "before";
+        AppendLogLine(line, text);
+        EXPECT_EQ(line, "before" + bytes + "\r\n") << text.toStdString();
+        QStringDecoder decoder("CP932");
+        const QString back = decoder.decode(bytes);
+        EXPECT_EQ(DecodeLogText(bytes), back) << text.toStdString();
+        EXPECT_EQ(DecodeLogText(bytes).isNull(), back.isNull()) << text.toStdString();
+    }
 }
 
 TEST(LogTextTest, LoggedFileNameKeepsOnlyWhatTheLogsCanHold) {
