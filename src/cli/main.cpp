@@ -11,9 +11,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -91,6 +93,7 @@ RunRequest RequestFor(const BatchOptions &o) {
     r.keepPartialOutput = o.keepPartial;
     r.skipFinishedOutputs = o.skipExisting;
     r.keepChunks = o.keepChunks;
+    r.jobs = o.jobs != 0 ? o.jobs : int32_t(std::max(1u, std::thread::hardware_concurrency()));
     if (o.logDir)
         r.logFolder = FileSystem::ResolvedFolder(*o.logDir);
     return r;
