@@ -37,13 +37,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         folder_ = dir_.path() + "/";
-        names_ = {"a.wav", "b.wav", "c.wav", "junk.wav", "d.wav", "e.wav"};
+        // b.WAV's output is b.wav's: the second waits for the first.
+        names_ = {"a.wav", "b.wav", "b.WAV", "c.wav", "junk.wav", "d.wav", "e.wav"};
         for (int i = 0; i < names_.size(); ++i)
             if (names_[i] != "junk.wav")
                 testwav::WriteFile((folder_ + names_[i]).toStdString(),
                                    testwav::MakeWav(ClickedTone(60000 + 7000 * i, 8 * (i + 1), 90 + i)));
         testwav::WriteFile((folder_ + "junk.wav").toStdString(), "RIFF....WAVEjunk");
-        settings_.LogMax = 30; // cut inside c.wav: 8 + 16 clicks before it
+        settings_.LogMax = 50; // cut inside c.wav: 8 + 16 + 24 clicks before it
     }
 
     // One run in a fresh runner, then the outputs and logs it left, removed.
@@ -86,7 +87,7 @@ TEST_F(BatchJobsRunTest, SeveralFilesAtOnceLeaveWhatOneAtATimeLeaves) {
         for (const MsgAnswer answer : {MsgAnswer::Yes, MsgAnswer::No}) {
             const RunLeft inTurn = RunWith(kind, 1, {answer});
             ASSERT_EQ(inTurn.rows.size(), names_.size());
-            EXPECT_EQ(inTurn.files.value("NoiseLog1.dat").count("\r\n"), 31 * 7);
+            EXPECT_EQ(inTurn.files.value("NoiseLog1.dat").count("\r\n"), 51 * 7);
             for (const int32_t jobs : {2, 3, 8}) {
                 const RunLeft together = RunWith(kind, jobs, {answer});
                 EXPECT_EQ(together.rows, inTurn.rows) << jobs;
