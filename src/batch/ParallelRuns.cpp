@@ -20,6 +20,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -119,7 +120,7 @@ void BatchRunner::LaunchJob(FileJob &job, bool removal) {
         job.spool = std::make_unique<ClickSpool>();
         pass.spool_ = job.spool.get();
     }
-    job.thread = std::thread([&job, removal] {
+    const auto runPass = [&job, removal] {
         if (!removal) {
             job.status = job.pass.DetectPass();
             return;
@@ -129,7 +130,14 @@ void BatchRunner::LaunchJob(FileJob &job, bool removal) {
         // run only renames it into place in its turn.
         if (job.status == Status::OK && job.open.out.isOpen())
             (void)job.open.out.file().sync();
-    });
+    };
+    // Where no thread can be started (a process limit), the file's pass runs
+    // here: slower, with the same result.
+    try {
+        job.thread = std::thread(runPass);
+    } catch (const std::system_error &) {
+        runPass();
+    }
 }
 
 RunStatus BatchRunner::FinishJob(FileJob &job, bool removal) {
