@@ -167,9 +167,13 @@ int main(int argc, char **argv) {
         args << PathFromBytes(argv[i]);
     const ParseResult parsed = ParseBatchArguments(args);
     switch (parsed.kind) {
-    case ParseResult::Kind::Help:
-        std::fputs(BatchUsageText().toLocal8Bit().constData(), stdout);
-        return kExitOk;
+    case ParseResult::Kind::Help: {
+        // In one write, not in stdio's pieces: a reader that stops at the
+        // first line it wants (grep -q, head) gets it before it closes the
+        // pipe, and the command does not die by SIGPIPE on the rest.
+        const QByteArray usage = BatchUsageText().toLocal8Bit();
+        return WriteStandardOutput(usage.constData(), usage.size()) ? kExitOk : kExitFailed;
+    }
     case ParseResult::Kind::Version:
         std::puts(BatchVersionText().toLocal8Bit().constData());
         return kExitOk;
