@@ -4,6 +4,7 @@
 // RunRequest, reports through WindowPort, stops on its StopRequest and leaves
 // a LastRun record behind.
 
+#include "batch/ClickSpool.h"
 #include "batch/DetailLog.h"
 #include "batch/LogExport.h"
 #include "batch/NoiseLog.h"
@@ -67,6 +68,7 @@ public:
 
 private:
     friend class RunnerProbe; // tests drive the passes and logs one step at a time
+    struct FileJob;           // one file of a run that processes several at once
 
     // The file a pass works on.
     struct CurrentFile {
@@ -78,6 +80,19 @@ private:
 
     void DetectRun();
     void RemoveRun();
+    // The files of a run one at a time.
+    void DetectFilesInTurn();
+    void RemoveFilesInTurn();
+    // A pass's status that ends the run: a stop, or a full volume.
+    static bool EndsRun(const RunStatus &status);
+    // The runs with several files processed at once (ParallelRuns.cpp).
+    void RunInParallel(bool removal);
+    // Starts the job of the file at index (its ordinal index + 1), or makes
+    // its row ready when it needs no pass; in file order, on this thread.
+    void LaunchJob(FileJob &job, bool removal);
+    // The job's messages, clicks and row, as the file's pass alone would
+    // have left them; its pass's status.
+    RunStatus FinishJob(FileJob &job, bool removal);
     QString OutputNameFor(int32_t ordinal) const;
     QString OutputPathFor(int32_t ordinal) const;
     bool ShouldProcess(const QString &name) const;
@@ -110,6 +125,18 @@ private:
     bool StartPass(bool removal);
     RunStatus DetectPass();
     RunStatus RemovePass();
+    // A removal pass in its three steps: the output opened with its header
+    // written (Status::OK, or why not), the blocks written with a stopped or
+    // failed output cut or abandoned, and the output put in place.
+    struct OpenOutput {
+        FileHandle in;
+        AtomicFile out;
+    };
+    RunStatus OpenRemovePass(ProtectedFiles &kept, OpenOutput &open);
+    RunStatus WriteRemoveBlocks(OpenOutput &open);
+    RunStatus CommitOutput(OpenOutput &open, RunStatus status, ProtectedFiles &kept);
+    // The row status of a removal pass that ended with status.
+    RunStatus RemovalRowStatus(const RunStatus &status, int32_t ordinal) const;
     // The per-block pump: true when the run is asked to stop.
     bool PumpAndTestStop();
     RunStatus DetectBlocks(FileHandle &in, PassBlocks &blocks);
@@ -143,6 +170,8 @@ private:
     bool showEndMessage_ = true;
     bool keepLogLock_ = false;
     DetailLog detailLog_;
+    // A pass run beside others reports its clicks here rather than to the log.
+    ClickSpool *spool_ = nullptr;
     QStringList summaryLog_;
     // The selected files, in their logged form, that the previous summary in
     // this folder lists with a click count of 0 (read when a removal run

@@ -20,6 +20,8 @@ public:
     // Lines appended since the last Begin or clear.
     qsizetype size() const { return lineCount_; }
     bool isEmpty() const { return lineCount_ == 0; }
+    // Some lines were lost before they reached the log: its save fails.
+    void MarkFailed() { failed_ = true; }
     // Drops the lines and the temporary file.
     void clear();
     // The lines as written so far, split as every reader of the log splits

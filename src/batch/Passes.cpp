@@ -195,14 +195,23 @@ bool BatchRunner::OutputIsFinished() const {
 }
 
 RunStatus BatchRunner::RemovePass() {
+    OpenOutput open;
+    RunStatus status = OpenRemovePass(kept_, open);
+    if (status != Status::OK)
+        return status;
+    status = WriteRemoveBlocks(open);
+    return CommitOutput(open, status, kept_);
+}
+
+RunStatus BatchRunner::OpenRemovePass(ProtectedFiles &kept, OpenOutput &open) {
     if (!StartPass(true))
         return Status::NotWaveFile;
-    FileHandle in = OpenForReadOrTell(file_.inputPath, port_);
-    if (!in.isOpen() || !wave_.ReadWaveHeader(in)) {
+    open.in = OpenForReadOrTell(file_.inputPath, port_);
+    if (!open.in.isOpen() || !wave_.ReadWaveHeader(open.in)) {
         port_.ShowMsg(DisplayFileName(file_.inputName) + MessageText(kCannotProcessSuffix));
         return Status::WaveFileFormatError;
     }
-    if (!ReadCarriedChunksOrTell(in))
+    if (!ReadCarriedChunksOrTell(open.in))
         return Status::InputFileOpenError;
     // An empty folder setting is not taken as the current folder.
     if (last_.outputFolder.isEmpty()) {
@@ -211,29 +220,35 @@ RunStatus BatchRunner::RemovePass() {
     }
     // An output naming any file of the run (this input too, whoever set the
     // run up) is refused, never deleted.
-    kept_.Add(file_.inputPath);
-    AtomicFile out = CreateOutputFileAsking(file_.outputPath, settings_.ckOverW, port_, kept_);
-    if (!out.isOpen())
+    kept.Add(file_.inputPath);
+    open.out = CreateOutputFileAsking(file_.outputPath, settings_.ckOverW, port_, kept);
+    if (!open.out.isOpen())
         return Status::WriteFileOpenError;
     // The header first declares every value; a pass that ends early rewrites it.
     // An output that cannot even take its header is not left behind: an empty
     // or headless .wav would only trouble the next program that opens it.
     if (!HasDriveSpace(file_.inputPath, last_.outputFolder)) {
-        out.abandon();
+        open.out.abandon();
         port_.ShowMsg(MessageText(kNoDriveSpaceMessage));
         return Status::NoDriveSpace;
     }
-    if (!wave_.WriteWaveHeader(out.file(), int64_t{wave_.sampleCount} * kValueBytes, carried_)) {
+    if (!wave_.WriteWaveHeader(open.out.file(), int64_t{wave_.sampleCount} * kValueBytes,
+                               carried_)) {
         const int error = errno;
-        out.abandon();
+        open.out.abandon();
         return WriteFailure(error);
     }
+    return Status::OK;
+}
+
+RunStatus BatchRunner::WriteRemoveBlocks(OpenOutput &open) {
     ShowProgress(0, wave_.sampleCount, 0);
     thresholds_ = SetRemoveThresholds(settings_);
     PassBlocks blocks;
+    AtomicFile &out = open.out;
     const int64_t headerBytes = out.file().size();
     int32_t valuesWritten = 0;
-    const RunStatus status = RemoveBlocks(in, out.file(), blocks, valuesWritten);
+    const RunStatus status = RemoveBlocks(open.in, out.file(), blocks, valuesWritten);
     // A pass that ended early leaves its part only when the request keeps
     // parts, and only with a header made true; otherwise nothing is left.
     if (status != Status::OK) {
@@ -247,10 +262,16 @@ RunStatus BatchRunner::RemovePass() {
             return status == Status::Abort ? WriteFailure(error) : status;
         }
     }
-    if (out.commit()) {
-        kept_.AddMade(file_.outputPath);
+    return status;
+}
+
+RunStatus BatchRunner::CommitOutput(OpenOutput &open, RunStatus status, ProtectedFiles &kept) {
+    if (!open.out.isOpen())
+        return status;
+    if (open.out.commit()) {
+        kept.AddMade(file_.outputPath);
         file_.outputLeft = file_.outputPath;
         return status;
     }
-    return WriteFailure(out.error());
+    return WriteFailure(open.out.error());
 }

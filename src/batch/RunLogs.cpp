@@ -9,6 +9,13 @@
 void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32_t width) {
     if (id == 0 || !request_.makeDetail)
         return;
+    // A pass beside others keeps what the log could take of its file alone;
+    // the run logs it in turn, where the limit counts the files before.
+    if (spool_) {
+        if (!DetailLogOverLimit(spool_->size() * kDetailRecordLines, settings_.LogMax))
+            spool_->append({id, index, value, width});
+        return;
+    }
     // One record beyond LogMax is still taken, so readers can tell that records were dropped.
     if (DetailLogOverLimit(detailLog_.size(), settings_.LogMax))
         return;

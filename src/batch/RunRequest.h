@@ -38,6 +38,9 @@ struct RunRequest {
     bool skipFinishedOutputs = false;
     // A removal run's outputs carry the input's other chunks (bext, LIST, ...).
     bool keepChunks = false;
+    // How many files are processed at once (the batch command's --jobs); the
+    // rows, logs and outputs are those of one file at a time.
+    int32_t jobs = 1;
 
     QString LogFolder() const { return logFolder.isEmpty() ? inputFolder : logFolder; }
 };

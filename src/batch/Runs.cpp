@@ -148,6 +148,16 @@ void BatchRunner::DetectRun() {
     RunningScope scope(running_);
     if (!StartRun(QStringLiteral("C")))
         return;
+    if (request_.jobs > 1)
+        RunInParallel(false);
+    else
+        DetectFilesInTurn();
+    SaveLogs();
+    if (showEndMessage_)
+        port_.ShowMsg(MessageText(kProblemFileCount).arg(last_.problemFileCount));
+}
+
+void BatchRunner::DetectFilesInTurn() {
     for (const QString &name : request_.files) {
         file_ = {name, request_.inputFolder + name, QString(), QString()};
         if (StoppedBeforeFile(name))
@@ -159,9 +169,6 @@ void BatchRunner::DetectRun() {
         if (status == Status::Abort)
             break;
     }
-    SaveLogs();
-    if (showEndMessage_)
-        port_.ShowMsg(MessageText(kProblemFileCount).arg(last_.problemFileCount));
 }
 
 RunStatus BatchRunner::RemoveOneFile(const QString &name) {
@@ -174,14 +181,15 @@ RunStatus BatchRunner::RemoveOneFile(const QString &name) {
         return Status::OK;
     }
     const RunStatus status = RemovePass();
-    RunStatus rowStatus = status;
-    if (status == Status::OK) {
-        const QString written = OutputNameFor(runOrdinal_);
-        rowStatus = clickCounter_ != 0 ? RunStatus::NoiseDeleteAt(written)
-                                       : RunStatus::NoNoiseAt(written);
-    }
-    AddFileRow(runOrdinal_, clickCounter_, rowStatus, name);
+    AddFileRow(runOrdinal_, clickCounter_, RemovalRowStatus(status, runOrdinal_), name);
     return status;
+}
+
+RunStatus BatchRunner::RemovalRowStatus(const RunStatus &status, int32_t ordinal) const {
+    if (status != Status::OK)
+        return status;
+    const QString written = OutputNameFor(ordinal);
+    return clickCounter_ != 0 ? RunStatus::NoiseDeleteAt(written) : RunStatus::NoNoiseAt(written);
 }
 
 void BatchRunner::RemoveRun() {
@@ -191,6 +199,17 @@ void BatchRunner::RemoveRun() {
     previouslyClean_ = request_.useDetection
                            ? CleanInSummary(last_.logFolder + kSummaryLogName, request_.files)
                            : QStringList();
+    if (request_.jobs > 1)
+        RunInParallel(true);
+    else
+        RemoveFilesInTurn();
+    previouslyClean_.clear();
+    SaveLogs();
+    if (showEndMessage_)
+        port_.ShowMsg(MessageText(kRemovalFinished));
+}
+
+void BatchRunner::RemoveFilesInTurn() {
     for (const QString &name : request_.files) {
         // Each file starts with nothing left, whatever its row turns out to be.
         file_ = {name, request_.inputFolder + name, QString(), QString()};
@@ -202,11 +221,11 @@ void BatchRunner::RemoveRun() {
         else
             AddFileRow(runOrdinal_, 0, Status::PassNoNoise, name);
         ++runOrdinal_;
-        if (status == Status::Abort || status == Status::NoDriveSpace)
+        if (EndsRun(status))
             break;
     }
-    previouslyClean_.clear();
-    SaveLogs();
-    if (showEndMessage_)
-        port_.ShowMsg(MessageText(kRemovalFinished));
+}
+
+bool BatchRunner::EndsRun(const RunStatus &status) {
+    return status == Status::Abort || status == Status::NoDriveSpace;
 }

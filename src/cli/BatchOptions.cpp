@@ -25,6 +25,11 @@ bool TakeValue(BatchOptions &o, const QString &option, const QString &value,
         o.logDir = value;
     else if (option == QLatin1String("--language"))
         o.language = value;
+    else if (option == QLatin1String("--jobs")) {
+        bool number = false;
+        const int jobs = value.toInt(&number);
+        o.jobs = number && jobs >= 0 ? jobs : -1;
+    }
     else
         return false;
     return true;
@@ -76,6 +81,8 @@ QString CheckRunOptions(BatchOptions &o, const std::optional<QString> &format) {
     o.jsonLines = format == QLatin1String("jsonl");
     if (o.jsonLines && o.exportPath == QLatin1String("-"))
         return QStringLiteral("--format jsonl and --export - cannot share standard output");
+    if (o.jobs < 0)
+        return QStringLiteral("--jobs takes a number of files at once (0: one per core)");
     if (o.mode == BatchOptions::Mode::Detect && (o.keepPartial || o.skipExisting))
         return QStringLiteral("--keep-partial and --skip-existing are for remove");
     return {};
@@ -175,6 +182,13 @@ QString BatchUsageText() {
         "                    the data after the samples. PEAK, levl and md5, which\n"
         "                    describe the old samples, are dropped; a bext coding\n"
         "                    history gets a line for the repair\n"
+        "  --jobs N          process up to N files at once (default 1; 0: one per\n"
+        "                    core); rows, logs, export and outputs are those of one\n"
+        "                    file at a time, in file order. A stop ends every file's\n"
+        "                    pass: the first file in order that was stopped gets\n"
+        "                    \"Abort\", those before it keep their results and the\n"
+        "                    files after it leave nothing, as if the run had stopped\n"
+        "                    there one file at a time\n"
         "  --export PATH     write the tab-separated log export to PATH (- for stdout)\n"
         "  --language LANG   messages in LANG: ja (Japanese) or en (English); without\n"
         "                    it, the locale's (LANGUAGE, LC_ALL, LC_MESSAGES, LANG):\n"

@@ -22,6 +22,7 @@ struct BatchOptions {
     bool keepPartial = false;  // a stopped or failed file's part keeps the output's name
     bool skipExisting = false; // files whose output is finished are skipped
     bool jsonLines = false;    // --format jsonl: results as JSON lines
+    int32_t jobs = 1;          // --jobs: files at once, 0 one per core; -1 not a number
     QString language;                  // "ja" or "en"; empty: the locale's
 };
 

@@ -11,9 +11,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -91,6 +93,7 @@ RunRequest RequestFor(const BatchOptions &o) {
     r.keepPartialOutput = o.keepPartial;
     r.skipFinishedOutputs = o.skipExisting;
     r.keepChunks = o.keepChunks;
+    r.jobs = o.jobs != 0 ? o.jobs : int32_t(std::max(1u, std::thread::hardware_concurrency()));
     if (o.logDir)
         r.logFolder = FileSystem::ResolvedFolder(*o.logDir);
     return r;
@@ -164,9 +167,13 @@ int main(int argc, char **argv) {
         args << PathFromBytes(argv[i]);
     const ParseResult parsed = ParseBatchArguments(args);
     switch (parsed.kind) {
-    case ParseResult::Kind::Help:
-        std::fputs(BatchUsageText().toLocal8Bit().constData(), stdout);
-        return kExitOk;
+    case ParseResult::Kind::Help: {
+        // In one write, not in stdio's pieces: a reader that stops at the
+        // first line it wants (grep -q, head) gets it before it closes the
+        // pipe, and the command does not die by SIGPIPE on the rest.
+        const QByteArray usage = BatchUsageText().toLocal8Bit();
+        return WriteStandardOutput(usage.constData(), usage.size()) ? kExitOk : kExitFailed;
+    }
     case ParseResult::Kind::Version:
         std::puts(BatchVersionText().toLocal8Bit().constData());
         return kExitOk;

@@ -360,3 +360,67 @@ TEST_F(BatchCommandTest, JsonLinesAreReadByPythonsJsonModule) {
 }
 
 } // namespace
+
+// Two long files of silence for runs of several files at once.
+class JobsSignalTest : public SignalTest {
+protected:
+    void SetUp() override {
+        SignalTest::SetUp();
+        WriteLong();
+        testwav::Layout layout;
+        layout.declaredDataSize = int32_t(kLongBytes);
+        const std::string header = testwav::MakeWavBytes(std::string(), layout);
+        testwav::WriteFile(Path("later.wav").toStdString(), header);
+        ASSERT_TRUE(QFile::resize(Path("later.wav"), qint64(header.size()) + kLongBytes));
+    }
+    // Waits until later.wav's pass has begun writing too.
+    void WaitForLaterPart() {
+        const auto laterPart = [this] {
+            return QDir(dir_.path()).entryList({"later_won.wav.unfinished-*"},
+                                               QDir::Files | QDir::Hidden);
+        };
+        for (int i = 0; i < 100000 && laterPart().isEmpty(); ++i)
+            QThread::usleep(200);
+        ASSERT_FALSE(laterPart().isEmpty());
+    }
+};
+
+// Stopped while long.wav and later.wav are both in their passes, a run of two
+// files at once ends as one file at a time stopped in long.wav: the file
+// before keeps its row and output, long.wav gets "Abort" and its part, and
+// later.wav leaves no row, no output and no temporary file.
+TEST_F(JobsSignalTest, AStopEndsTheRunAtTheFirstFileItStopped) {
+    QProcess p;
+    StartReported(p, {"--jobs", "2", "--keep-partial", Path("clicks.wav"), Path("long.wav"),
+                      Path("later.wav")});
+    WaitForLaterPart();
+    ::kill(ReportedPid(), SIGTERM);
+    EXPECT_EQ(Finished(p),
+              "1\tclicks.wav\t3\tNoise Delete at clicks_won.wav\n2\tlong.wav\t0\tAbort\nstatus 143\n");
+    const auto [declared, actual] = DeclaredAndActual(Path("long_won.wav"));
+    EXPECT_GT(actual, 0);
+    EXPECT_EQ(int64_t(declared), actual);
+    EXPECT_TRUE(QFileInfo::exists(Path("clicks_won.wav")));
+    EXPECT_EQ(QDir(dir_.path()).entryList({"later*"}, QDir::Files | QDir::Hidden),
+              QStringList{"later.wav"});
+    EXPECT_EQ(ReadLogLines(Path("NoiseLog0.dat")),
+              (QStringList{"1", "clicks.wav", "3", "Noise Delete at clicks_won.wav", "2",
+                           "long.wav", "0", "Abort"}));
+}
+
+// The passes' click spools have no name: a run killed outright leaves none.
+TEST_F(JobsSignalTest, AKilledRunLeavesNoSpoolFile) {
+    QDir(dir_.path()).mkdir("tmp");
+    QProcess p;
+    StartAndWaitForPart(p, "/bin/bash",
+                        {"-c", "TMPDIR=\"$1\" exec \"$0\" remove --jobs 2 \"$2\" \"$3\"",
+                         QStringLiteral(NORVATEL_BATCH_EXE), Path("tmp"), Path("long.wav"),
+                         Path("later.wav")});
+    WaitForLaterPart();
+    EXPECT_EQ(QDir(Path("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+    p.kill();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(QDir(Path("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+}

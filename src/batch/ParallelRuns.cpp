@@ -1,0 +1,219 @@
+// The runs that process several files at once. Each file's pass runs on a
+// thread of its own with its own block buffers, in a runner of its own whose
+// window only collects its messages and whose clicks go to a spool; the run
+// itself takes each file's messages, clicks and row in file order, so the
+// logs (and where the log limit cuts the detail log), the rows and the kept
+// files are those of the same run one file at a time. What a file needs of
+// the run before its pass (the skip rules, the overwrite question, the
+// output's creation) is done in file order on the run's thread too, and an
+// output takes its name there, only once every file before it has ended.
+//
+// A stop reaches every pass at its next block. The first file in order whose
+// pass was stopped is the file the run stopped at: it gets "Abort" (and its
+// part, when parts are kept); the files before it keep what they did, and
+// the files after it, finished or not, leave nothing: no row, no record, no
+// output. The same holds for a full volume. Files the run had not begun when
+// the stop came are not begun.
+
+#include "batch/BatchRunner.h"
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// The window of one file's pass: notices are kept for the run to show in
+// file order; the one question (whether to replace an output) is asked
+// while the output is created, on the run's thread, and goes to the run's
+// window at once. The per-block pump passes the run's stop on.
+class JobPort : public WindowPort {
+public:
+    JobPort(MessageSink &asker, const StopRequest &runStop, StopRequest &jobStop)
+        : asker_(asker), runStop_(runStop), jobStop_(jobStop) {}
+
+    MsgAnswer ShowMsg(const QString &text, bool yesNo) override {
+        if (yesNo)
+            return asker_.ShowMsg(text, true);
+        notices_ << text;
+        return MsgAnswer::Ok;
+    }
+    void SetProgressRange(int32_t, int32_t, int32_t) override {}
+    void SetProgressPosition(int32_t, const QString &) override {}
+    void ShowClickCountText(const QString &) override {}
+    void ShowPassLabel(bool) override {}
+    void ResetResultGrid() override {}
+    void SetResultRow(int32_t, const QString &, const QString &, const QString &,
+                      const RunStatus &) override {}
+    void SetRunControls(bool) override {}
+    void SetStopEnabled(bool) override {}
+    void ProcessPendingEvents() override {
+        if (runStop_.raised())
+            jobStop_.raise();
+    }
+
+    const QStringList &notices() const { return notices_; }
+
+private:
+    MessageSink &asker_;
+    const StopRequest &runStop_;
+    StopRequest &jobStop_;
+    QStringList notices_;
+};
+
+} // namespace
+
+struct BatchRunner::FileJob {
+    FileJob(const Settings &settings, MessageSink &asker, const StopRequest &runStop)
+        : port(asker, runStop, stop), pass(settings, port, stop) {}
+    // A job the run no longer needs is stopped and waited for; an output it
+    // had open is abandoned with it.
+    ~FileJob() {
+        stop.raise();
+        if (thread.joinable())
+            thread.join();
+    }
+    FileJob(const FileJob &) = delete;
+    FileJob &operator=(const FileJob &) = delete;
+
+    StopRequest stop; // the run's stop, or the run's end before this file
+    JobPort port;
+    BatchRunner pass;
+    OpenOutput open;
+    std::unique_ptr<ClickSpool> spool;
+    std::thread thread;
+    // The row of a file that needs no pass (skipped), or why its output
+    // could not be opened: set before any thread starts.
+    std::optional<RunStatus> rowWithoutPass;
+    std::optional<RunStatus> openFailure;
+    RunStatus status; // the pass's, once its thread has ended
+};
+
+void BatchRunner::LaunchJob(FileJob &job, bool removal) {
+    BatchRunner &pass = job.pass;
+    pass.request_ = request_;
+    pass.last_ = last_;
+    pass.runOrdinal_ = runOrdinal_;
+    pass.file_ = file_;
+    if (removal) {
+        if (!ShouldProcess(file_.inputName)) {
+            job.rowWithoutPass = Status::PassNoNoise;
+            return;
+        }
+        file_.outputPath = pass.file_.outputPath = OutputPathFor(runOrdinal_);
+        if (request_.skipFinishedOutputs && OutputIsFinished()) {
+            // Kept as the run's own: no later output or export of the run replaces it.
+            kept_.Add(file_.outputPath);
+            pass.file_.outputLeft = file_.outputPath;
+            job.rowWithoutPass = RunStatus::PassExistsAt(OutputNameFor(runOrdinal_));
+            return;
+        }
+        const RunStatus opened = pass.OpenRemovePass(kept_, job.open);
+        if (opened != Status::OK) {
+            job.openFailure = opened;
+            return;
+        }
+    }
+    if (request_.makeDetail) {
+        job.spool = std::make_unique<ClickSpool>();
+        pass.spool_ = job.spool.get();
+    }
+    const auto runPass = [&job, removal] {
+        if (!removal) {
+            job.status = job.pass.DetectPass();
+            return;
+        }
+        job.status = job.pass.WriteRemoveBlocks(job.open);
+        // The output goes to the disk here, beside the other passes; the
+        // run only renames it into place in its turn.
+        if (job.status == Status::OK && job.open.out.isOpen())
+            (void)job.open.out.file().sync();
+    };
+    // Where no thread can be started (a process limit), the file's pass runs
+    // here: slower, with the same result.
+    try {
+        job.thread = std::thread(runPass);
+    } catch (const std::system_error &) {
+        runPass();
+    }
+}
+
+RunStatus BatchRunner::FinishJob(FileJob &job, bool removal) {
+    if (job.thread.joinable())
+        job.thread.join();
+    BatchRunner &pass = job.pass;
+    RunStatus status = job.openFailure.value_or(job.status);
+    if (removal && !job.rowWithoutPass && !job.openFailure)
+        status = pass.CommitOutput(job.open, status, kept_);
+    file_ = pass.file_;
+    for (const QString &notice : job.port.notices())
+        port_.ShowMsg(notice);
+    if (job.spool) {
+        const bool read = job.spool->ForEach([this](const ClickSpool::Record &r) {
+            AddClickRecord(r.id, r.index, r.value, r.width);
+        });
+        if (!read || job.spool->failed())
+            detailLog_.MarkFailed();
+    }
+    clickCounter_ = pass.clickCounter_;
+    const QString &name = file_.inputName;
+    if (job.rowWithoutPass) {
+        AddFileRow(runOrdinal_, 0, *job.rowWithoutPass, name);
+        return Status::OK;
+    }
+    if (removal) {
+        AddFileRow(runOrdinal_, clickCounter_, RemovalRowStatus(status, runOrdinal_), name);
+    } else {
+        const bool found = status == Status::OK && clickCounter_ != 0;
+        AddFileRow(runOrdinal_, clickCounter_, found ? Status::NoiseDetect : status, name);
+    }
+    return status;
+}
+
+void BatchRunner::RunInParallel(bool removal) {
+    const QStringList &files = request_.files;
+    const int32_t firstOrdinal = runOrdinal_;
+    std::deque<std::unique_ptr<FileJob>> window;
+    qsizetype next = 0;
+    // Two files of the run writing one output would each find the other's
+    // file, or none, unlike one at a time: the second waits for the first.
+    const auto sharesOutput = [&](qsizetype index) {
+        if (!removal)
+            return false;
+        const QString path = last_.outputFolder +
+                             last_.OutputNameFor(firstOrdinal + int32_t(index), files[index],
+                                                 settings_.ckAuto);
+        for (const auto &job : window)
+            if (job->pass.file_.outputPath == path)
+                return true;
+        return false;
+    };
+    bool ended = false;
+    while (!ended) {
+        while (next < files.size() && qsizetype(window.size()) < request_.jobs &&
+               !stop_.raised() && (window.empty() || !sharesOutput(next))) {
+            auto job = std::make_unique<FileJob>(settings_, port_, stop_);
+            runOrdinal_ = firstOrdinal + int32_t(next);
+            file_ = {files[next], request_.inputFolder + files[next], QString(), QString()};
+            LaunchJob(*job, removal);
+            window.push_back(std::move(job));
+            ++next;
+        }
+        if (window.empty())
+            break;
+        const std::unique_ptr<FileJob> job = std::move(window.front());
+        window.pop_front();
+        runOrdinal_ = job->pass.runOrdinal_;
+        ended = EndsRun(FinishJob(*job, removal));
+        ++runOrdinal_;
+    }
+    // The files after the one the run ended at are no longer the run's.
+    window.clear();
+    if (!ended && next < files.size()) {
+        runOrdinal_ = firstOrdinal + int32_t(next);
+        file_ = {files[next], request_.inputFolder + files[next], QString(), QString()};
+        StoppedBeforeFile(files[next]);
+    }
+}
