@@ -99,15 +99,27 @@ mkdir -p $work/logs/\$SLURM_ARRAY_TASK_ID
 exec $batch remove --out-dir $work/out --skip-existing --format jsonl \\
     --log-dir $work/logs/\$SLURM_ARRAY_TASK_ID "\$file" >$work/results/\$SLURM_ARRAY_TASK_ID.jsonl
 EOF
+# The completion log has one line a task of KEY=VALUE fields; the ones that
+# say which task ran when, where and how it ended.
+print_slurm_joblog() {
+    echo "Job log ($work/jobcomp.txt, jobcomp/filetxt), one line a task:"
+    awk '{ for (i = 1; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = substr($i, length(kv[1]) + 2) }
+           printf "%s_%s\t%s\t%s\t%s\t%s\t%s\n", f["ArrayJobId"], f["ArrayTaskId"], f["JobState"],
+                  f["ExitCode"], f["StartTime"], f["EndTime"], f["NodeList"] }' jobcomp.txt |
+        sort -t_ -k1,1n -k2,2n | column -t -N "Task,State,ExitCode,Start,End,Node" | sed 's/^/  /'
+}
 count=$(wc -l <files.txt)
 echo "== sbatch --array=1-$count --wait norvatel-array.sh"
-time sbatch --array=1-"$count" --wait norvatel-array.sh
-# The completion log has one line a task of KEY=VALUE fields; the ones that
-# say which task ran which file, when, where and how it ended:
-echo "Job log ($work/jobcomp.txt, jobcomp/filetxt), one line a task:"
-awk '{ for (i = 1; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = substr($i, length(kv[1]) + 2) }
-       printf "%s_%s\t%s\t%s\t%s\t%s\t%s\n", f["ArrayJobId"], f["ArrayTaskId"], f["JobState"],
-              f["ExitCode"], f["StartTime"], f["EndTime"], f["NodeList"] }' jobcomp.txt |
-    sort -t_ -k2 -n | column -t -N "Task,State,ExitCode,Start,End,Node" | sed 's/^/  /'
+sbatch --array=1-"$count" --wait norvatel-array.sh
 compare_outputs out seq/out
+summarise_results results/*.jsonl
+
+# Resuming: the tasks that failed are submitted again by number; here tasks 3
+# and 8 stand for them (their outputs removed). --skip-existing would pass any
+# file a task had already finished.
+echo "== Again tasks 3 and 8, as after a failure: sbatch --array=3,8 --wait norvatel-array.sh"
+rm out/take03_won.wav out/take08_won.wav
+sbatch --array=3,8 --wait norvatel-array.sh
+compare_outputs out seq/out
+print_slurm_joblog
 summarise_results results/*.jsonl
