@@ -158,6 +158,9 @@ def run(batch, top):
         fail("parallel stopped by SIGTERM ended with 0")
 
     rows = joblog_rows(joblog)
+    # A job parallel stops gets no line: that is what --resume-failed reruns.
+    if sorted(rows) != [1, 2, 3]:
+        fail("after the stop the job log holds jobs %s, not 1-3" % sorted(rows))
     if rows.get(1) != [(1, 0)]:
         fail("job 1 (a damaged file) should have failed with 1: %s" % rows.get(1))
     if rows.get(2) != [(0, 0)] or rows.get(3) != [(0, 0)]:
