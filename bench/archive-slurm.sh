@@ -27,7 +27,8 @@ stop_all() {
         pgrep -F "$work/slurmctld.pid" >/dev/null 2>&1 || pgrep -F "$work/slurmd.pid" >/dev/null 2>&1 || break
         sleep 0.1
     done
-    [ -n "${KEEP_WORK:-}" ] && echo "kept $work" >&2 || rm -rf "$work"
+    # KEEP_WORK=1 keeps the temporary folder to look at.
+    if [ -n "${KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
     rm -f "$bench_errors"
 }
 trap stop_all EXIT

@@ -25,7 +25,8 @@ stop_all() {
         [ -S "$work/control-$n" ] && ssh -F "$work/ssh_config" -O exit "$n" 2>/dev/null
     done
     [ -n "$sshd_pid" ] && kill "$sshd_pid" 2>/dev/null && wait "$sshd_pid" 2>/dev/null
-    [ -n "${KEEP_WORK:-}" ] && echo "kept $work" >&2 || rm -rf "$work"
+    # KEEP_WORK=1 keeps the temporary folder to look at.
+    if [ -n "${KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
     rm -f "$bench_errors"
 }
 trap stop_all EXIT
@@ -94,7 +95,7 @@ ln -s ../archive transfer/archive
 # its relative name, and --cleanup removes it and the returned files.
 mkdir -p node
 (cd transfer && time parallel --will-cite "${nodes[@]}" --workdir "$work/node" \
-    --transferfile {} --return out/{/.}_won.wav --return logs/{#} --cleanup \
+    --transferfile '{}' --return 'out/{/.}_won.wav' --return 'logs/{#}' --cleanup \
     --joblog joblog.tsv \
     "mkdir -p out logs/{#} && $batch remove --out-dir out" \
     "--skip-existing --format jsonl --log-dir logs/{#} {} 2>logs/{#}/messages.txt" \
