@@ -18,7 +18,7 @@ packages=(cmake ninja-build g++ clang pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev
           portaudio19-dev libasound2-plugins
           fonts-noto-cjk sox ffmpeg xvfb xauth xdotool openbox
-          help2man librsvg2-bin desktop-file-utils appstream python3)
+          help2man librsvg2-bin desktop-file-utils appstream python3 parallel)
 # And what the package command needs besides.
 package_packages=(dpkg-dev fakeroot file lintian)
 
