@@ -33,6 +33,22 @@ sequential_run() {
     must "$1" remove --out-dir "$3/out" --log-dir "$3" "$2"/*.wav
 }
 
+# The last of a script's clean-up: its work folder (KEEP_WORK=1 keeps it to
+# look at) and the error file.
+remove_work() {
+    if [ -n "${KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
+    rm -f "$bench_errors"
+}
+
+# The material of a run, in the work folder: the archive and the sequential
+# reference run of BATCH over it.
+#   prepare_archive BATCH
+prepare_archive() {
+    cd "$work"
+    make_archive archive 12
+    sequential_run "$1" archive seq
+}
+
 # A free TCP port on 127.0.0.1 (the kernel's choice, above 1024).
 free_loopback_port() {
     python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'

@@ -27,14 +27,10 @@ stop_all() {
         pgrep -F "$work/slurmctld.pid" >/dev/null 2>&1 || pgrep -F "$work/slurmd.pid" >/dev/null 2>&1 || break
         sleep 0.1
     done
-    # KEEP_WORK=1 keeps the temporary folder to look at.
-    if [ -n "${KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
-    rm -f "$bench_errors"
+    remove_work
 }
 trap stop_all EXIT
-cd "$work"
-make_archive archive 12
-sequential_run "$batch" archive seq
+prepare_archive "$batch"
 
 # munge: a key and a socket of the script's own, not the system's.
 mkdir -m 700 munge

@@ -25,14 +25,10 @@ stop_all() {
         [ -S "$work/control-$n" ] && ssh -F "$work/ssh_config" -O exit "$n" 2>/dev/null
     done
     [ -n "$sshd_pid" ] && kill "$sshd_pid" 2>/dev/null && wait "$sshd_pid" 2>/dev/null
-    # KEEP_WORK=1 keeps the temporary folder to look at.
-    if [ -n "${KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
-    rm -f "$bench_errors"
+    remove_work
 }
 trap stop_all EXIT
-cd "$work"
-make_archive archive 12
-sequential_run "$batch" archive seq
+prepare_archive "$batch"
 
 # The server: loopback only, keys only, its own files.
 port=$(free_loopback_port)
