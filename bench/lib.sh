@@ -27,3 +27,27 @@ must() {
         exit 1
     fi
 }
+
+# A music-like signal: several tones, a slow beat and noise at a realistic level.
+make_music() { # seconds, output
+    sox -n -r 44100 -c 2 -b 16 "$2" synth "$1" sine 220 sine 331 sine 523 pinknoise \
+        remix 1,2,4 2,3,4 tremolo 2 40 gain -n -8
+}
+seconds_for_mib() { echo $(( $1 * 1048576 / 176400 )); }
+
+# Median wall time of a command over $runs runs (5 unless the script sets runs), in seconds.
+time_median() {
+    local t=()
+    for _ in $(seq "${runs:-5}"); do
+        local s e
+        s=$(date +%s.%N); must "$@"; e=$(date +%s.%N)
+        t+=("$(echo "$e - $s" | bc -l)")
+    done
+    printf '%s\n' "${t[@]}" | sort -g | sed -n "$(( (${runs:-5} + 1) / 2 ))p"
+}
+# Peak resident memory of one run, in MiB; $work holds the measurement.
+peak_mib() {
+    must /usr/bin/time -f '%M' -o "$work/time.txt" "$@"
+    echo "scale=1; $(tail -1 "$work/time.txt") / 1024" | bc -l
+}
+ratio() { echo "scale=2; $1 / $2" | bc -l; }
