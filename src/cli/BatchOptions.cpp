@@ -35,22 +35,25 @@ bool TakeValue(BatchOptions &o, const QString &option, const QString &value,
     return true;
 }
 
+// Options that take no value: each sets its one field.
+struct Flag {
+    const char *name;
+    bool BatchOptions::*field;
+};
+constexpr Flag kFlags[] = {
+    {"--use-detection", &BatchOptions::useDetection}, {"--no-detail", &BatchOptions::noDetail},
+    {"--overwrite", &BatchOptions::overwrite},        {"--keep-partial", &BatchOptions::keepPartial},
+    {"--skip-existing", &BatchOptions::skipExisting}, {"--keep-chunks", &BatchOptions::keepChunks},
+};
+
 bool TakeFlag(BatchOptions &o, const QString &option) {
-    if (option == QLatin1String("--use-detection"))
-        o.useDetection = true;
-    else if (option == QLatin1String("--no-detail"))
-        o.noDetail = true;
-    else if (option == QLatin1String("--overwrite"))
-        o.overwrite = true;
-    else if (option == QLatin1String("--keep-partial"))
-        o.keepPartial = true;
-    else if (option == QLatin1String("--skip-existing"))
-        o.skipExisting = true;
-    else if (option == QLatin1String("--keep-chunks"))
-        o.keepChunks = true;
-    else
-        return false;
-    return true;
+    for (const Flag &flag : kFlags) {
+        if (option == QLatin1String(flag.name)) {
+            o.*flag.field = true;
+            return true;
+        }
+    }
+    return false;
 }
 
 ParseResult Usage(const QString &error) {
