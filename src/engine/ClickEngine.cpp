@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstring>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -209,33 +214,105 @@ constexpr int32_t kMinPass = 128;
 constexpr int32_t kMaxPass = 1024;
 constexpr int32_t kReachRounded = 112; // kWindowReach rounded up to a multiple of 16
 constexpr int32_t kLead = 32;          // zeros before each array, read by the widest step
+constexpr int32_t kSpan = kMaxPass + kReachRounded;
+constexpr int32_t kPaddedReach = 160; // values a pass may read past its positions, rounded up
 
 // Differences and window maxima of one pass, both channels at once: every step
 // is a multiple of kCh, so each value only meets values of its own channel.
-// Index k of an array stands for buffer index j0 - kWindowReach + k.
-struct Pass {
-    static constexpr int32_t kSpan = kMaxPass + kReachRounded;
-    using Row = std::array<int32_t, kLead + kSpan>;
+// Index k of a row stands for buffer index j0 - kWindowReach + k.
+template <typename T>
+struct Rows {
+    using Row = std::array<T, kLead + kSpan>;
     alignas(64) Row diff{}; // a(k)
     alignas(64) Row low{};  // running maxima of 2, then 8 differences
     alignas(64) Row mid{};  // of 4 differences
     alignas(64) Row w16{};  // largest of a(k), a(k - 2), ..., a(k - 30)
-    alignas(64) std::array<uint8_t, kMaxPass> trigger{};
-    alignas(64) std::array<int32_t, kSpan + kCh> padded{}; // a short last pass's values
 };
 
-int32_t Max(int32_t a, int32_t b) {
+// Samples read from a file differ by at most 65535, so a pass is normally
+// worked in 16-bit rows, twice as many lanes per instruction; only a pass that
+// meets a ramp repaired past the 16-bit range is worked in 32-bit rows.
+struct Pass {
+    Rows<uint16_t> narrow;
+    Rows<int32_t> wide;
+    // Read 64 entries at a time; entries past the pass's positions are ignored.
+    alignas(64) std::array<uint8_t, kMaxPass> trigger{};
+    // A short last pass's values, with room for the reads of a full one.
+    alignas(64) std::array<int32_t, kMaxPass + kPaddedReach> padded{};
+};
+
+template <typename T>
+T Max(T a, T b) {
     return a > b ? a : b;
 }
 
-// The loops below index the pass's rows through the one Pass object, so the
+// Whether a jump exceeds levelThreshold plus the window maximum. In 16 bits
+// the sum could overflow, so the threshold comes off the jump instead, never
+// below zero: the same answer for every jump and maximum up to 65535.
+[[gnu::always_inline]] inline bool Exceeds(int32_t jump, int32_t levelThreshold,
+                                           int32_t windowMax) {
+    return jump > levelThreshold + windowMax;
+}
+[[gnu::always_inline]] inline bool Exceeds(uint16_t jump, uint16_t levelThreshold,
+                                           uint16_t windowMax) {
+    return static_cast<uint16_t>(Max(jump, levelThreshold) - levelThreshold) > windowMax;
+}
+
+// The loops below index the pass's rows through one Rows object, so the
 // compiler sees that they never overlap and vectorizes them without checks.
 // Row index kLead + k stands for difference k.
-template <int32_t span, int32_t back>
-[[gnu::always_inline]] inline void MaxWithEarlier(const Pass::Row &in, Pass::Row &out) {
+template <int32_t span, int32_t back, typename Row>
+[[gnu::always_inline]] inline void MaxWithEarlier(const Row &in, Row &out) {
     for (int32_t k = kLead; k < kLead + span; ++k)
         out[static_cast<size_t>(k)] =
             Max(in[static_cast<size_t>(k)], in[static_cast<size_t>(k - back)]);
+}
+
+// The differences of a pass in 16 bits; false when one does not fit.
+template <int32_t span>
+[[gnu::always_inline]] inline bool NarrowDifferences(const int32_t *__restrict src,
+                                                     uint16_t *__restrict diff) {
+    uint32_t largest = 0;
+    for (size_t k = 0; k < span; ++k) {
+        const auto d = static_cast<uint32_t>(Abs(src[k + kCh] - src[k]));
+        largest = Max(largest, d);
+        diff[k] = static_cast<uint16_t>(d);
+    }
+    return largest <= 0xFFFF;
+}
+
+template <int32_t span>
+[[gnu::always_inline]] inline void WideDifferences(const int32_t *__restrict src,
+                                                   int32_t *__restrict diff) {
+    for (size_t k = 0; k < span; ++k)
+        diff[k] = Abs(src[k + kCh] - src[k]);
+}
+
+// The window maxima from the differences, and the trigger of each position.
+template <int32_t positions, typename T>
+[[gnu::always_inline]] inline void MarkCandidates(Rows<T> &rows, int32_t j0, T levelThreshold,
+                                                  std::array<uint8_t, kMaxPass> &trigger) {
+    constexpr int32_t span = positions + kReachRounded;
+    constexpr auto lead = static_cast<size_t>(kLead);
+    MaxWithEarlier<span, 2>(rows.diff, rows.low);
+    MaxWithEarlier<span, 4>(rows.low, rows.mid);
+    MaxWithEarlier<span, 8>(rows.mid, rows.low);
+    MaxWithEarlier<span, 16>(rows.low, rows.w16);
+    // Three rows of 16 differences and one more make the window of 49: one
+    // load more per position instead of a 32-difference row over the span.
+    // Window of j = j0 + p: a(j - 2..j - 64), a(j - 66..j - 96) and a(j - 98).
+    for (size_t p = 0; p < positions; ++p) {
+        const T windowMax =
+            Max(Max(Max(rows.w16[lead + p + 96], rows.w16[lead + p + 64]), rows.w16[lead + p + 32]),
+                rows.diff[lead + p]);
+        trigger[p] = Exceeds(rows.diff[lead + p + kWindowReach], levelThreshold, windowMax);
+    }
+    // A call's first 48 frames have one difference fewer in their window.
+    for (size_t p = 0; static_cast<int32_t>(p) < kFirstFullWindow - j0 && p < positions; ++p) {
+        const T windowMax = Max(Max(rows.w16[lead + p + 96], rows.w16[lead + p + 64]),
+                                rows.w16[lead + p + 32]);
+        trigger[p] = Exceeds(rows.diff[lead + p + kWindowReach], levelThreshold, windowMax);
+    }
 }
 
 // Marks the positions j0 + p, p < positions, whose jump exceeds levelThreshold
@@ -246,29 +323,13 @@ template <int32_t positions>
 [[gnu::always_inline]] inline void FindCandidatesBody(const int32_t *__restrict src, int32_t j0,
                                                       int32_t levelThreshold, Pass &pass) {
     constexpr int32_t span = positions + kReachRounded;
-    constexpr auto lead = static_cast<size_t>(kLead);
-    int32_t *__restrict diff = pass.diff.data() + lead;
-    for (size_t k = 0; k < span; ++k)
-        diff[k] = Abs(src[k + kCh] - src[k]);
-    MaxWithEarlier<span, 2>(pass.diff, pass.low);
-    MaxWithEarlier<span, 4>(pass.low, pass.mid);
-    MaxWithEarlier<span, 8>(pass.mid, pass.low);
-    MaxWithEarlier<span, 16>(pass.low, pass.w16);
-    // Three rows of 16 differences and one more make the window of 49: one
-    // load more per position instead of a 32-difference row over the span.
-    // Window of j = j0 + p: a(j - 2..j - 64), a(j - 66..j - 96) and a(j - 98).
-    for (size_t p = 0; p < positions; ++p) {
-        const int32_t windowMax =
-            Max(Max(Max(pass.w16[lead + p + 96], pass.w16[lead + p + 64]), pass.w16[lead + p + 32]),
-                pass.diff[lead + p]);
-        pass.trigger[p] = pass.diff[lead + p + kWindowReach] > levelThreshold + windowMax;
+    if (NarrowDifferences<span>(src, pass.narrow.diff.data() + kLead)) {
+        MarkCandidates<positions>(pass.narrow, j0, static_cast<uint16_t>(levelThreshold),
+                                  pass.trigger);
+        return;
     }
-    // A call's first 48 frames have one difference fewer in their window.
-    for (size_t p = 0; static_cast<int32_t>(p) < kFirstFullWindow - j0 && p < positions; ++p) {
-        const int32_t windowMax = Max(Max(pass.w16[lead + p + 96], pass.w16[lead + p + 64]),
-                                      pass.w16[lead + p + 32]);
-        pass.trigger[p] = pass.diff[lead + p + kWindowReach] > levelThreshold + windowMax;
-    }
+    WideDifferences<span>(src, pass.wide.diff.data() + kLead);
+    MarkCandidates<positions>(pass.wide, j0, levelThreshold, pass.trigger);
 }
 
 using FindCandidatesFn = void (*)(const int32_t *, int32_t, int32_t, Pass &);
@@ -283,9 +344,12 @@ void FindCandidatesPlain(const int32_t *__restrict src, int32_t j0, int32_t leve
                          Pass &pass) {
     FindCandidatesBody<positions>(src, j0, levelThreshold, pass);
 }
+constexpr FindCandidatesTable kPlainScan{
+    FindCandidatesPlain<kMinPass>, FindCandidatesPlain<2 * kMinPass>,
+    FindCandidatesPlain<4 * kMinPass>, FindCandidatesPlain<kMaxPass>};
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// The same loops with eight lanes and a single-instruction maximum: the scan's
+// The same loops with wider lanes and a single-instruction maximum: the scan's
 // cost is almost all here, and the baseline instruction set has neither.
 template <int32_t positions>
 [[gnu::target("avx2")]] void FindCandidatesAvx2(const int32_t *__restrict src, int32_t j0,
@@ -293,40 +357,131 @@ template <int32_t positions>
     FindCandidatesBody<positions>(src, j0, levelThreshold, pass);
 }
 
-// Sixteen lanes where the processor has them: the same integer operations,
-// twice as many per instruction.
+// Sixteen 32-bit or 32 16-bit lanes where the processor has them, and the
+// rows never stored: each 32 differences, and their 2-, 4-, 8- and
+// 16-difference maxima, come from the 32 before them in registers, and the
+// triggers of the 32 positions four vectors back are marked at once. Vector v
+// holds differences 32v to 32v + 31; a 2-difference step back is one 32-bit
+// lane of the previous vector.
+// GCC 12's headers start these intrinsics from an undefined vector and then
+// warn that it may be used uninitialized (GCC bug 105593); it never is.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 template <int32_t positions>
 [[gnu::target("avx512f,avx512bw,avx512vl")]] void
 FindCandidatesAvx512(const int32_t *__restrict src, int32_t j0, int32_t levelThreshold,
                      Pass &pass) {
-    FindCandidatesBody<positions>(src, j0, levelThreshold, pass);
+    // A call's first pass, with its shorter windows, takes the rows.
+    if (j0 < kFirstFullWindow) {
+        FindCandidatesBody<positions>(src, j0, levelThreshold, pass);
+        return;
+    }
+    constexpr int32_t kLanes = 32;
+    constexpr int32_t vectors = positions / kLanes;
+    static_assert(positions % kLanes == 0 && (vectors + 4) * kLanes + kCh <= kMaxPass + kPaddedReach);
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i threshold = _mm512_set1_epi16(static_cast<int16_t>(levelThreshold));
+    __m512i largest = zero;
+    // Vectors before the first are zero, as the rows' lead is.
+    __m512i d1 = zero, d2 = zero, d3 = zero, d4 = zero; // differences of v - 1 .. v - 4
+    __m512i l2 = zero, m4 = zero, l8 = zero;            // the rows of v - 1
+    __m512i w1 = zero, w2 = zero, w3 = zero;            // w16 of v - 1 .. v - 3
+    for (int32_t v = 0; v < vectors + 4; ++v) {
+        const int32_t *at = src + v * kLanes;
+        const __m512i lo = _mm512_abs_epi32(
+            _mm512_sub_epi32(_mm512_loadu_si512(at + kCh), _mm512_loadu_si512(at)));
+        const __m512i hi = _mm512_abs_epi32(_mm512_sub_epi32(
+            _mm512_loadu_si512(at + 16 + kCh), _mm512_loadu_si512(at + 16)));
+        largest = _mm512_max_epu32(largest, _mm512_max_epu32(lo, hi));
+        const __m512i d = _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtepi32_epi16(lo)),
+                                             _mm512_cvtepi32_epi16(hi), 1);
+        const __m512i l2v = _mm512_max_epu16(d, _mm512_alignr_epi32(d, d1, 15));
+        const __m512i m4v = _mm512_max_epu16(l2v, _mm512_alignr_epi32(l2v, l2, 14));
+        const __m512i l8v = _mm512_max_epu16(m4v, _mm512_alignr_epi32(m4v, m4, 12));
+        const __m512i w = _mm512_max_epu16(l8v, _mm512_alignr_epi32(l8v, l8, 8));
+        if (v >= 4) {
+            // Positions 32 (v - 4) on: jumps a(j) are differences 98 on, their
+            // windows w16 at 32, 64 and 96 on and the difference at 0.
+            const __m512i jump = _mm512_alignr_epi32(d, d1, 1);
+            const __m512i window = _mm512_max_epu16(_mm512_max_epu16(w1, w2),
+                                                    _mm512_max_epu16(w3, d4));
+            const __mmask32 marked = _mm512_cmpgt_epu16_mask(
+                _mm512_sub_epi16(_mm512_max_epu16(jump, threshold), threshold), window);
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(pass.trigger.data() + (v - 4) * kLanes),
+                                _mm256_maskz_set1_epi8(marked, 1));
+        }
+        d4 = d3, d3 = d2, d2 = d1, d1 = d;
+        l2 = l2v, m4 = m4v, l8 = l8v;
+        w3 = w2, w2 = w1, w1 = w;
+    }
+    // A ramp repaired past the 16-bit range: the pass again in 32 bits.
+    if (_mm512_reduce_max_epu32(largest) > 0xFFFF) {
+        WideDifferences<positions + kReachRounded>(src, pass.wide.diff.data() + kLead);
+        MarkCandidates<positions>(pass.wide, j0, levelThreshold, pass.trigger);
+    }
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+constexpr FindCandidatesTable kAvx2Scan{
+    FindCandidatesAvx2<kMinPass>, FindCandidatesAvx2<2 * kMinPass>,
+    FindCandidatesAvx2<4 * kMinPass>, FindCandidatesAvx2<kMaxPass>};
+constexpr FindCandidatesTable kAvx512Scan{
+    FindCandidatesAvx512<kMinPass>, FindCandidatesAvx512<2 * kMinPass>,
+    FindCandidatesAvx512<4 * kMinPass>, FindCandidatesAvx512<kMaxPass>};
+
+bool ProcessorHas(ScanInstructions set) {
+    __builtin_cpu_init();
+    switch (set) {
+    case ScanInstructions::Plain:
+        return true;
+    case ScanInstructions::Avx2:
+        return __builtin_cpu_supports("avx2");
+    case ScanInstructions::Avx512:
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+               __builtin_cpu_supports("avx512vl");
+    }
+    return false;
 }
 
-FindCandidatesTable ChooseFindCandidates() {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-        __builtin_cpu_supports("avx512vl"))
-        return {FindCandidatesAvx512<kMinPass>, FindCandidatesAvx512<2 * kMinPass>,
-                FindCandidatesAvx512<4 * kMinPass>, FindCandidatesAvx512<kMaxPass>};
-    if (__builtin_cpu_supports("avx2"))
-        return {FindCandidatesAvx2<kMinPass>, FindCandidatesAvx2<2 * kMinPass>,
-                FindCandidatesAvx2<4 * kMinPass>, FindCandidatesAvx2<kMaxPass>};
-    return {FindCandidatesPlain<kMinPass>, FindCandidatesPlain<2 * kMinPass>,
-            FindCandidatesPlain<4 * kMinPass>, FindCandidatesPlain<kMaxPass>};
+const FindCandidatesTable &ScanTable(ScanInstructions set) {
+    switch (set) {
+    case ScanInstructions::Avx512:
+        return kAvx512Scan;
+    case ScanInstructions::Avx2:
+        return kAvx2Scan;
+    case ScanInstructions::Plain:
+        break;
+    }
+    return kPlainScan;
 }
 #else
-FindCandidatesTable ChooseFindCandidates() {
-    return {FindCandidatesPlain<kMinPass>, FindCandidatesPlain<2 * kMinPass>,
-            FindCandidatesPlain<4 * kMinPass>, FindCandidatesPlain<kMaxPass>};
+bool ProcessorHas(ScanInstructions set) {
+    return set == ScanInstructions::Plain;
+}
+const FindCandidatesTable &ScanTable(ScanInstructions) {
+    return kPlainScan;
 }
 #endif
 
-int32_t WindowMax(const Pass &pass, int32_t j0, int32_t p) {
-    const int32_t *diff = pass.diff.data() + kLead;
-    const int32_t m = std::max({pass.w16[static_cast<size_t>(kLead + p + 96)],
-                                pass.w16[static_cast<size_t>(kLead + p + 64)],
-                                pass.w16[static_cast<size_t>(kLead + p + 32)]});
-    return j0 + p >= kFirstFullWindow ? std::max(m, diff[p]) : m;
+// The scan in use: the widest the processor has, unless a test chose another.
+std::atomic<ScanInstructions> &ScanInUse() {
+    static std::atomic<ScanInstructions> inUse{BestScanInstructions()};
+    return inUse;
+}
+
+// The window maximum of the candidate at j, from the buffer: the values before
+// j are still those its pass was computed from.
+int32_t WindowMaxAt(const int32_t *work, int32_t j) {
+    const int32_t oldest = j >= kFirstFullWindow ? 49 : 48;
+    const auto a = [work](int32_t k) { return Abs(work[k - kCh] - work[k]); };
+    int32_t m = a(j - kCh);
+    for (int32_t t = 2; t <= oldest; ++t)
+        m = Max(m, a(j - t * kCh));
+    return m;
 }
 
 struct BlockState {
@@ -354,8 +509,8 @@ bool Examine(BlockState &b, int32_t j, int32_t windowMax) {
 // Examines the next pass of up to 2^sizeIndex * kMinPass positions from j0 on
 // and returns where the following pass starts: after the first repair, since
 // this pass's differences no longer match the buffer there.
-int32_t ScanPass(BlockState &b, int32_t j0, int32_t end, int32_t &sizeIndex, Pass &pass) {
-    static const FindCandidatesTable findCandidates = ChooseFindCandidates();
+int32_t ScanPass(BlockState &b, int32_t j0, int32_t end, int32_t &sizeIndex, Pass &pass,
+                 const FindCandidatesTable &findCandidates) {
     const int32_t size = kMinPass << sizeIndex;
     const int32_t n = std::min(size, end - j0);
     const int32_t *src = b.work + j0 - kWindowReach - kCh;
@@ -367,16 +522,29 @@ int32_t ScanPass(BlockState &b, int32_t j0, int32_t end, int32_t &sizeIndex, Pas
         src = pass.padded.data();
     }
     findCandidates[static_cast<size_t>(sizeIndex)](src, j0, b.th.levelThreshold, pass);
-    for (int32_t word = 0; word < n; word += 8) {
-        uint64_t bits = 0;
-        std::memcpy(&bits, pass.trigger.data() + word, sizeof bits);
-        for (; bits != 0; bits &= bits - 1) {
-            const int32_t p = word + std::countr_zero(bits) / 8;
-            if (p >= n)
-                break;
-            if (Examine(b, j0 + p, WindowMax(pass, j0, p))) {
-                sizeIndex = 0;
-                return j0 + p + 1;
+    // Candidates are rare: 64 positions are ruled out at a time.
+    constexpr int32_t kGroup = 64;
+    static_assert(kMinPass % kGroup == 0);
+    const auto word = [&pass](int32_t at) {
+        uint64_t w;
+        std::memcpy(&w, pass.trigger.data() + at, sizeof w);
+        return w;
+    };
+    for (int32_t group = 0; group < n; group += kGroup) {
+        uint64_t any = 0;
+        for (int32_t at = group; at < group + kGroup; at += 8)
+            any |= word(at);
+        if (any == 0)
+            continue;
+        for (int32_t at = group; at < group + kGroup; at += 8) {
+            for (uint64_t bits = word(at); bits != 0; bits &= bits - 1) {
+                const int32_t p = at + std::countr_zero(bits) / 8;
+                if (p >= n)
+                    break;
+                if (Examine(b, j0 + p, WindowMaxAt(b.work, j0 + p))) {
+                    sizeIndex = 0;
+                    return j0 + p + 1;
+                }
             }
         }
     }
@@ -386,16 +554,32 @@ int32_t ScanPass(BlockState &b, int32_t j0, int32_t end, int32_t &sizeIndex, Pas
 
 } // namespace
 
+ScanInstructions BestScanInstructions() {
+    for (ScanInstructions set : {ScanInstructions::Avx512, ScanInstructions::Avx2})
+        if (ProcessorHas(set))
+            return set;
+    return ScanInstructions::Plain;
+}
+
+bool UseScanInstructions(ScanInstructions set) {
+    if (!ProcessorHas(set))
+        return false;
+    ScanInUse().store(set, std::memory_order_relaxed);
+    return true;
+}
+
 int32_t CleanBlock(int32_t *work, int32_t count, int32_t blockStart, const Thresholds &thresholds,
                    int32_t &clickCounter, ClickReporter *reporter) {
     if (count <= 0)
         return 0;
     BlockState b{work, blockStart, Sanitized(thresholds), clickCounter, reporter};
-    Pass pass; // about 30 KB, on the stack: the scan allocates nothing
+    const FindCandidatesTable &findCandidates =
+        ScanTable(ScanInUse().load(std::memory_order_relaxed));
+    Pass pass; // about 40 KB, on the stack: the scan allocates nothing
     const int32_t end = kHistoryValues + count;
     int32_t sizeIndex = kPassSizes - 1;
     for (int32_t j0 = kHistoryValues; j0 < end;)
-        j0 = ScanPass(b, j0, end, sizeIndex, pass);
+        j0 = ScanPass(b, j0, end, sizeIndex, pass, findCandidates);
     // The block's last 100 values, repairs included, become the next history.
     std::memmove(work, work + count, sizeof(int32_t) * kHistoryValues);
     return b.clicks;

@@ -40,3 +40,11 @@ public:
 // this block.
 int32_t CleanBlock(int32_t *work, int32_t count, int32_t blockStart, const Thresholds &thresholds,
                    int32_t &clickCounter, ClickReporter *reporter);
+
+// The instruction sets the scan has a version for. Every version gives the
+// same clicks and repairs; the engine uses the widest the processor has.
+enum class ScanInstructions { Plain, Avx2, Avx512 };
+ScanInstructions BestScanInstructions();
+// Makes later scans use set; false (and no change) when the processor lacks
+// it. For comparing the versions: not meant to change while a scan runs.
+bool UseScanInstructions(ScanInstructions set);
