@@ -14,6 +14,9 @@ constexpr int64_t kStagingStart = kHistoryValues * kValueBytes; // byte of value
 // The samples of bytes at value indices [from, to) as signed 32-bit values.
 // On a little-endian machine the bytes already are the 16-bit values, and a
 // plain copy-and-widen loop vectorizes where the byte-by-byte one did not.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+[[gnu::target_clones("avx2", "default")]]
+#endif
 void Widen(const uint8_t *bytes, int32_t *values, int32_t from, int32_t to) {
     if constexpr (std::endian::native == std::endian::little) {
         for (int32_t i = from; i < to; ++i) {
