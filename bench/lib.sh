@@ -51,3 +51,22 @@ peak_mib() {
     echo "scale=1; $(tail -1 "$work/time.txt") / 1024" | bc -l
 }
 ratio() { echo "scale=2; $1 / $2" | bc -l; }
+
+# Rounds in which several commands take turns, so that all of them meet the
+# same load on a shared machine; the script sets $work and $rounds.
+# timed NAME COMMAND...: appends "wall cpu" (seconds; cpu = user + system) to $work/NAME.
+timed() {
+    local name=$1; shift
+    must /usr/bin/time -f '%e %U %S' -o "$work/time.txt" "$@"
+    awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$work/time.txt" >> "$work/$name"
+}
+# The median over the rounds of NAME's wall times (column 1) or processor times (2).
+median() { # NAME column
+    cut -d' ' -f"$2" "$work/$1" | sort -g | sed -n "$(( (rounds + 1) / 2 ))p"
+}
+# The median over the rounds of each round's A/B: wall times (column 1) or
+# processor times (column 2).
+ratio_median() { # A B column
+    paste -d' ' "$work/$1" "$work/$2" | awk -v c="$3" '{ printf "%.2f\n", $c / $(c + 2) }' |
+        sort -g | sed -n "$(( (rounds + 1) / 2 ))p"
+}

@@ -51,12 +51,6 @@ cat "$file" > /dev/null
 
 out=$work/outputs
 mkdir -p "$out/old" "$out/new" "$work/logs-old" "$work/logs-new"
-# timed NAME COMMAND...: appends "wall cpu" (seconds; cpu = user + system) to $work/NAME.
-timed() {
-    local name=$1; shift
-    must /usr/bin/time -f '%e %U %S' -o "$work/time.txt" "$@"
-    awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$work/time.txt" >> "$work/$name"
-}
 # A write is timed from an empty output folder with nothing else dirty.
 before_write() { rm -f "$out"/*.wav "$out"/*/*.wav; sync; }
 
@@ -83,18 +77,9 @@ for log in NoiseLog0.dat NoiseLog1.dat; do must cmp "$work/logs-old/$log" "$work
 detected=$(sed -n 3p "$work/logs-new/NoiseLog0.dat" | tr -d '\r')
 before_write
 
-median() { # file column
-    cut -d' ' -f"$2" "$1" | sort -g | sed -n "$(( (rounds + 1) / 2 ))p"
-}
-# The median over the rounds of each round's a/b: wall times (column 1) or
-# processor times (column 2).
-ratio_median() { # a b column
-    paste -d' ' "$work/$1" "$work/$2" | awk -v c="$3" '{ printf "%.2f\n", $c / $(c + 2) }' |
-        sort -g | sed -n "$(( (rounds + 1) / 2 ))p"
-}
 row() { # label file base
-    echo "| $1 | $(median "$work/$2" 1) | $(ratio_median "$2" "$3" 1)x |" \
-         "$(median "$work/$2" 2) | $(ratio_median "$2" "$3" 2)x |"
+    echo "| $1 | $(median "$2" 1) | $(ratio_median "$2" "$3" 1)x |" \
+         "$(median "$2" 2) | $(ratio_median "$2" "$3" 2)x |"
 }
 cat <<TXT
 ${size_mib} MiB click-dense file, ${detected} clicks found by a detection run, detail log on;
