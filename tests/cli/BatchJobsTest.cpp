@@ -22,12 +22,21 @@ protected:
                                       "0.5"})
                           .exitCode,
                       0);
-            QFile f(name);
-            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-            for (int k = 0; k < 30 * i; ++k) {
-                f.seek(1000 + (qint64(k) * 9973 * 4) % (f.size() - 2000) / 4 * 4);
-                f.write(QByteArray::fromHex("007d0083")); // +32000, -32000
+            {
+                QFile f(name);
+                ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+                for (int k = 0; k < 30 * i; ++k) {
+                    f.seek(1000 + (qint64(k) * 9973 * 4) % (f.size() - 2000) / 4 * 4);
+                    f.write(QByteArray::fromHex("007d0083")); // +32000, -32000
+                }
             }
+            // Tags of its own in a LIST chunk, for the runs that carry chunks over.
+            const QString tagged = Path(QStringLiteral("t%1.wav").arg(i));
+            ASSERT_EQ(RunTool("ffmpeg", {"-v", "error", "-i", name, "-c", "copy", "-metadata",
+                                         QStringLiteral("title=take %1").arg(i), tagged})
+                          .exitCode,
+                      0);
+            ASSERT_TRUE(QFile::remove(name) && QFile::rename(tagged, name));
         }
         QFile bad(Path("m3b.wav"));
         ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
@@ -69,15 +78,19 @@ protected:
 };
 
 TEST_F(BatchJobsTest, EveryNumberOfJobsLeavesTheBytesOfOneFileAtATime) {
-    ASSERT_TRUE(Have("sox")) << "sox makes the files";
+    ASSERT_TRUE(Have("sox") && Have("ffmpeg")) << "sox makes the files, ffmpeg tags them";
     MakeFolder();
-    const QList<QStringList> runs{{"detect"}, {"remove"}, {"remove", "--format", "jsonl"}};
+    const QList<QStringList> runs{
+        {"detect"}, {"remove"}, {"remove", "--format", "jsonl"}, {"remove", "--keep-chunks"}};
     for (const QStringList &run : runs) {
         const QMap<QString, QByteArray> inTurn = RunAndTake(run + QStringList{"--jobs", "1"});
         EXPECT_EQ(inTurn["exit"], "1"); // the file that is no wave file
         // The limit of 200 records cuts the detail log inside m3.wav (30 + 60 + 90 clicks).
         EXPECT_EQ(inTurn["logs/NoiseLog1.dat"].count("\r\n"), 201 * 7);
         EXPECT_EQ(inTurn.keys().filter("out/").size(), run[0] == "remove" ? 5 : 0);
+        if (run.contains("--keep-chunks")) {
+            EXPECT_TRUE(inTurn["out/m2_won.wav"].contains("take 2"));
+        }
         for (const QString jobs : {"2", "0"}) {
             const QMap<QString, QByteArray> together = RunAndTake(run + QStringList{"--jobs", jobs});
             EXPECT_EQ(together.keys(), inTurn.keys()) << run.join(' ').toStdString();
