@@ -22,23 +22,36 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace {
 
-// The window of one file's pass: notices are kept for the run to show in
-// file order; the one question (whether to replace an output) is asked
-// while the output is created, on the run's thread, and goes to the run's
-// window at once. The per-block pump passes the run's stop on.
+// The window of one file's pass: messages are kept for the run to show in
+// file order. The one question (whether to replace an output) is asked while
+// the output is created, on the run's thread: its answer is taken at once,
+// and when the run's window gives it without asking anyone, the question is
+// shown in its turn too; otherwise it goes to the run's window at once. The
+// per-block pump passes the run's stop on.
 class JobPort : public WindowPort {
 public:
+    struct Message {
+        QString text;
+        bool question = false;
+    };
+
     JobPort(MessageSink &asker, const StopRequest &runStop, StopRequest &jobStop)
         : asker_(asker), runStop_(runStop), jobStop_(jobStop) {}
 
     MsgAnswer ShowMsg(const QString &text, bool yesNo) override {
-        if (yesNo)
+        if (!yesNo) {
+            messages_.push_back({text, false});
+            return MsgAnswer::Ok;
+        }
+        const std::optional<MsgAnswer> settled = asker_.SettledAnswer(text);
+        if (!settled)
             return asker_.ShowMsg(text, true);
-        notices_ << text;
-        return MsgAnswer::Ok;
+        messages_.push_back({text, true});
+        return *settled;
     }
     void SetProgressRange(int32_t, int32_t, int32_t) override {}
     void SetProgressPosition(int32_t, const QString &) override {}
@@ -54,13 +67,13 @@ public:
             jobStop_.raise();
     }
 
-    const QStringList &notices() const { return notices_; }
+    const std::vector<Message> &messages() const { return messages_; }
 
 private:
     MessageSink &asker_;
     const StopRequest &runStop_;
     StopRequest &jobStop_;
-    QStringList notices_;
+    std::vector<Message> messages_;
 };
 
 } // namespace
@@ -148,8 +161,8 @@ RunStatus BatchRunner::FinishJob(FileJob &job, bool removal) {
     if (removal && !job.rowWithoutPass && !job.openFailure)
         status = pass.CommitOutput(job.open, status, kept_);
     file_ = pass.file_;
-    for (const QString &notice : job.port.notices())
-        port_.ShowMsg(notice);
+    for (const JobPort::Message &message : job.port.messages())
+        (void)port_.ShowMsg(message.text, message.question);
     if (job.spool) {
         const bool read = job.spool->ForEach([this](const ClickSpool::Record &r) {
             AddClickRecord(r.id, r.index, r.value, r.width);

@@ -114,11 +114,15 @@ MsgAnswer ConsolePort::ShowMsg(const QString &text, bool yesNo) {
         Print(err_, TerminalText(text) + QLatin1Char('\n'));
         return MsgAnswer::Ok;
     }
-    // The only question a run asks is whether to replace an existing output.
-    const MsgAnswer answer = choices_.overwrite ? MsgAnswer::Yes : MsgAnswer::No;
+    const MsgAnswer answer = *SettledAnswer(text);
     Print(err_, TerminalText(text) +
                     QLatin1String(answer == MsgAnswer::Yes ? " -> yes\n" : " -> no\n"));
     return answer;
+}
+
+std::optional<MsgAnswer> ConsolePort::SettledAnswer(const QString &) const {
+    // The only question a run asks is whether to replace an existing output.
+    return choices_.overwrite ? MsgAnswer::Yes : MsgAnswer::No;
 }
 
 void ConsolePort::SetProgressRange(int32_t, int32_t, int32_t) {

@@ -41,6 +41,7 @@ public:
     static QString TerminalText(const QString &text);
 
     MsgAnswer ShowMsg(const QString &text, bool yesNo) override;
+    std::optional<MsgAnswer> SettledAnswer(const QString &question) const override;
     void SetProgressRange(int32_t min, int32_t max, int32_t position) override;
     void SetProgressPosition(int32_t position, const QString &rateText) override;
     void ShowClickCountText(const QString &text) override;

@@ -69,12 +69,14 @@ protected:
             QDir d(Path(folder));
             for (const QString &name : d.entryList(QDir::Files | QDir::Hidden)) {
                 left[folder + "/" + name] = Bytes(folder + "/" + name);
-                d.remove(name);
+                if (folder == "logs" || !keepOutputs_)
+                    d.remove(name);
             }
         }
         return left;
     }
     QStringList files_;
+    bool keepOutputs_ = false; // the outputs stay for the next run to find
 };
 
 TEST_F(BatchJobsTest, EveryNumberOfJobsLeavesTheBytesOfOneFileAtATime) {
@@ -99,6 +101,23 @@ TEST_F(BatchJobsTest, EveryNumberOfJobsLeavesTheBytesOfOneFileAtATime) {
                     << run.join(' ').toStdString() << " --jobs " << jobs.toStdString() << ": "
                     << what.toStdString();
         }
+    }
+}
+
+TEST_F(BatchJobsTest, QuestionsAboutOutputsComeInFileOrder) {
+    // Over outputs already there each file asks whether to replace its own,
+    // and the file that is no wave file says so between them: the questions
+    // and messages come in the order of one file at a time.
+    ASSERT_TRUE(Have("sox") && Have("ffmpeg")) << "sox makes the files, ffmpeg tags them";
+    MakeFolder();
+    keepOutputs_ = true;
+    RunAndTake({"remove"});
+    for (const QStringList &answer : {QStringList{}, QStringList{"--overwrite"}}) {
+        const QMap<QString, QByteArray> inTurn = RunAndTake(QStringList{"remove", "--jobs", "1"} + answer);
+        EXPECT_EQ(inTurn["stderr"].count(answer.isEmpty() ? "-> no" : "-> yes"), 5);
+        const QMap<QString, QByteArray> together = RunAndTake(QStringList{"remove", "--jobs", "2"} + answer);
+        EXPECT_EQ(together["stderr"].toStdString(), inTurn["stderr"].toStdString()) << answer.join(' ').toStdString();
+        EXPECT_EQ(together["stdout"].toStdString(), inTurn["stdout"].toStdString()) << answer.join(' ').toStdString();
     }
 }
 
