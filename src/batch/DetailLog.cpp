@@ -1,6 +1,6 @@
 #include "batch/DetailLog.h"
 
-#include "batch/LogLines.h"
+#include "batch/NoiseLog.h"
 
 #include <algorithm>
 
@@ -17,11 +17,12 @@ void DetailLog::Begin(const QString &target) {
     failed_ = !file_.isOpen();
 }
 
-void DetailLog::append(const QString &line) {
-    ++lineCount_;
+void DetailLog::AppendRecord(QByteArrayView encodedName, int32_t id, int32_t index,
+                             int32_t value, int32_t width) {
+    lineCount_ += kDetailRecordLines;
     if (failed_)
         return;
-    AppendLogLine(pending_, line);
+    AppendDetailRecord(pending_, encodedName, id, index, value, width);
     if (pending_.size() >= kFlushBytes && file_.isOpen())
         Flush();
 }
