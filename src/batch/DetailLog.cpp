@@ -30,7 +30,7 @@ void DetailLog::AppendRecord(QByteArrayView encodedName, int32_t id, int32_t ind
 bool DetailLog::Flush() {
     if (!failed_ && !file_.file().write(pending_.constData(), pending_.size()))
         failed_ = true;
-    pending_.clear();
+    pending_.resize(0); // its room stays for the next piece
     return !failed_;
 }
 
