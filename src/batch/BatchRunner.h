@@ -182,7 +182,8 @@ private:
     Thresholds thresholds_; // loaded once per pass
     int32_t progressMax_ = 100; // pbRate's maximum as last set
     FileLock logLock_;
-    // inputName's logged form, worked out once per file rather than per click.
+    // inputName's logged form in the detail log's code page, worked out once
+    // per file rather than per click.
     QString loggedNameSource_;
-    QString loggedName_;
+    QByteArray loggedName_;
 };

@@ -1,6 +1,6 @@
 #include "batch/DetailLog.h"
 
-#include "batch/LogLines.h"
+#include "batch/NoiseLog.h"
 
 #include <algorithm>
 
@@ -17,11 +17,12 @@ void DetailLog::Begin(const QString &target) {
     failed_ = !file_.isOpen();
 }
 
-void DetailLog::append(const QString &line) {
-    ++lineCount_;
+void DetailLog::AppendRecord(QByteArrayView encodedName, int32_t id, int32_t index,
+                             int32_t value, int32_t width) {
+    lineCount_ += kDetailRecordLines;
     if (failed_)
         return;
-    AppendLogLine(pending_, line);
+    AppendDetailRecord(pending_, encodedName, id, index, value, width);
     if (pending_.size() >= kFlushBytes && file_.isOpen())
         Flush();
 }
@@ -29,7 +30,7 @@ void DetailLog::append(const QString &line) {
 bool DetailLog::Flush() {
     if (!failed_ && !file_.file().write(pending_.constData(), pending_.size()))
         failed_ = true;
-    pending_.clear();
+    pending_.resize(0); // its room stays for the next piece
     return !failed_;
 }
 

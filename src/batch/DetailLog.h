@@ -8,15 +8,20 @@
 #include "filesystem/AtomicFile.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 class DetailLog {
 public:
     // Starts an empty log whose file will be target. When the temporary file
     // cannot be made, lines are only counted and the save fails.
     void Begin(const QString &target);
-    void append(const QString &line);
+    // Appends the detail record of one click (AppendDetailRecord's lines);
+    // encodedName is the file's logged name in the log's code page.
+    void AppendRecord(QByteArrayView encodedName, int32_t id, int32_t index, int32_t value,
+                      int32_t width);
     // Lines appended since the last Begin or clear.
     qsizetype size() const { return lineCount_; }
     bool isEmpty() const { return lineCount_ == 0; }

@@ -167,7 +167,7 @@ bool LogCodePageHolds(char32_t codePoint) {
 void AppendLogLine(QByteArray &bytes, const QString &line) {
     if (!AppendAscii(bytes, line))
         bytes += EncodeLogText(line);
-    bytes += "\r\n";
+    bytes += kLogLineEnd;
 }
 
 QStringList ReadLogLines(const QString &path, bool *ok) {

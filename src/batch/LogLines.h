@@ -21,7 +21,9 @@ QString DecodeLogText(const QByteArray &bytes);
 // True when the code point survives a trip through the logs' code page
 // unchanged, so text written to a log reads back as the same text.
 bool LogCodePageHolds(char32_t codePoint);
-// Appends line in the logs' code page and its CR LF to bytes.
+// What ends every line the program writes to these files.
+inline constexpr char kLogLineEnd[] = "\r\n";
+// Appends line in the logs' code page and its kLogLineEnd to bytes.
 void AppendLogLine(QByteArray &bytes, const QString &line);
 
 // Reads lines in pieces, so a detail log of millions of lines is walked

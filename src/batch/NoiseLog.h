@@ -7,6 +7,8 @@
 #include "batch/LogLines.h"
 #include "filesystem/ProtectedFiles.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -52,11 +54,15 @@ enum DetailLine : qsizetype {
     kDetailWidthLine,   // the click's width in frames
     kDetailRecordLines
 };
-using DetailRecord = std::array<QString, kDetailRecordLines>;
-// The detail record of a click at value index index (frame index / 2) of the
-// file whose logged name is loggedName.
-DetailRecord MakeDetailRecord(const QString &loggedName, int32_t id, int32_t index, int32_t value,
-                              int32_t width);
+// Appends to bytes the detail record of a click at value index index (frame
+// index / 2), as the detail log holds it: its lines in the order above, in the
+// logs' code page, each ended by kLogLineEnd. encodedName is the file's logged
+// name already in the code page (EncodeLogText(LoggedFileName(name))), so a
+// file's name is encoded once, not once per click; the other lines are plain
+// ASCII that the code page writes as is, put straight into bytes without
+// making a text per line (a run may log millions of clicks).
+void AppendDetailRecord(QByteArray &bytes, QByteArrayView encodedName, int32_t id, int32_t index,
+                        int32_t value, int32_t width);
 
 // The detail log of a run keeps at most logMax records and one beyond: a log
 // holding more lines than logMax records is how its readers tell that records

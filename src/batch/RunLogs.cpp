@@ -21,10 +21,9 @@ void BatchRunner::AddClickRecord(int32_t id, int32_t index, int32_t value, int32
         return;
     if (loggedNameSource_ != file_.inputName || loggedName_.isEmpty()) {
         loggedNameSource_ = file_.inputName;
-        loggedName_ = LoggedFileName(file_.inputName);
+        loggedName_ = EncodeLogText(LoggedFileName(file_.inputName));
     }
-    for (const QString &line : MakeDetailRecord(loggedName_, id, index, value, width))
-        detailLog_.append(line);
+    detailLog_.AppendRecord(loggedName_, id, index, value, width);
 }
 
 void BatchRunner::AddFileRow(int32_t ordinal, int32_t count, const RunStatus &status,

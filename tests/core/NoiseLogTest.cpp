@@ -50,6 +50,13 @@ TEST(LogTextTest, FormatClickTime) {
         {int64_t{100} * 3600 * 44100, "100H 00M 00S 000mS"},
         {int64_t{12345} * 3600 * 44100 + 44099, "12345H 00M 00S 999mS"},
         {-44100, "00H 00M -1S 000mS"},
+        // Before the start (the sign counts in the field's width, as in a
+        // formatted print): the logs of such clicks must read as they always have.
+        {-45, "00H 00M 00S -01mS"},
+        {-441, "00H 00M 00S -10mS"},
+        {-44100 * 61, "00H -1M -1S 000mS"},
+        {-1073741824, "-6H -45M -47S -887mS"},
+        {-1587600000, "-10H 00M 00S 000mS"},
     };
     for (const auto &[frame, text] : cases)
         EXPECT_EQ(FormatClickTime(frame), QString::fromLatin1(text)) << frame;
@@ -119,6 +126,62 @@ TEST_F(NoiseLogTest, ClickRecordHoldsSevenFields) {
     const QStringList expected{"song.wav", "1", "L", "0", "00H 00M 00S 000mS", "1200",   "2",
                                "song.wav", "2", "R", "2", "00H 00M 00S 000mS", "-32768", "0"};
     EXPECT_EQ(run.detailLog().lines(), expected);
+}
+
+// The detail record is written straight as bytes; every line must be what the
+// code page's converter writes for its text, a CR LF after it, whatever the
+// file's name (one byte, two bytes, held only as "?") and however large or
+// negative the numbers. The files alternate, so a name kept from the file
+// before would show.
+TEST_F(NoiseLogTest, ClickRecordBytesAreTheConvertersForEveryLine) {
+    struct Case {
+        QString name;
+        int32_t id, index, value, width;
+        QStringList lines; // the name in its logged form, then the other six
+    };
+    const QString japanese = QString::fromUtf8("録音①～.wav");
+    const QString katakana = QString::fromUtf8("ｶﾀｶﾅ 1.wav");
+    const Case cases[] = {
+        {"take1.wav", 1, 0, 0, 0, {"take1.wav", "1", "L", "0", "00H 00M 00S 000mS", "0", "0"}},
+        {japanese, INT32_MAX, INT32_MAX, -1, INT32_MAX,
+         {japanese, "2147483647", "R", "1073741823", "06H 45M 47S 887mS", "-1", "2147483647"}},
+        {"take1.wav", 7, -3, 0x18000, -1,
+         {"take1.wav", "7", "R", "-1", "00H 00M 00S 000mS", "-32768", "-1"}},
+        {"a\tb.wav", 100, INT32_MIN, 32767, 1,
+         {"a?b.wav", "100", "L", "-1073741824", "-6H -45M -47S -887mS", "32767", "1"}},
+        {katakana, 99999, 176401, -0x18001, 10,
+         {katakana, "99999", "R", "88200", "00H 00M 02S 000mS", "32767", "10"}},
+        {japanese, 2, 4, 1200, 3, {japanese, "2", "L", "2", "00H 00M 00S 000mS", "1200", "3"}},
+    };
+    run.request().files = {"x.wav"};
+    run.PrepareLogFolder();
+    QByteArray expected;
+    for (const Case &c : cases) {
+        run.file().inputName = c.name;
+        runner.AddClickRecord(c.id, c.index, c.value, c.width);
+        for (const QString &line : c.lines)
+            expected += QStringEncoder("CP932").encode(line) + "\r\n";
+    }
+    run.SaveLogs();
+    EXPECT_EQ(QByteArray::fromStdString(Bytes("NoiseLog1.dat")), expected);
+}
+
+// The record's numbers against QString::number at every change in their
+// count of digits, as the id, frame and width lines hold them.
+TEST(LogTextTest, DetailRecordNumbersAreDecimalAtEveryLength) {
+    QList<int32_t> numbers{INT32_MIN, INT32_MAX, INT32_MIN + 1};
+    for (int64_t power = 1; power <= 1000000000; power *= 10)
+        for (const int64_t n : {power - 1, power, power + 1})
+            numbers << int32_t(n) << int32_t(-n);
+    for (const int32_t n : numbers) {
+        QByteArray bytes;
+        AppendDetailRecord(bytes, "f", n, n, 0, n);
+        const QStringList lines = SplitLogLines(bytes);
+        ASSERT_EQ(lines.size(), kDetailRecordLines) << n;
+        EXPECT_EQ(lines[kDetailIdLine], QString::number(n));
+        EXPECT_EQ(lines[kDetailFrameLine], QString::number(n / 2));
+        EXPECT_EQ(lines[kDetailWidthLine], QString::number(n));
+    }
 }
 
 TEST_F(NoiseLogTest, ClickRecordSkippedForIdZeroOrUncheckedBox) {
