@@ -8,15 +8,21 @@
 
 namespace {
 
+// Widening and narrowing take twice the lanes where the processor has AVX2;
+// the loader picks the version when the program starts.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define WITH_AVX2_VERSION [[gnu::target_clones("avx2", "default")]]
+#else
+#define WITH_AVX2_VERSION
+#endif
+
 constexpr int64_t kValueBytes = 2;
 constexpr int64_t kStagingStart = kHistoryValues * kValueBytes; // byte of value index 100
 
 // The samples of bytes at value indices [from, to) as signed 32-bit values.
 // On a little-endian machine the bytes already are the 16-bit values, and a
 // plain copy-and-widen loop vectorizes where the byte-by-byte one did not.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-[[gnu::target_clones("avx2", "default")]]
-#endif
+WITH_AVX2_VERSION
 void Widen(const uint8_t *bytes, int32_t *values, int32_t from, int32_t to) {
     if constexpr (std::endian::native == std::endian::little) {
         for (int32_t i = from; i < to; ++i) {
@@ -31,6 +37,7 @@ void Widen(const uint8_t *bytes, int32_t *values, int32_t from, int32_t to) {
 }
 
 // The low 16 bits of values at [from, to), written as the file holds samples.
+WITH_AVX2_VERSION
 void Narrow(const int32_t *values, uint8_t *bytes, int32_t from, int32_t to) {
     if constexpr (std::endian::native == std::endian::little) {
         for (int32_t i = from; i < to; ++i) {

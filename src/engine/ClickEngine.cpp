@@ -237,6 +237,11 @@ struct Pass {
     Rows<int32_t> wide;
     // Read 64 entries at a time; entries past the pass's positions are ignored.
     alignas(64) std::array<uint8_t, kMaxPass> trigger{};
+    // Each position's window maximum, for its candidate's tests: in the
+    // narrow or the wide array, as the pass was worked.
+    bool wideWindows = false;
+    alignas(64) std::array<uint16_t, kMaxPass> narrowWindow{};
+    alignas(64) std::array<int32_t, kMaxPass> wideWindow{};
     // A short last pass's values, with room for the reads of a full one.
     alignas(64) std::array<int32_t, kMaxPass + kPaddedReach> padded{};
 };
@@ -291,7 +296,8 @@ template <int32_t span>
 // The window maxima from the differences, and the trigger of each position.
 template <int32_t positions, typename T>
 [[gnu::always_inline]] inline void MarkCandidates(Rows<T> &rows, int32_t j0, T levelThreshold,
-                                                  std::array<uint8_t, kMaxPass> &trigger) {
+                                                  std::array<uint8_t, kMaxPass> &trigger,
+                                                  std::array<T, kMaxPass> &windows) {
     constexpr int32_t span = positions + kReachRounded;
     constexpr auto lead = static_cast<size_t>(kLead);
     MaxWithEarlier<span, 2>(rows.diff, rows.low);
@@ -305,12 +311,14 @@ template <int32_t positions, typename T>
         const T windowMax =
             Max(Max(Max(rows.w16[lead + p + 96], rows.w16[lead + p + 64]), rows.w16[lead + p + 32]),
                 rows.diff[lead + p]);
+        windows[p] = windowMax;
         trigger[p] = Exceeds(rows.diff[lead + p + kWindowReach], levelThreshold, windowMax);
     }
     // A call's first 48 frames have one difference fewer in their window.
     for (size_t p = 0; static_cast<int32_t>(p) < kFirstFullWindow - j0 && p < positions; ++p) {
         const T windowMax = Max(Max(rows.w16[lead + p + 96], rows.w16[lead + p + 64]),
                                 rows.w16[lead + p + 32]);
+        windows[p] = windowMax;
         trigger[p] = Exceeds(rows.diff[lead + p + kWindowReach], levelThreshold, windowMax);
     }
 }
@@ -324,12 +332,14 @@ template <int32_t positions>
                                                       int32_t levelThreshold, Pass &pass) {
     constexpr int32_t span = positions + kReachRounded;
     if (NarrowDifferences<span>(src, pass.narrow.diff.data() + kLead)) {
+        pass.wideWindows = false;
         MarkCandidates<positions>(pass.narrow, j0, static_cast<uint16_t>(levelThreshold),
-                                  pass.trigger);
+                                  pass.trigger, pass.narrowWindow);
         return;
     }
+    pass.wideWindows = true;
     WideDifferences<span>(src, pass.wide.diff.data() + kLead);
-    MarkCandidates<positions>(pass.wide, j0, levelThreshold, pass.trigger);
+    MarkCandidates<positions>(pass.wide, j0, levelThreshold, pass.trigger, pass.wideWindow);
 }
 
 using FindCandidatesFn = void (*)(const int32_t *, int32_t, int32_t, Pass &);
@@ -384,6 +394,7 @@ FindCandidatesAvx512(const int32_t *__restrict src, int32_t j0, int32_t levelThr
     const __m512i zero = _mm512_setzero_si512();
     const __m512i threshold = _mm512_set1_epi16(static_cast<int16_t>(levelThreshold));
     __m512i largest = zero;
+    pass.wideWindows = false;
     // Vectors before the first are zero, as the rows' lead is.
     __m512i d1 = zero, d2 = zero, d3 = zero, d4 = zero; // differences of v - 1 .. v - 4
     __m512i l2 = zero, m4 = zero, l8 = zero;            // the rows of v - 1
@@ -411,6 +422,7 @@ FindCandidatesAvx512(const int32_t *__restrict src, int32_t j0, int32_t levelThr
                 _mm512_sub_epi16(_mm512_max_epu16(jump, threshold), threshold), window);
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(pass.trigger.data() + (v - 4) * kLanes),
                                 _mm256_maskz_set1_epi8(marked, 1));
+            _mm512_storeu_si512(pass.narrowWindow.data() + (v - 4) * kLanes, window);
         }
         d4 = d3, d3 = d2, d2 = d1, d1 = d;
         l2 = l2v, m4 = m4v, l8 = l8v;
@@ -418,8 +430,10 @@ FindCandidatesAvx512(const int32_t *__restrict src, int32_t j0, int32_t levelThr
     }
     // A ramp repaired past the 16-bit range: the pass again in 32 bits.
     if (_mm512_reduce_max_epu32(largest) > 0xFFFF) {
+        pass.wideWindows = true;
         WideDifferences<positions + kReachRounded>(src, pass.wide.diff.data() + kLead);
-        MarkCandidates<positions>(pass.wide, j0, levelThreshold, pass.trigger);
+        MarkCandidates<positions>(pass.wide, j0, levelThreshold, pass.trigger, pass.wideWindow);
+        return;
     }
 }
 #if defined(__GNUC__) && !defined(__clang__)
@@ -473,15 +487,9 @@ std::atomic<ScanInstructions> &ScanInUse() {
     return inUse;
 }
 
-// The window maximum of the candidate at j, from the buffer: the values before
-// j are still those its pass was computed from.
-int32_t WindowMaxAt(const int32_t *work, int32_t j) {
-    const int32_t oldest = j >= kFirstFullWindow ? 49 : 48;
-    const auto a = [work](int32_t k) { return Abs(work[k - kCh] - work[k]); };
-    int32_t m = a(j - kCh);
-    for (int32_t t = 2; t <= oldest; ++t)
-        m = Max(m, a(j - t * kCh));
-    return m;
+int32_t WindowMax(const Pass &pass, int32_t p) {
+    const auto at = static_cast<size_t>(p);
+    return pass.wideWindows ? pass.wideWindow[at] : pass.narrowWindow[at];
 }
 
 struct BlockState {
@@ -541,7 +549,7 @@ int32_t ScanPass(BlockState &b, int32_t j0, int32_t end, int32_t &sizeIndex, Pas
                 const int32_t p = at + std::countr_zero(bits) / 8;
                 if (p >= n)
                     break;
-                if (Examine(b, j0 + p, WindowMaxAt(b.work, j0 + p))) {
+                if (Examine(b, j0 + p, WindowMax(pass, p))) {
                     sizeIndex = 0;
                     return j0 + p + 1;
                 }
