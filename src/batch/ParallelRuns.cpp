@@ -17,7 +17,9 @@
 
 #include "batch/BatchRunner.h"
 
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -76,11 +78,19 @@ private:
     std::vector<Message> messages_;
 };
 
+// What the run's thread waits for: a file's pass ending, whichever it is.
+struct PassesRunning {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int32_t count = 0; // passes started and not yet ended
+};
+
 } // namespace
 
 struct BatchRunner::FileJob {
-    FileJob(const Settings &settings, MessageSink &asker, const StopRequest &runStop)
-        : port(asker, runStop, stop), pass(settings, port, stop) {}
+    FileJob(const Settings &settings, MessageSink &asker, const StopRequest &runStop,
+            PassesRunning &running)
+        : port(asker, runStop, stop), pass(settings, port, stop), running(running) {}
     // A job the run no longer needs is stopped and waited for; an output it
     // had open is abandoned with it.
     ~FileJob() {
@@ -102,6 +112,8 @@ struct BatchRunner::FileJob {
     std::optional<RunStatus> rowWithoutPass;
     std::optional<RunStatus> openFailure;
     RunStatus status; // the pass's, once its thread has ended
+    PassesRunning &running;
+    bool ended = false; // under running.mutex: the pass has ended, or never began
 };
 
 void BatchRunner::LaunchJob(FileJob &job, bool removal) {
@@ -110,6 +122,8 @@ void BatchRunner::LaunchJob(FileJob &job, bool removal) {
     pass.last_ = last_;
     pass.runOrdinal_ = runOrdinal_;
     pass.file_ = file_;
+    // A file that needs no pass has ended as soon as it is launched.
+    job.ended = true;
     if (removal) {
         if (!ShouldProcess(file_.inputName)) {
             job.rowWithoutPass = Status::PassNoNoise;
@@ -133,17 +147,26 @@ void BatchRunner::LaunchJob(FileJob &job, bool removal) {
         job.spool = std::make_unique<ClickSpool>();
         pass.spool_ = job.spool.get();
     }
+    job.ended = false;
     const auto runPass = [&job, removal] {
         if (!removal) {
             job.status = job.pass.DetectPass();
-            return;
+        } else {
+            job.status = job.pass.WriteRemoveBlocks(job.open);
+            // The output goes to the disk here, beside the other passes; the
+            // run only renames it into place in its turn.
+            if (job.status == Status::OK && job.open.out.isOpen())
+                (void)job.open.out.file().sync();
         }
-        job.status = job.pass.WriteRemoveBlocks(job.open);
-        // The output goes to the disk here, beside the other passes; the
-        // run only renames it into place in its turn.
-        if (job.status == Status::OK && job.open.out.isOpen())
-            (void)job.open.out.file().sync();
+        const std::lock_guard lock(job.running.mutex);
+        job.ended = true;
+        --job.running.count;
+        job.running.ended.notify_all();
     };
+    {
+        const std::lock_guard lock(job.running.mutex);
+        ++job.running.count;
+    }
     // Where no thread can be started (a process limit), the file's pass runs
     // here: slower, with the same result.
     try {
@@ -188,6 +211,12 @@ RunStatus BatchRunner::FinishJob(FileJob &job, bool removal) {
 void BatchRunner::RunInParallel(bool removal) {
     const QStringList &files = request_.files;
     const int32_t firstOrdinal = runOrdinal_;
+    // Up to request_.jobs passes run at once; a file whose pass has ended
+    // waits for the files before it, so that a long file holds up only its
+    // own turn, not the next passes. Waiting files are bounded: each holds an
+    // open output and a spool.
+    const qsizetype waitingLimit = 4 * qsizetype(request_.jobs);
+    PassesRunning running;
     std::deque<std::unique_ptr<FileJob>> window;
     qsizetype next = 0;
     // Two files of the run writing one output would each find the other's
@@ -203,11 +232,18 @@ void BatchRunner::RunInParallel(bool removal) {
                 return true;
         return false;
     };
+    const auto passesRunning = [&running] {
+        const std::lock_guard lock(running.mutex);
+        return running.count;
+    };
+    const auto mayLaunch = [&] {
+        return next < files.size() && qsizetype(window.size()) < waitingLimit && !stop_.raised() &&
+               (window.empty() || !sharesOutput(next));
+    };
     bool ended = false;
     while (!ended) {
-        while (next < files.size() && qsizetype(window.size()) < request_.jobs &&
-               !stop_.raised() && (window.empty() || !sharesOutput(next))) {
-            auto job = std::make_unique<FileJob>(settings_, port_, stop_);
+        while (mayLaunch() && passesRunning() < request_.jobs) {
+            auto job = std::make_unique<FileJob>(settings_, port_, stop_, running);
             runOrdinal_ = firstOrdinal + int32_t(next);
             file_ = {files[next], request_.inputFolder + files[next], QString(), QString()};
             LaunchJob(*job, removal);
@@ -216,6 +252,16 @@ void BatchRunner::RunInParallel(bool removal) {
         }
         if (window.empty())
             break;
+        // Until the first file's pass ends, or another's frees a place for the next file.
+        const bool more = mayLaunch();
+        {
+            std::unique_lock lock(running.mutex);
+            running.ended.wait(lock, [&] {
+                return window.front()->ended || (more && running.count < request_.jobs);
+            });
+            if (!window.front()->ended)
+                continue;
+        }
         const std::unique_ptr<FileJob> job = std::move(window.front());
         window.pop_front();
         runOrdinal_ = job->pass.runOrdinal_;
