@@ -37,12 +37,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         folder_ = dir_.path() + "/";
-        // b.WAV's output is b.wav's: the second waits for the first.
+        // b.WAV's output is b.wav's: the second waits for the first. The
+        // first file is the longest, so later files end before it.
         names_ = {"a.wav", "b.wav", "b.WAV", "c.wav", "junk.wav", "d.wav", "e.wav"};
         for (int i = 0; i < names_.size(); ++i)
             if (names_[i] != "junk.wav")
                 testwav::WriteFile((folder_ + names_[i]).toStdString(),
-                                   testwav::MakeWav(ClickedTone(60000 + 7000 * i, 8 * (i + 1), 90 + i)));
+                                   testwav::MakeWav(ClickedTone(i == 0 ? 600000 : 60000 + 7000 * i,
+                                                                8 * (i + 1), 90 + i)));
         testwav::WriteFile((folder_ + "junk.wav").toStdString(), "RIFF....WAVEjunk");
         settings_.LogMax = 50; // cut inside c.wav: 8 + 16 + 24 clicks before it
     }
