@@ -367,18 +367,19 @@ template <int32_t positions>
     FindCandidatesBody<positions>(src, j0, levelThreshold, pass);
 }
 
-// Sixteen 32-bit or 32 16-bit lanes where the processor has them, and the
-// rows never stored: each 32 differences, and their 2-, 4-, 8- and
-// 16-difference maxima, come from the 32 before them in registers, and the
-// triggers of the 32 positions four vectors back are marked at once. Vector v
-// holds differences 32v to 32v + 31; a 2-difference step back is one 32-bit
-// lane of the previous vector.
 // GCC 12's headers start these intrinsics from an undefined vector and then
 // warn that it may be used uninitialized (GCC bug 105593); it never is.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
+
+// Sixteen 32-bit or 32 16-bit lanes where the processor has them, and the
+// rows never stored: each 32 differences, and their 2-, 4-, 8- and
+// 16-difference maxima, come from the 32 before them in registers, and the
+// triggers of the 32 positions four vectors back are marked at once. Vector v
+// holds differences 32v to 32v + 31; a 2-difference step back is one 32-bit
+// lane of the previous vector.
 template <int32_t positions>
 [[gnu::target("avx512f,avx512bw,avx512vl")]] void
 FindCandidatesAvx512(const int32_t *__restrict src, int32_t j0, int32_t levelThreshold,
