@@ -76,6 +76,17 @@ void Run(benchmark::State &state, Engine engine, const std::vector<int32_t> &sig
     state.counters["clicks"] = static_cast<double>(clicks);
 }
 
+// The production engine with one version of its scan, where the processor has it.
+void RunScan(benchmark::State &state, ScanInstructions set, const std::vector<int32_t> &signal,
+             Thresholds th) {
+    if (!UseScanInstructions(set)) {
+        state.SkipWithError("the processor cannot run this version");
+        return;
+    }
+    Run(state, ::CleanBlock, signal, th);
+    UseScanInstructions(BestScanInstructions());
+}
+
 const std::vector<int32_t> &Music() {
     static const auto signal = MusicLike(1);
     return signal;
@@ -100,6 +111,10 @@ BENCHMARK_CAPTURE(Run, fast_dense_detection, ::CleanBlock, Dense(), kDetection);
 BENCHMARK_CAPTURE(Run, reference_dense_detection, reference::CleanBlock, Dense(), kDetection);
 BENCHMARK_CAPTURE(Run, fast_dense_removal, ::CleanBlock, Dense(), kRemoval);
 BENCHMARK_CAPTURE(Run, reference_dense_removal, reference::CleanBlock, Dense(), kRemoval);
+BENCHMARK_CAPTURE(RunScan, avx2_music_detection, ScanInstructions::Avx2, Music(), kDetection);
+BENCHMARK_CAPTURE(RunScan, plain_music_detection, ScanInstructions::Plain, Music(), kDetection);
+BENCHMARK_CAPTURE(RunScan, avx2_dense_detection, ScanInstructions::Avx2, Dense(), kDetection);
+BENCHMARK_CAPTURE(RunScan, plain_dense_detection, ScanInstructions::Plain, Dense(), kDetection);
 // clang-format on
 
 } // namespace
