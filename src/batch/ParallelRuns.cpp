@@ -19,8 +19,8 @@
 
 #include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -113,7 +113,7 @@ struct BatchRunner::FileJob {
     std::optional<RunStatus> openFailure;
     RunStatus status; // the pass's, once its thread has ended
     PassesRunning &running;
-    bool ended = false; // under running.mutex: the pass has ended, or never began
+    bool ended = true; // under running.mutex: no pass runs (it has ended, or none began)
 };
 
 void BatchRunner::LaunchJob(FileJob &job, bool removal) {
@@ -122,8 +122,6 @@ void BatchRunner::LaunchJob(FileJob &job, bool removal) {
     pass.last_ = last_;
     pass.runOrdinal_ = runOrdinal_;
     pass.file_ = file_;
-    // A file that needs no pass has ended as soon as it is launched.
-    job.ended = true;
     if (removal) {
         if (!ShouldProcess(file_.inputName)) {
             job.rowWithoutPass = Status::PassNoNoise;
