@@ -17,6 +17,7 @@
 
 #include "batch/BatchRunner.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -55,9 +56,32 @@ public:
         messages_.push_back({text, true});
         return *settled;
     }
-    void SetProgressRange(int32_t, int32_t, int32_t) override {}
-    void SetProgressPosition(int32_t, const QString &) override {}
-    void ShowClickCountText(const QString &) override {}
+    // The pass's progress is kept for the run to show while it waits for
+    // this file, the first in file order still running.
+    struct Progress {
+        int32_t min = 0, max = 0, position = 0;
+        QString rateText, clickText;
+        int32_t changes = 0; // grows with every change
+    };
+    void SetProgressRange(int32_t min, int32_t max, int32_t position) override {
+        const std::lock_guard lock(progressMutex_);
+        progress_.min = min, progress_.max = max, progress_.position = position;
+        ++progress_.changes;
+    }
+    void SetProgressPosition(int32_t position, const QString &rateText) override {
+        const std::lock_guard lock(progressMutex_);
+        progress_.position = position, progress_.rateText = rateText;
+        ++progress_.changes;
+    }
+    void ShowClickCountText(const QString &text) override {
+        const std::lock_guard lock(progressMutex_);
+        progress_.clickText = text;
+        ++progress_.changes;
+    }
+    Progress progress() const {
+        const std::lock_guard lock(progressMutex_);
+        return progress_;
+    }
     void ShowPassLabel(bool) override {}
     void ResetResultGrid() override {}
     void SetResultRow(int32_t, const QString &, const QString &, const QString &,
@@ -76,7 +100,38 @@ private:
     const StopRequest &runStop_;
     StopRequest &jobStop_;
     std::vector<Message> messages_;
+    mutable std::mutex progressMutex_;
+    Progress progress_;
 };
+
+// Shows the progress of the first file in order that is still running, as
+// a run one file at a time shows its file's.
+class ProgressShown {
+public:
+    explicit ProgressShown(WindowPort &port) : port_(port) {}
+    // ordinal: the file's place in the run.
+    void Show(int32_t ordinal, const JobPort::Progress &p) {
+        if (p.changes == 0 || (ordinal == ordinal_ && p.changes == changes_))
+            return;
+        // The count first, so that this file's range never shows beside the
+        // previous file's count.
+        port_.ShowClickCountText(p.clickText);
+        if (ordinal != ordinal_ && p.max != 0)
+            port_.SetProgressRange(p.min, p.max, p.position);
+        if (!p.rateText.isEmpty())
+            port_.SetProgressPosition(p.position, p.rateText);
+        ordinal_ = ordinal;
+        changes_ = p.changes;
+    }
+
+private:
+    WindowPort &port_;
+    int32_t ordinal_ = -1;
+    int32_t changes_ = 0;
+};
+
+// How often the run shows the progress of the file it waits for.
+constexpr std::chrono::milliseconds kProgressInterval{200};
 
 // What the run's thread waits for: a file's pass ending, whichever it is.
 struct PassesRunning {
@@ -238,6 +293,7 @@ void BatchRunner::RunInParallel(bool removal) {
         return next < files.size() && qsizetype(window.size()) < waitingLimit && !stop_.raised() &&
                (window.empty() || !sharesOutput(next));
     };
+    ProgressShown progress(port_);
     bool ended = false;
     while (!ended) {
         while (mayLaunch() && passesRunning() < request_.jobs) {
@@ -252,14 +308,21 @@ void BatchRunner::RunInParallel(bool removal) {
             break;
         // Until the first file's pass ends, or another's frees a place for the next file.
         const bool more = mayLaunch();
+        FileJob &first = *window.front();
         {
             std::unique_lock lock(running.mutex);
-            running.ended.wait(lock, [&] {
-                return window.front()->ended || (more && running.count < request_.jobs);
-            });
-            if (!window.front()->ended)
+            while (!running.ended.wait_for(lock, kProgressInterval, [&] {
+                return first.ended || (more && running.count < request_.jobs);
+            })) {
+                lock.unlock();
+                progress.Show(first.pass.runOrdinal_, first.port.progress());
+                lock.lock();
+            }
+            if (!first.ended)
                 continue;
         }
+        // Where it got to, as one file at a time shows before its row.
+        progress.Show(first.pass.runOrdinal_, first.port.progress());
         const std::unique_ptr<FileJob> job = std::move(window.front());
         window.pop_front();
         runOrdinal_ = job->pass.runOrdinal_;

@@ -29,6 +29,8 @@ std::vector<int16_t> ClickedTone(int frames, int clicks, int period) {
 
 struct RunLeft {
     QStringList rows, messages, questions;
+    // Each file's progress as shown: its range, and the last position in it.
+    std::vector<std::pair<int32_t, int32_t>> progress;
     QMap<QString, QByteArray> files;
 };
 
@@ -66,6 +68,7 @@ protected:
             left.rows << row.ordinalText + ' ' + row.name + ' ' + row.count + ' ' + row.status;
         left.messages = port.messages;
         left.questions = port.questions;
+        left.progress = port.progressRanges;
         QDir d(folder_);
         for (const QString &name : d.entryList(QDir::Files | QDir::Hidden)) {
             if (names_.contains(name))
@@ -95,6 +98,8 @@ TEST_F(BatchJobsRunTest, SeveralFilesAtOnceLeaveWhatOneAtATimeLeaves) {
                 EXPECT_EQ(together.rows, inTurn.rows) << jobs;
                 EXPECT_EQ(together.messages, inTurn.messages) << jobs;
                 EXPECT_EQ(together.questions, inTurn.questions) << jobs;
+                // The file the run waits for shows its progress, to its end.
+                EXPECT_EQ(together.progress, inTurn.progress) << jobs;
                 EXPECT_EQ(together.files.keys(), inTurn.files.keys()) << jobs;
                 for (const QString &name : inTurn.files.keys())
                     EXPECT_EQ(together.files[name], inTurn.files[name])

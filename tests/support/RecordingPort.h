@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class RecordingPort : public WindowPort {
@@ -49,6 +50,8 @@ public:
     QStringList rateTexts;
     std::vector<int32_t> progressPositions; // every SetProgressPosition
     int32_t progressMax = 0;
+    // Every SetProgressRange's max, with the last position shown after it.
+    std::vector<std::pair<int32_t, int32_t>> progressRanges;
     MsgAnswer ShowMsg(const QString &text, bool yesNo = false) override {
         messages << text;
         if (!yesNo)
@@ -65,8 +68,13 @@ public:
             onWaitForLogs();
         return bool(onWaitForLogs);
     }
-    void SetProgressRange(int32_t, int32_t max, int32_t) override { progressMax = max; }
+    void SetProgressRange(int32_t, int32_t max, int32_t) override {
+        progressMax = max;
+        progressRanges.push_back({max, -1});
+    }
     void SetProgressPosition(int32_t position, const QString &rateText) override {
+        if (!progressRanges.empty())
+            progressRanges.back().second = position;
         progressPositions.push_back(position);
         rateTexts << rateText;
     }
